@@ -1,0 +1,3 @@
+#include "alignment/alignment_state.h"
+
+int g_bAllFrameAdjust = 0;

@@ -1,0 +1,162 @@
+// Kernels for one frame that carries both views (side by side or one above
+// the other), used by the full-screen players. The grey values are the
+// fast grey (G + R) / 2 throughout.
+#include "pipeline/compose.h"
+
+#include "pipeline/pair_loop.h"
+#include "shell/app_state.h"
+
+#include <string.h>
+
+namespace {
+
+// The two views of the frame as a pair region: the first view from
+// (c2, c3), the second from (dx + c0, dy + c1), both kept inside the frame.
+bool ResolveSingleFrame(const FrameView &v, int c0, int c1, int c2, int c3, int swap, int dx, int dy, PairRegion *g)
+{
+    int firstX = c2 > 0 ? c2 : 0, firstY = c3 > 0 ? c3 : 0;
+    int secondX = dx + c0 > 0 ? dx + c0 : 0, secondY = dy + c1 > 0 ? dy + c1 : 0;
+    int w = v.width - dx - c2 - c0, h = v.height - dy - c3 - c1;
+    int maxX = firstX > secondX ? firstX : secondX, maxY = firstY > secondY ? firstY : secondY;
+    if (w > v.width - maxX)
+        w = v.width - maxX;
+    if (h > v.height - maxY)
+        h = v.height - maxY;
+    if (w <= 0 || h <= 0)
+        return false;
+    g->width = w;
+    g->height = h;
+    g->leftX = swap ? secondX : firstX;
+    g->leftY = swap ? secondY : firstY;
+    g->rightX = swap ? firstX : secondX;
+    g->rightY = swap ? firstY : secondY;
+    return true;
+}
+
+inline int Fast(const BYTE *p) { return PixelFastGrey(p[1], p[2]); }
+
+struct Tables {
+    const int *tl, *tr;
+    bool on;
+    int L(int v) const { return on ? tl[v] : v; }
+    int R(int v) const { return on ? tr[v] : v; }
+};
+
+struct GreyOp {
+    Tables t;
+    int variant;
+    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
+    {
+        int gl = t.L(Fast(l)), gr = t.R(Fast(r));
+        o[2] = (BYTE)gl;
+        o[1] = (BYTE)(variant == 2 ? 0 : gr);
+        o[0] = (BYTE)(variant == 1 ? 0 : gr);
+    }
+};
+
+struct GreyYellowBlueOp {
+    Tables t;
+    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
+    {
+        o[2] = o[1] = (BYTE)t.R(Fast(r));
+        o[0] = (BYTE)t.L(Fast(l));
+    }
+};
+
+struct ColourOp {
+    Tables t;
+    int variant;
+    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
+    {
+        o[2] = (BYTE)t.L(variant == 1 ? Fast(l) : l[2]);
+        o[1] = (BYTE)t.R(r[1]);
+        o[0] = (BYTE)t.R(r[0]);
+    }
+};
+
+struct ColourYellowBlueOp {
+    Tables t;
+    int variant;
+    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
+    {
+        o[2] = (BYTE)t.R(r[2]);
+        o[1] = (BYTE)t.R(r[1]);
+        o[0] = (BYTE)t.L(variant == 3 ? Fast(l) : l[0]);
+    }
+};
+
+template <class Op>
+PackedDib *RunSingleFrame(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, Op op)
+{
+    FrameView v;
+    if (!OpenFrameView(frame, &v))
+        return nullptr;
+    PairRegion g;
+    PackedDib *out = nullptr;
+    if (ResolveSingleFrame(v, c0, c1, c2, c3, swap, dx, dy, &g))
+        out = CreateDib(g.width, g.height, 24, 0);
+    if (out)
+        RunPixelRegion(FindDibBits(out), DibRowBytes(g.width, 24), v, v, g, op);
+    ReleaseFrameView(&v);
+    return out;
+}
+
+Tables GreyTables()
+{
+    return {g_aGammaRed, g_aGammaBlue, !(g_nGmmar == 100 && g_nGmmab == 100)};
+}
+
+Tables ColourTables() { return {g_aGammaRed, g_aGammaBlue, true}; }
+
+}  // namespace
+
+PackedDib *ComposeGreyAnaglyphSbs(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
+{
+    if (variant == 3)
+        return ComposeGreySbsYellowBlue(frame, c0, c1, c2, c3, swap, dx, dy, variant);
+    if (variant < 0 || variant > 2)
+        variant = 0;
+    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy, GreyOp{GreyTables(), variant});
+}
+
+PackedDib *ComposeGreySbsYellowBlue(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
+{
+    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy, GreyYellowBlueOp{GreyTables()});
+}
+
+PackedDib *ComposeColourAnaglyphSbs(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
+{
+    if (variant == 2 || variant == 3)
+        return ComposeColourSbsYellowBlue(frame, c0, c1, c2, c3, swap, dx, dy, variant);
+    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy, ColourOp{ColourTables(), variant});
+}
+
+PackedDib *ComposeColourSbsYellowBlue(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
+{
+    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy, ColourYellowBlueOp{ColourTables(), variant});
+}
+
+PackedDib *ComposeInterlaceSbs(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy)
+{
+    FrameView v;
+    if (!OpenFrameView(frame, &v))
+        return nullptr;
+    PairRegion g;
+    PackedDib *out = nullptr;
+    if (ResolveSingleFrame(v, c0, c1, c2, c3, swap, dx, dy, &g))
+        out = CreateDib(g.width, g.height, 24, 0);
+    if (out) {
+        BYTE *bits = FindDibBits(out);
+        int rowBytes = DibRowBytes(g.width, 24);
+        for (int row = 0; row < g.height; row++) {
+            // Even rows from the even-row view, odd rows from the other, both
+            // taken from the view's even row.
+            const BYTE *src = (row & 1) ? v.Pixel(g.rightX, g.rightY + row - 1) : v.Pixel(g.leftX, g.leftY + row);
+            BYTE *o = bits + (size_t)row * rowBytes;
+            for (int x = 0; x < g.width; x++, o += 3, src += v.pixelBytes)
+                o[0] = src[0], o[1] = src[1], o[2] = src[2];
+        }
+    }
+    ReleaseFrameView(&v);
+    return out;
+}

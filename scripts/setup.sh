@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Installs everything a clean Debian 12 machine needs to build and test the
+# program: the i386 architecture, the Debian packages, and the cross-built
+# libjpeg-turbo and libtiff (no mingw packages exist for them).
+# Safe to re-run: every step is skipped when its result is already there.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/scripts/env.sh"
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+PACKAGES=(
+  # cross build
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  mingw-w64-i686-dev libz-mingw-w64-dev cmake ninja-build make nasm pkgconf
+  googletest dpkg-dev
+  # native build of the portable code (sanitizers, fuzzers)
+  g++ clang libclang-rt-14-dev libgtest-dev
+  # running and testing under Wine
+  wine wine32:i386 xvfb xauth x11-utils x11-apps xdotool xclip
+  fonts-ipafont-gothic locales
+  libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
+  # independent references and media makers
+  ffmpeg imagemagick libtiff-tools libjpeg-turbo-progs libimage-exiftool-perl
+  mjpegtools mpeg2dec python3 python3-numpy
+)
+
+missing=()
+have_i386=$(dpkg --print-foreign-architectures | grep -cx i386 || true)
+if [ "$have_i386" = 0 ]; then
+  $SUDO dpkg --add-architecture i386
+  need_update=1
+fi
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+# deb-src entries derived from the machine's own list (never a host of ours)
+src_list=/etc/apt/sources.list.d/twinreel-src.sources
+if [ ! -f "$src_list" ]; then
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $SUDO tee "$src_list" >/dev/null
+  elif [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
+      $SUDO tee /etc/apt/sources.list.d/twinreel-src.list >/dev/null
+    src_list=/etc/apt/sources.list.d/twinreel-src.list
+  fi
+  need_update=1
+fi
+
+if [ "${#missing[@]}" -gt 0 ] || [ "${need_update:-0}" = 1 ]; then
+  $SUDO apt-get update -qq
+fi
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup: installing ${#missing[@]} packages"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# the Japanese locale, so that Wine runs in code page 932
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
+  $SUDO localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
+
+"$top/scripts/build-deps.sh"

@@ -1,0 +1,4 @@
+#include "shell/app_windows.h"
+
+HINSTANCE g_hInst = nullptr;
+HWND g_hwndMain = nullptr;

@@ -1,0 +1,126 @@
+#include "pipeline/compose_gdi.h"
+
+#include "shared/dib_gdi.h"
+#include "shared/message_box.h"
+#include "tests/unit/kernel_state.h"
+#include "tests/unit/test_frames.h"
+
+#include <gtest/gtest.h>
+
+class GdiComposeTest : public KernelTest {
+protected:
+    DibPtr left = MakeFrame(64, 32, [](int x, int y) { return PositionPixel(x, y, 1); });
+    DibPtr right = MakeFrame(64, 32, [](int x, int y) { return PositionPixel(x, y, 2); });
+};
+
+TEST_F(GdiComposeTest, SideBySideOneToOne)
+{
+    int m[4];
+    ShiftToCropMargins(m, 64, 32, 4, 0);  // 60 x 32 region, right image from column 4
+    DibPtr out(CreateDib(120, 32, 24, 1));
+    ASSERT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), m[0], m[1], m[2], m[3], 60, 32, 0), out.get());
+    EXPECT_EQ(PixelAt(out.get(), 0, 0), PositionPixel(0, 0, 1));
+    EXPECT_EQ(PixelAt(out.get(), 59, 31), PositionPixel(59, 31, 1));
+    EXPECT_EQ(PixelAt(out.get(), 60, 0), PositionPixel(4, 0, 2));
+    EXPECT_EQ(PixelAt(out.get(), 119, 31), PositionPixel(63, 31, 2));
+}
+
+// A stretched picture samples its source; which of two neighbours a
+// reduction picks is the driver's choice, so positions are checked to one
+// pixel and the eye exactly.
+static void ExpectNear(Bgr got, int x, int row, int eye)
+{
+    EXPECT_EQ(got.r, eye);
+    EXPECT_NEAR(got.b, x, 1);
+    EXPECT_NEAR(got.g, row, 1);
+}
+
+TEST_F(GdiComposeTest, SideBySideScaledAndMirrored)
+{
+    DibPtr out(CreateDib(64, 16, 24, 1));
+    ASSERT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 1), out.get());
+    ExpectNear(PixelAt(out.get(), 5, 3), 10, 6, 1);  // half size
+    ExpectNear(PixelAt(out.get(), 37, 3), 10, 6, 2);
+
+    g_nMirror = 1;  // the right eye
+    ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 1);
+    ExpectNear(PixelAt(out.get(), 5, 3), 10, 6, 1);
+    ExpectNear(PixelAt(out.get(), 63, 3), 0, 6, 2);
+    ExpectNear(PixelAt(out.get(), 32, 3), 62, 6, 2);
+    g_nMirror = 3;  // both
+    ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 1);
+    ExpectNear(PixelAt(out.get(), 31, 3), 0, 6, 1);
+    ExpectNear(PixelAt(out.get(), 0, 3), 62, 6, 1);
+    ExpectNear(PixelAt(out.get(), 32, 3), 62, 6, 2);
+
+    // Mirrored 1:1: every column lands exactly.
+    g_nMirror = 2;
+    DibPtr full(CreateDib(128, 32, 24, 1));
+    ComposeSideBySide(full.get(), left.get(), right.get(), 0, 0, 0, 0, 64, 32, 0);
+    EXPECT_EQ(PixelAt(full.get(), 0, 5), PositionPixel(63, 5, 1));
+    EXPECT_EQ(PixelAt(full.get(), 63, 5), PositionPixel(0, 5, 1));
+    EXPECT_EQ(PixelAt(full.get(), 64, 5), PositionPixel(0, 5, 2));
+}
+
+TEST_F(GdiComposeTest, OverUnderPutsTheLeftEyeOnTop)
+{
+    DibPtr out(CreateDib(64, 64, 24, 1));
+    ASSERT_EQ(ComposeOverUnder(out.get(), left.get(), right.get(), 0, 0, 0, 0, 64, 32, 0), out.get());
+    // Rows are bottom-up: the bottom half in memory is the lower (right) picture.
+    EXPECT_EQ(PixelAt(out.get(), 7, 0), PositionPixel(7, 0, 2));
+    EXPECT_EQ(PixelAt(out.get(), 7, 31), PositionPixel(7, 31, 2));
+    EXPECT_EQ(PixelAt(out.get(), 7, 32), PositionPixel(7, 0, 1));
+    EXPECT_EQ(PixelAt(out.get(), 7, 63), PositionPixel(7, 31, 1));
+    g_nMirror = 3;  // over/under never mirrors
+    ComposeOverUnder(out.get(), left.get(), right.get(), 0, 0, 0, 0, 64, 32, 0);
+    EXPECT_EQ(PixelAt(out.get(), 7, 32), PositionPixel(7, 0, 1));
+}
+
+TEST_F(GdiComposeTest, AppliedTrimmingChoosesTheSourceRectangles)
+{
+    g_nTrimState = 30;
+    g_rcTrim = {8, 4, 40, 20};  // 32 x 16, leaving 12 rows above
+    DibPtr out(CreateDib(64, 16, 24, 1));
+    ASSERT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), out.get());
+    EXPECT_EQ(PixelAt(out.get(), 0, 0), PositionPixel(8, 12, 1));
+    EXPECT_EQ(PixelAt(out.get(), 32, 15), PositionPixel(8, 27, 2));
+}
+
+static int s_boxes;
+static int CountBox(HWND, const char *, const char *, UINT)
+{
+    s_boxes++;
+    return IDOK;
+}
+
+TEST_F(GdiComposeTest, UnusableOutputIsReported)
+{
+    // A header GDI cannot make a section of (zero planes) is refused with
+    // a message and no picture.
+    DibPtr out(CreateDib(64, 16, 24, 1));
+    out->biPlanes = 0;
+    out->biBitCount = 0;
+    s_boxes = 0;
+    g_pfnMessageBoxHook = CountBox;
+    EXPECT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), nullptr);
+    g_pfnMessageBoxHook = nullptr;
+    EXPECT_EQ(s_boxes, 1);
+    EXPECT_EQ(ComposeOverUnder(nullptr, left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), nullptr);
+}
+
+TEST(DibPalette, OnlyForPalettedFrames)
+{
+    DibPtr eight(CreateDib(4, 4, 8, 1));
+    RGBQUAD *table = (RGBQUAD *)((BYTE *)eight.get() + 40);
+    table[3] = {10, 20, 30, 0};
+    HPALETTE pal = CreateDibPalette(nullptr, eight.get(), 0);
+    ASSERT_NE(pal, nullptr);
+    PALETTEENTRY e[256];
+    EXPECT_EQ(GetPaletteEntries(pal, 0, 256, e), 256u);
+    EXPECT_EQ(e[3].peRed, 30);
+    EXPECT_EQ(e[3].peBlue, 10);
+    DeleteObject(pal);
+    // A 24-bit frame has no table after its header: nothing is read there.
+    DibPtr deep(CreateDib(4, 4, 24, 1));
+    EXPECT_EQ(CreateDibPalette(nullptr, deep.get(), 0), nullptr);
+}

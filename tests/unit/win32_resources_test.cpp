@@ -1,0 +1,64 @@
+#include "pipeline/compose.h"
+#include "shared/global_memory.h"
+#include "shared/string_table.h"
+#include "tests/unit/kernel_state.h"
+#include "tests/unit/test_frames.h"
+
+#include <gtest/gtest.h>
+#include <string.h>
+#include <string>
+
+TEST(StringTable, TwoBuffersUsedInTurn)
+{
+    const char *a = LoadStr(2301);
+    const char *b = LoadStr(2300);
+    EXPECT_NE(a, b);
+    EXPECT_STRNE(a, b);
+    const char *c = LoadStr(2305);
+    EXPECT_EQ(c, a);  // the third call reuses the first buffer
+    EXPECT_STREQ(b, "\x83\x47\x83\x89\x81\x5b");  // "エラー" in code page 932
+    EXPECT_STREQ(LoadStr(9999), "");
+}
+
+TEST(StringTable, ResStringBuffer)
+{
+    const char *a = LoadResString(2305);
+    EXPECT_STREQ(a, "\x83\x63\x83\x43\x83\x93\x83\x8a\x81\x5b\x83\x8b");  // "ツインリール"
+    EXPECT_EQ(LoadResString(2300), a);
+}
+
+class Iz3dResourceTest : public KernelTest {
+protected:
+    void TearDown() override
+    {
+        FreeGlobalBlock(g_pIz3dTable);
+        g_pIz3dTable = nullptr;
+        KernelTest::TearDown();
+    }
+};
+
+TEST_F(Iz3dResourceTest, TableFromTheProgramResource)
+{
+    g_pIz3dTable = LoadIZ3DTable();
+    ASSERT_NE(g_pIz3dTable, nullptr);
+    // Equal eyes: the front panel shows the picture, the back panel the
+    // neutral share of one half.
+    DibPtr l = MakeSolid(4, 2, {180, 90, 30}), r = MakeSolid(4, 2, {180, 90, 30});
+    DibPtr out(CreateDib(8, 2, 24, 1));
+    ASSERT_EQ(ComposeIz3d(out.get(), l.get(), r.get(), 0, 0, 0, 0), out.get());
+    Bgr front = PixelAt(out.get(), 0, 0), back = PixelAt(out.get(), 4, 0);
+    EXPECT_NEAR(front.b, 180, 1);
+    EXPECT_NEAR(front.g, 90, 1);
+    EXPECT_NEAR(front.r, 30, 1);
+    EXPECT_NEAR(back.g, 186, 1);  // one half in linear light at display gamma
+    // Black on both eyes: the back panel is the row-0, column-511 mean, the
+    // same neutral grey.
+    DibPtr black = MakeSolid(4, 2, {0, 0, 0});
+    ComposeIz3d(out.get(), black.get(), black.get(), 0, 0, 0, 0);
+    EXPECT_EQ(PixelAt(out.get(), 0, 0), (Bgr{0, 0, 0}));
+    EXPECT_NEAR(PixelAt(out.get(), 4, 0).g, 186, 1);
+    // Only the right eye lit: the back panel is all right eye.
+    DibPtr white = MakeSolid(4, 2, {255, 255, 255});
+    ComposeIz3d(out.get(), black.get(), white.get(), 0, 0, 0, 0);
+    EXPECT_EQ(PixelAt(out.get(), 4, 0).g, 255);
+}
