@@ -12,8 +12,9 @@ cd "$TWR_DEPS/src"
 toolchain=$TWR_TOP/cmake/toolchain-mingw32.cmake
 
 # the version the pinned suite offers, read from the .dsc name apt would fetch
+# (from an empty folder: files already downloaded are not printed)
 srcver() {
-  apt-get source --print-uris -qq "$1/$SUITE" 2>/dev/null |
+  (cd "$(mktemp -d)" && apt-get source --print-uris -qq "$1/$SUITE" 2>/dev/null) |
     awk -v p="$1" '$2 ~ /\.dsc$/ { v=$2; sub("^" p "_", "", v); sub(/\.dsc$/, "", v); print v; exit }'
 }
 

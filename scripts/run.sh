@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Sets up and builds when needed, then starts the program. Without a
+# display it runs on a private Xvfb inside a Wine virtual desktop and saves
+# a screenshot to .work/screenshot.png.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/scripts/env.sh"
+. "$top/scripts/xvfb.sh"
+
+"$top/scripts/setup.sh"
+"$top/scripts/build.sh" win32
+"$top/scripts/wine-prefix.sh"
+twr_wine_env
+exe=$TWR_BUILD_WIN/twinreel.exe
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec wine "$exe" "$@"
+fi
+
+TWR_USE_DISPLAY= twr_start_xvfb
+wine explorer /desktop=twinreel,1280x900 "$exe" "$@" >/dev/null 2>&1 &
+app=$!
+for _ in $(seq 1 100); do
+  sleep 0.2
+  xwininfo -root -tree 2>/dev/null | grep -q 'ツインリール' && break
+done
+sleep 1
+shot=$TWR_WORK/screenshot.png
+import -window root -crop 1280x900+0+0 +repage "$shot"
+echo "screenshot: $shot"
+wineserver -k || true
+wait $app 2>/dev/null || true

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# From a fresh machine: installs what is needed, builds both targets and
+# runs every test (native under the sanitizers, the Windows programs under
+# Wine on a private X server), then the fuzzers for a bounded time.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/scripts/env.sh"
+. "$top/scripts/xvfb.sh"
+
+"$top/scripts/setup.sh"
+"$top/scripts/build.sh"
+
+echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+(cd "$TWR_BUILD_NATIVE" && ctest --output-on-failure -j"$(nproc)")
+
+echo "== Windows tests under Wine"
+"$top/scripts/wine-prefix.sh"
+twr_wine_env
+twr_start_xvfb
+# A server left from another run would keep its own display: start afresh.
+wineserver -k 2>/dev/null || true
+wineserver -w
+wineserver -p
+# The first Wine process starts the prefix's services; start them here so
+# that they do not hold ctest's output pipes open.
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+status=0
+(cd "$TWR_BUILD_WIN" && ctest --output-on-failure -j"$(nproc)") || status=$?
+wineserver -k || true
+exit $status
