@@ -12,6 +12,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 (cd "$TWR_BUILD_NATIVE" && ctest --output-on-failure -j"$(nproc)")
+"$top/scripts/fuzz.sh"
 
 echo "== Windows tests under Wine"
 "$top/scripts/wine-prefix.sh"

@@ -1,7 +1,7 @@
 #include "shared/packed_dib.h"
 
 #include "alignment/alignment_state.h"
-#include "tests/unit/test_frames.h"
+#include "tests/test_frames.h"
 
 #include <gtest/gtest.h>
 #include <string.h>

@@ -1,7 +1,7 @@
 #include "pipeline/compose.h"
 #include "shared/global_memory.h"
-#include "tests/unit/kernel_state.h"
-#include "tests/unit/test_frames.h"
+#include "tests/kernel_state.h"
+#include "tests/test_frames.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "pipeline/compose.h"
-#include "tests/unit/kernel_state.h"
-#include "tests/unit/test_frames.h"
+#include "tests/kernel_state.h"
+#include "tests/test_frames.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "shared/dib_gdi.h"
 #include "shared/message_box.h"
-#include "tests/unit/kernel_state.h"
-#include "tests/unit/test_frames.h"
+#include "tests/kernel_state.h"
+#include "tests/test_frames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs every benchmark script beside it (bench/*.sh but this one), or the
+# ones named on the command line. Each prints its figures beside the peer
+# measured in the same run.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+"$here/../scripts/build.sh"
+if [ $# -gt 0 ]; then
+  scripts=("$@")
+else
+  scripts=()
+  for s in "$here"/*.sh; do
+    [ "$(basename "$s")" = run.sh ] || scripts+=("$s")
+  done
+fi
+for s in "${scripts[@]}"; do
+  echo "== $(basename "$s")"
+  bash "$s"
+done
