@@ -68,17 +68,21 @@ PackedDib *ScaleDibToGrey(HWND owner, const PackedDib *source, int width, int he
 double DescriptorDistance(const float *a, const float *b, double bound, int length)
 {
     double sum = 0;
-    for (int k = 0; k < length; k += 4) {
-        double step = 0;
-        for (int m = k; m < k + 4 && m < length; m++) {
-            double d = (double)a[m] - b[m];
-            step += d * d;
-        }
-        sum += step;
+    int k = 0;
+    for (; k + 4 <= length; k += 4) {
+        double d0 = (double)a[k] - b[k], d1 = (double)a[k + 1] - b[k + 1];
+        double d2 = (double)a[k + 2] - b[k + 2], d3 = (double)a[k + 3] - b[k + 3];
+        sum += (d0 * d0 + d1 * d1) + (d2 * d2 + d3 * d3);
         if (sum > bound)
-            break;
+            return sum;
     }
-    return sum;
+    // A length that is not a multiple of 4 ends with a shorter step.
+    double step = 0;
+    for (; k < length; k++) {
+        double d = (double)a[k] - b[k];
+        step += d * d;
+    }
+    return sum + step;
 }
 
 int FindNearestDescriptor(const float *descriptor, int laplacian, const std::vector<SurfPoint> &rightPoints,
