@@ -204,6 +204,112 @@ BOOL CALLBACK FindBox(HWND h, LPARAM param)
     return TRUE;
 }
 
+// ---- the program's menu, read inside its process by the hook DLL ----
+
+struct MenuLine {
+    int depth;
+    wchar_t kind;
+    UINT id;
+    UINT state;
+    std::wstring text;
+};
+
+std::wstring g_menuReply;
+bool g_menuReplied;
+
+LRESULT CALLBACK ReplyWndProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COPYDATA) {
+        const COPYDATASTRUCT *cd = (const COPYDATASTRUCT *)lParam;
+        g_menuReply.assign((const wchar_t *)cd->lpData, cd->cbData / sizeof(wchar_t));
+        while (!g_menuReply.empty() && g_menuReply.back() == 0)
+            g_menuReply.pop_back();
+        g_menuReplied = true;
+        return TRUE;
+    }
+    return DefWindowProcW(w, msg, wParam, lParam);
+}
+
+// Asks the hook in the program for the target's menu; false when no answer.
+bool QueryMenu(std::vector<MenuLine> &lines, std::string *error)
+{
+    static HWND reply;
+    static HMODULE hookDll;
+    static HOOKPROC hookProc;
+    if (!reply) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = ReplyWndProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TwrE2eReply";
+        RegisterClassW(&wc);
+        reply = CreateWindowW(L"TwrE2eReply", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+        wchar_t path[MAX_PATH];
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        wchar_t *slash = wcsrchr(path, L'\\');
+        lstrcpyW(slash ? slash + 1 : path, L"twr_e2e_hook.dll");
+        hookDll = LoadLibraryW(path);
+        hookProc = hookDll ? (HOOKPROC)(void *)GetProcAddress(hookDll, "TwrE2eGetMsgProc") : nullptr;
+    }
+    if (!hookProc) {
+        *error = "twr_e2e_hook.dll is missing beside the driver";
+        return false;
+    }
+    DWORD thread = GetWindowThreadProcessId(g_target, nullptr);
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, hookProc, hookDll, thread);
+    if (!hook) {
+        *error = "cannot hook the program's thread";
+        return false;
+    }
+    g_menuReplied = false;
+    PostMessageW(g_target, RegisterWindowMessageW(L"TwrE2eMenuQuery"), (WPARAM)reply, 0);
+    DWORD start = GetTickCount();
+    while (!g_menuReplied && GetTickCount() - start < 5000) {
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&m);
+        if (!g_menuReplied)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_ALLINPUT);
+    }
+    UnhookWindowsHookEx(hook);
+    if (!g_menuReplied) {
+        *error = "the program did not answer the menu query";
+        return false;
+    }
+    lines.clear();
+    size_t pos = 0;
+    while (pos < g_menuReply.size()) {
+        size_t end = g_menuReply.find(L'\n', pos);
+        if (end == std::wstring::npos)
+            end = g_menuReply.size();
+        std::wstring l = g_menuReply.substr(pos, end - pos);
+        pos = end + 1;
+        MenuLine ml = {};
+        wchar_t kind = 0;
+        int used = 0;
+        if (swscanf(l.c_str(), L"%d\t%lc\t%u\t%u\t%n", &ml.depth, &kind, &ml.id, &ml.state, &used) < 4)
+            continue;
+        ml.kind = kind;
+        for (size_t i = used; i < l.size(); i++) {
+            if (l[i] == L'\\' && i + 1 < l.size() && l[i + 1] == L't') {
+                ml.text += L'\t';
+                i++;
+            } else {
+                ml.text += l[i];
+            }
+        }
+        lines.push_back(ml);
+    }
+    return true;
+}
+
+const MenuLine *FindItem(const std::vector<MenuLine> &lines, UINT id)
+{
+    for (const MenuLine &l : lines)
+        if (l.kind == L'I' && l.id == id)
+            return &l;
+    return nullptr;
+}
+
 // ---- keys ----
 
 WORD KeyCode(const std::string &name)
@@ -650,6 +756,43 @@ void Run(const Step &s)
         if (!Screenshot(w[1], r))
             Fail(s, "cannot write %s", w[1].c_str());
         Say("screenshot %s: %ld x %ld\n", w[1].c_str(), r.right - r.left, r.bottom - r.top);
+    } else if (op == "menu-item" || op == "menu-state") {
+        // menu-item ID TEXT [ms]: the item shows TEXT ("\t" before its key).
+        // menu-state ID checked|unchecked|grayed|enabled|absent [ms].
+        NeedArgs(s, 2);
+        NeedTarget(s);
+        UINT id = (UINT)Number(w[1]);
+        std::string error, last = "absent";
+        bool ok = WaitFor(Limit(w, 3), [&] {
+            std::vector<MenuLine> lines;
+            if (!QueryMenu(lines, &error))
+                return true;
+            const MenuLine *item = FindItem(lines, id);
+            if (op == "menu-item") {
+                last = item ? Utf8(item->text) : "absent";
+                return item && item->text == Wide(w[2]);
+            }
+            if (!item)
+                return last = "absent", w[2] == "absent";
+            bool checked = item->state & MFS_CHECKED, grayed = item->state & MFS_GRAYED;
+            last = std::string(checked ? "checked" : "unchecked") + (grayed ? ", grayed" : ", enabled");
+            return (w[2] == "checked" && checked) || (w[2] == "unchecked" && !checked) ||
+                   (w[2] == "grayed" && grayed) || (w[2] == "enabled" && !grayed);
+        });
+        if (!error.empty())
+            Fail(s, "%s", error.c_str());
+        if (!ok)
+            Fail(s, "item %u is %s%s%s", id, op == "menu-item" ? "\"" : "", last.c_str(),
+                 op == "menu-item" ? "\"" : "");
+    } else if (op == "menu-dump") {
+        NeedTarget(s);
+        std::vector<MenuLine> lines;
+        std::string error;
+        if (!QueryMenu(lines, &error))
+            Fail(s, "%s", error.c_str());
+        for (const MenuLine &l : lines)
+            Say("menu: %*s%c %u %s%s\n", 2 * l.depth, "", (char)l.kind, l.id, Utf8(l.text).c_str(),
+                (l.state & MFS_CHECKED) ? " [checked]" : (l.state & MFS_GRAYED) ? " [grayed]" : "");
     } else if (op == "close") {
         NeedTarget(s);
         PostMessageW(g_target, WM_CLOSE, 0, 0);
