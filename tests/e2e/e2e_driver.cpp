@@ -349,51 +349,69 @@ void AddKey(std::vector<INPUT> &in, WORD vk, bool up)
 
 // ---- images ----
 
-bool WriteBmp(const std::string &path, HBITMAP bmp, int w, int h)
-{
-    BITMAPINFOHEADER bi = {};
-    bi.biSize = sizeof bi;
-    bi.biWidth = w;
-    bi.biHeight = h;
-    bi.biPlanes = 1;
-    bi.biBitCount = 24;
-    int row = (w * 3 + 3) & ~3;
-    std::vector<BYTE> bits((size_t)row * h);
-    HDC dc = GetDC(nullptr);
-    int got = GetDIBits(dc, bmp, 0, h, bits.data(), (BITMAPINFO *)&bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    if (got != h)
-        return false;
-    FILE *f = _wfopen(Wide(WindowsPath(path)).c_str(), L"wb");
-    if (!f)
-        return false;
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi;
-    fh.bfSize = fh.bfOffBits + (DWORD)bits.size();
-    bi.biSizeImage = (DWORD)bits.size();
-    fwrite(&fh, sizeof fh, 1, f);
-    fwrite(&bi, sizeof bi, 1, f);
-    fwrite(bits.data(), 1, bits.size(), f);
-    return fclose(f) == 0;
-}
-
-bool Screenshot(const std::string &path, const RECT &r)
+// The screen rectangle as bottom-up 24-bit rows.
+std::vector<BYTE> Capture(const RECT &r)
 {
     int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0)
-        return false;
+    std::vector<BYTE> bits((size_t)((w * 3 + 3) & ~3) * h);
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ old = SelectObject(mem, bmp);
     BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     SelectObject(mem, old);
-    bool ok = WriteBmp(path, bmp, w, h);
+    BITMAPINFOHEADER bi = {};
+    bi.biSize = sizeof bi;
+    bi.biWidth = w;
+    bi.biHeight = h;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    if (GetDIBits(screen, bmp, 0, h, bits.data(), (BITMAPINFO *)&bi, DIB_RGB_COLORS) != h)
+        bits.clear();
     DeleteObject(bmp);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    return ok;
+    return bits;
+}
+
+// Waits until the program is idle and two captures 50 ms apart agree (a
+// window that has just appeared may not have drawn its frame yet), then
+// writes the picture as a BMP file.
+bool Screenshot(const std::string &path, const RECT &r, int ms)
+{
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0)
+        return false;
+    if (g_process)
+        WaitForInputIdle(g_process, ms);
+    std::vector<BYTE> bits = Capture(r), next;
+    WaitFor(ms, [&] {
+        Sleep(50);
+        next = Capture(r);
+        bool same = next == bits;
+        bits.swap(next);
+        return same;
+    });
+    if (bits.empty())
+        return false;
+    FILE *f = _wfopen(Wide(WindowsPath(path)).c_str(), L"wb");
+    if (!f)
+        return false;
+    BITMAPINFOHEADER bi = {};
+    bi.biSize = sizeof bi;
+    bi.biWidth = w;
+    bi.biHeight = h;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    bi.biSizeImage = (DWORD)bits.size();
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi;
+    fh.bfSize = fh.bfOffBits + (DWORD)bits.size();
+    fwrite(&fh, sizeof fh, 1, f);
+    fwrite(&bi, sizeof bi, 1, f);
+    fwrite(bits.data(), 1, bits.size(), f);
+    return fclose(f) == 0;
 }
 
 // ---- the script ----
@@ -525,9 +543,20 @@ bool Foreground(HWND w, int ms)
     });
 }
 
+// The clipboard's sequence number when the last command, message or key was
+// sent. The clipboard steps open the clipboard only once it has changed
+// since then: while the driver holds it open the program's OpenClipboard
+// would fail and its copy would be lost.
+DWORD g_clipboardAtAction = 0xFFFFFFFF;
+
+bool ClipboardChangedSinceAction()
+{
+    return g_clipboardAtAction == 0xFFFFFFFF || GetClipboardSequenceNumber() != g_clipboardAtAction;
+}
+
 bool ClipboardText(std::wstring *out)
 {
-    if (!OpenClipboard(nullptr))
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(nullptr))
         return false;
     bool ok = false;
     HANDLE h = GetClipboardData(CF_UNICODETEXT);
@@ -545,7 +574,7 @@ bool ClipboardText(std::wstring *out)
 
 bool ClipboardDib(const std::string &path, int *w, int *h)
 {
-    if (!OpenClipboard(nullptr))
+    if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr))
         return false;
     bool ok = false;
     HANDLE hd = GetClipboardData(CF_DIB);
@@ -577,6 +606,8 @@ void Run(const Step &s)
 {
     const std::vector<std::string> &w = s.words;
     const std::string &op = w[0];
+    if (op == "command" || op == "message" || op == "key")
+        g_clipboardAtAction = GetClipboardSequenceNumber();
     if (op == "window") {
         FindRequest r = {};
         r.cls = Wide(w.size() > 1 ? w[1] : "2REELS");
@@ -730,12 +761,12 @@ void Run(const Step &s)
     } else if (op == "clipboard-text") {
         NeedArgs(s, 1);
         std::wstring want = Wide(w[1]), last;
-        if (!WaitFor(Limit(w, 2), [&] { return ClipboardText(&last) && last == want; }))
+        if (!WaitFor(Limit(w, 2), [&] { return ClipboardChangedSinceAction() && ClipboardText(&last) && last == want; }))
             Fail(s, "the clipboard holds \"%s\"", Utf8(last).c_str());
     } else if (op == "clipboard-dib") {
         NeedArgs(s, 1);
         int cw = 0, ch = 0;
-        if (!WaitFor(Limit(w, 2), [&] { return ClipboardDib(w[1], &cw, &ch); }))
+        if (!WaitFor(Limit(w, 2), [&] { return ClipboardChangedSinceAction() && ClipboardDib(w[1], &cw, &ch); }))
             Fail(s, "no image on the clipboard");
         Say("clipboard image: %d x %d\n", cw, ch);
     } else if (op == "screenshot") {
@@ -753,7 +784,7 @@ void Run(const Step &s)
                 GetWindowRect(g_target, &r);
             }
         }
-        if (!Screenshot(w[1], r))
+        if (!Screenshot(w[1], r, Limit(w, 3)))
             Fail(s, "cannot write %s", w[1].c_str());
         Say("screenshot %s: %ld x %ld\n", w[1].c_str(), r.right - r.left, r.bottom - r.top);
     } else if (op == "menu-item" || op == "menu-state") {
