@@ -1,5 +1,5 @@
-// The dialog templates' controls as the specification gives them: ids,
-// kinds and texts (the layout is free). Texts are UTF-8; a null text is not
+// The controls each dialog template must have: ids, kinds and texts (the
+// layout is free). Texts are UTF-8; a null text is not
 // compared (it is set at run time or not given).
 #ifndef TWR_TESTS_RESOURCES_EXPECTED_DIALOGS_H
 #define TWR_TESTS_RESOURCES_EXPECTED_DIALOGS_H

@@ -1,5 +1,5 @@
-// Tables transcribed from the program's specification of its menus, keys
-// and texts; the resource test compares the built program against them.
+// The menus, keys and texts the program must carry, entry by entry; the
+// resource test compares the built program against them.
 #ifndef TWR_TESTS_RESOURCES_EXPECTED_TABLES_H
 #define TWR_TESTS_RESOURCES_EXPECTED_TABLES_H
 #include <windows.h>
@@ -273,7 +273,7 @@ struct ExpectedString {
     const char *text;  // UTF-8
 };
 
-// Every text the specification gives with its string id.
+// Every fixed text with its string id.
 static const ExpectedString kStrings[] = {
     {2232, u8"ステレオムービーを開く"},
     {2240, u8"再生モードを閉じる"},

@@ -1,6 +1,6 @@
 // Loads every menu, accelerator table, dialog template, string, bitmap,
 // cursor and the icon from the built program and compares them with the
-// tables transcribed from the specification.
+// tables of what the program must carry (expected_*.h).
 //
 // usage: resources_test PROGRAM.exe [gtest options]
 #include <windows.h>
@@ -239,7 +239,7 @@ BOOL CALLBACK CollectText(HWND child, LPARAM param)
 
 class DialogTemplates : public ::testing::TestWithParam<ExpectedDialog> {};
 
-TEST_P(DialogTemplates, ControlsAsSpecified)
+TEST_P(DialogTemplates, ControlsAsRequired)
 {
     const ExpectedDialog &d = GetParam();
     std::wstring name = d.name ? Wide(d.name) : std::wstring();
