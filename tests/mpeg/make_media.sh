@@ -29,13 +29,22 @@ ff $src -f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 -c:v mpeg1vi
 ff $src $tone -c:v mpeg2video -g 12 -bf 2 -c:a mp2 -b:a 192k -f mpegts ts.ts
 ff $src $tone -c:v mpeg2video -g 12 -bf 2 -c:a mp2 -b:a 192k -f mpegts -mpegts_m2ts_mode 1 ts192.m2ts
 
+# GOP time codes from one hour on, and from ten minutes on (two recordings
+# joined make a forward jump)
+ff $src -c:v mpeg2video -g 12 -bf 2 -timecode 01:00:00:00 -f mpeg2video tc1h.m2v
+ff -f lavfi -i testsrc=size=176x144:rate=25:duration=4 -c:v mpeg2video -g 15 -bf 2 -flags +cgop \
+   -sc_threshold 1000000000 -timecode 00:10:00:00 -f mpeg2video tc10m.m2v
+# a longer stream with several sequence headers and closed GOPs
+ff -f lavfi -i testsrc=size=176x144:rate=25:duration=8 -c:v mpeg2video -g 15 -bf 2 -flags +cgop -sc_threshold 1000000000 -f mpeg2video long.m2v
+
 # mjpegtools: mpeg2enc and mplex (DVD profile)
 ff -f lavfi -i testsrc=size=352x288:rate=25:duration=2 -pix_fmt yuv420p -f yuv4mpegpipe - |
   mpeg2enc -f 8 -q 6 -o mjpeg.m2v >/dev/null 2>&1
 ff $tone -c:a mp2 -b:a 192k -f mp2 mjpeg.mp2
 mplex -f 8 -o mplex.mpg mjpeg.m2v mjpeg.mp2 >/dev/null 2>&1
 
-for f in es1.m1v es2.m2v es2i.m2v hd.m2v ps2.mpg ps1.mpg ts.ts ts192.m2ts mjpeg.m2v mplex.mpg; do
+for f in es1.m1v es2.m2v es2i.m2v hd.m2v ps2.mpg ps1.mpg ts.ts ts192.m2ts mjpeg.m2v mplex.mpg long.m2v; do
+  ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$f" > "$f.frames.txt"
   ffprobe -v error -select_streams v:0 -show_streams "$f" > "$f.streams.txt"
   ffprobe -v error -show_entries packet=stream_index,pts,dts,codec_type -of csv=p=0 "$f" > "$f.packets.txt"
 done
