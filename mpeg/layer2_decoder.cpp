@@ -74,16 +74,24 @@ static const Layer2QuantClass *ClassOf(int steps)
     return nullptr;
 }
 
-// N[i][k] = cos((16 + i)(2k + 1) pi / 64) and the window as doubles.
+// The matrixing N[i][k] = cos((16 + i)(2k + 1) pi / 64) takes its 64 rows
+// from 33 sums A[j] = sum cos(j (2k + 1) pi / 64) S[k]: rows 0-16 are
+// A[16..32], rows 17-47 -A[31..1], rows 48-63 -A[0..15] (cos(m t) =
+// -cos((64 - m) t) = -cos((m - 64) t) at these angles). The window as doubles.
+//
+// A[0..31] is the 32-point DCT-II of the subband samples (A[32] is 0),
+// computed by halving (Lee): the even outputs are the half-length DCT of
+// x[i] + x[n-1-i], the odd ones sums of neighbours of the half-length DCT of
+// (x[i] - x[n-1-i]) / (2 cos((2i + 1) pi / 2n)).
 struct SynthesisTables {
-    double n[64][32];
+    double inv2cos[33][16];  // by length n (2, 4, 8, 16, 32)
     double d[512];
     SynthesisTables()
     {
         const double pi = 3.14159265358979323846;
-        for (int i = 0; i < 64; i++)
-            for (int k = 0; k < 32; k++)
-                n[i][k] = cos((16 + i) * (2 * k + 1) * pi / 64);
+        for (int n = 2; n <= 32; n *= 2)
+            for (int i = 0; i < n / 2; i++)
+                inv2cos[n][i] = 1.0 / (2.0 * cos((2 * i + 1) * pi / (2 * n)));
         for (int i = 0; i < 512; i++)
             d[i] = kLayer2SynthesisWindow[i] / 65536.0;
     }
@@ -95,6 +103,37 @@ static const SynthesisTables &Tables()
     return t;
 }
 
+#if defined(__GNUC__) && !defined(__clang__)
+// n is 4 or more past the first test: u and w are filled before use.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+static void Dct2(const double *x, double *out, int n, const SynthesisTables &t)
+{
+    if (n == 2) {
+        out[0] = x[0] + x[1];
+        out[1] = (x[0] - x[1]) * t.inv2cos[2][0];
+        return;
+    }
+    int h = n / 2;
+    double u[16], w[16], U[16], W[17];
+    const double *f = t.inv2cos[n];
+    for (int i = 0; i < h; i++) {
+        u[i] = x[i] + x[n - 1 - i];
+        w[i] = (x[i] - x[n - 1 - i]) * f[i];
+    }
+    Dct2(u, U, h, t);
+    Dct2(w, W, h, t);
+    W[h] = 0;
+    for (int k = 0; k < h; k++) {
+        out[2 * k] = U[k];
+        out[2 * k + 1] = W[k] + W[k + 1];
+    }
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
 // One time slot of 32 subband samples through the synthesis filterbank.
 static void Synthesize(Layer2Synthesis *s, int ch, const double sample[32], double out[32])
 {
@@ -102,13 +141,15 @@ static void Synthesize(Layer2Synthesis *s, int ch, const double sample[32], doub
     double *v = s->v[ch];
     // V is kept as a ring: the newest 64 values at offset.
     int off = s->offset;
-    for (int i = 0; i < 64; i++) {
-        double sum = 0;
-        const double *n = t.n[i];
-        for (int k = 0; k < 32; k++)
-            sum += n[k] * sample[k];
-        v[(off + i) & 1023] = sum;
-    }
+    double a[33];
+    Dct2(sample, a, 32, t);
+    a[32] = 0;
+    for (int i = 0; i <= 16; i++)
+        v[(off + i) & 1023] = a[16 + i];
+    for (int i = 17; i < 48; i++)
+        v[(off + i) & 1023] = -a[48 - i];
+    for (int i = 48; i < 64; i++)
+        v[(off + i) & 1023] = -a[i - 48];
     for (int j = 0; j < 32; j++) {
         double sum = 0;
         for (int i = 0; i < 8; i++) {

@@ -31,7 +31,7 @@ struct Layer2Header {
 // record zeroed.
 int ParseLayer2Header(DWORD header, Layer2Header *h);
 
-// Filter history of both channels.
+// Filter history of both channels: the 1024 values of V as a ring.
 struct Layer2Synthesis {
     double v[2][1024];
     int offset;  // where the newest 64 values of V begin
