@@ -274,6 +274,13 @@ void PictureRate(const SequenceRecord *seq, DWORD *rate, DWORD *scale)
     }
 }
 
+bool HasPictureRate(const SequenceRecord *seq)
+{
+    DWORD rate, scale;
+    PictureRate(seq, &rate, &scale);
+    return rate != 0;
+}
+
 int ColourMatrixIndex(const SequenceRecord *seq, int colorMatrix)
 {
     // Reserved codes (above 7) are taken as no description at all.

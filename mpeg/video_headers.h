@@ -170,6 +170,9 @@ inline int ProgressiveIndicator(const SequenceRecord *seq)
 // sequence extension). A code without a rate gives rate 0, scale 1: such a
 // stream has no frame timing and is to be refused.
 void PictureRate(const SequenceRecord *seq, DWORD *rate, DWORD *scale);
+// False for a frame_rate_code without a rate (0, 9-15): the movie source
+// divides by the rate, so such a stream is refused at open.
+bool HasPictureRate(const SequenceRecord *seq);
 
 // Output information from a sequence: reMap is the "re_map" setting (non-zero:
 // studio-range luma expanded to full range), colorMatrix the "color_matrix"

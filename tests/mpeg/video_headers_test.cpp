@@ -463,6 +463,7 @@ TEST(PictureRate, EveryCode)
         PictureRate(&s, &r, &sc);
         EXPECT_EQ(r, rates[code]) << code;
         EXPECT_EQ(sc, scales[code]) << code;
+        EXPECT_EQ(HasPictureRate(&s), rates[code] != 0) << code;
     }
     SequenceRecord s = Seq(720, 480, 4, true);
     s.frame_rate_extension_n = 1;
