@@ -67,7 +67,8 @@ struct MpegAudioStream {
 MpegAudioStream *OpenAudioStream(const char *path, int joinNumbered);
 void CloseAudioStream(MpegAudioStream *a);
 // Fills count pairs from the 64-bit position (the buffer is zeroed first);
-// returns the pairs delivered, fewer past the end of the data.
+// returns the pairs delivered, fewer past the end of the data or of the
+// length the stream announces (sampleCount).
 int ReadAudioSamples(MpegAudioStream *a, long long position, BYTE *buffer, int count);
 
 #endif
