@@ -1,0 +1,2 @@
+twr_add_bench(mpeg_index_bench SOURCES mpeg_index_bench.cpp)
+twr_add_bench(mpeg_audio_bench SOURCES mpeg_audio_bench.cpp)
