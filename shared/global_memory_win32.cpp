@@ -1,7 +1,7 @@
 #include "shared/global_memory.h"
 #include "shared/wintypes.h"
 
-void *AllocGlobalBlock(size_t bytes, int zeroFill)
+void *RawAllocGlobalBlock(size_t bytes, int zeroFill)
 {
     HGLOBAL h = GlobalAlloc(zeroFill ? GHND : GMEM_MOVEABLE, bytes);
     if (!h)
@@ -12,13 +12,17 @@ void *AllocGlobalBlock(size_t bytes, int zeroFill)
     return p;
 }
 
-void FreeGlobalBlock(void *block)
+void RawFreeGlobalBlock(void *block)
 {
-    if (!block)
-        return;
     HGLOBAL h = GlobalHandle(block);
     if (!h)
         return;
     GlobalUnlock(h);
     GlobalFree(h);
+}
+
+size_t RawGlobalBlockSize(void *block)
+{
+    HGLOBAL h = GlobalHandle(block);
+    return h ? GlobalSize(h) : 0;
 }
