@@ -9,16 +9,15 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 twr_wine_env
 dir=$TWR_WORK/bench/compose
 mkdir -p "$dir"
-frames=60
+frames=150
 
 ff() { ffmpeg -hide_banner -loglevel error -nostdin "$@"; }
 
-# CPU seconds (user + system) of one ffmpeg run.
+# CPU seconds (user + system) of one ffmpeg run, as ffmpeg measures them.
 ffcpu() {
-  local out
-  out=$( { /usr/bin/time -f '%U %S' ffmpeg -hide_banner -loglevel error -nostdin -threads 1 -filter_threads 1 \
-           -filter_complex_threads 1 "$@" -f null - ; } 2>&1 >/dev/null | tail -n 1)
-  echo "$out" | awk '{print $1 + $2}'
+  ffmpeg -hide_banner -nostdin -benchmark -threads 1 -filter_threads 1 \
+    -filter_complex_threads 1 "$@" -f null - 2>&1 |
+    sed -n 's/.*utime=\([0-9.]*\)s stime=\([0-9.]*\)s.*/\1 \2/p' | awk '{print $1 + $2}'
 }
 
 for size in 1920x1080 720x480; do
