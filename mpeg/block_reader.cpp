@@ -67,11 +67,13 @@ void ReturnWindowBytes(BlockReader *r)
 {
     int k = r->accBits / 8;
     BYTE *b = ReaderBlock(r);
-    // Rewrite the bytes where they came from: for bytes of the previous
-    // block this is the carry area (at most 8 bytes back, as the window
-    // holds at most 8).
+    // The window holds the rest of a partly read byte, then k whole bytes.
+    // Rewrite those where they came from: for bytes of the previous block
+    // this is the carry area (at most 8 bytes back, as the window holds at
+    // most 8).
+    unsigned long long whole = r->acc << (r->accBits & 7);
     for (int j = 0; j < k; j++)
-        b[r->pos - k + j] = (BYTE)(r->acc >> (56 - 8 * j));
+        b[r->pos - k + j] = (BYTE)(whole >> (56 - 8 * j));
     r->pos -= k;
     r->acc = 0;
     r->accBits = 0;

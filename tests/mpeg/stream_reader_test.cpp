@@ -124,8 +124,12 @@ TEST_F(StreamReaderFile, BitsBytesTellAndSeekAgree)
         EXPECT_EQ(ReadReaderBits(&sr->rd, 3), want >> 29);
         EXPECT_EQ(ReadReaderBits(&sr->rd, 13), (want >> 16) & 0x1FFF);
         EXPECT_EQ(TellReader(sr), p + 2);
+        // A partly read byte counts as read.
+        EXPECT_EQ(ReadReaderBits(&sr->rd, 5), (want >> 11) & 31);
+        EXPECT_EQ(TellReader(sr), p + 3);
         BYTE buf[2000];
         int n = ReadReaderBytes(&sr->rd, buf, sizeof buf);
+        p++;
         int expect = (int)std::min<long long>(2000, (long long)data.size() - p - 2);
         ASSERT_EQ(n, expect);
         EXPECT_EQ(0, memcmp(buf, data.data() + p + 2, n));
