@@ -5,7 +5,7 @@
 #define TWR_MPEG_FRAME_OUTPUT_H
 
 #include "mpeg/frame_buffer.h"
-#include "mpeg/output_info.h"
+#include "mpeg/video_headers.h"
 
 #include <stdint.h>
 

@@ -227,5 +227,5 @@ void ApplyResizerToOutputInfo(const Resizer *r, OutputInfo *info)
     info->width = r->targetWidth;
     info->height = r->luma.rows;
     info->stride = r->luma.outPitch;
-    info->chromaOffset = r->chroma.outOffset;
+    info->chroma_offset = r->chroma.outOffset;
 }

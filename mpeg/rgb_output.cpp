@@ -14,8 +14,8 @@ template <bool k444>
 void Convert(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
 {
     ConvertArea area = ConvertAreaOf(top, bottom, info, k444);
-    const int off = info->lumaOffset, gain = info->lumaGain;
-    const int kub = info->coefUB, kug = info->coefUG, kvg = info->coefVG, kvr = info->coefVR;
+    const int off = info->luma_offset, gain = info->luma_gain;
+    const int kub = info->u_to_b, kug = info->u_to_g, kvg = info->v_to_g, kvr = info->v_to_r;
     for (int r = 0; r < area.rows; r++) {
         const FrameBuffer *src = (r & 1) ? bottom : top;
         size_t row = (size_t)r * src->width;
@@ -44,7 +44,7 @@ ConvertArea ConvertAreaOf(const FrameBuffer *top, const FrameBuffer *bottom, con
     if (chroma444)
         a.chromaOffset = 0;
     else
-        a.chromaOffset = std::max(0, std::min(info->chromaOffset, w - (a.cols + 1) / 2));
+        a.chromaOffset = std::max(0, std::min(info->chroma_offset, w - (a.cols + 1) / 2));
     return a;
 }
 

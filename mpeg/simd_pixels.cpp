@@ -122,8 +122,8 @@ void UpsampleInterlacedPlane(uint8_t *plane, int width, int height)
 struct Coef13 {
     int16_t off, gain, ub, ug, vg, vr;
     explicit Coef13(const OutputInfo *i)
-        : off((int16_t)i->lumaOffset), gain((int16_t)((i->lumaGain + 4) >> 3)), ub((int16_t)((i->coefUB + 4) >> 3)),
-          ug((int16_t)((i->coefUG + 4) >> 3)), vg((int16_t)((i->coefVG + 4) >> 3)), vr((int16_t)((i->coefVR + 4) >> 3))
+        : off((int16_t)i->luma_offset), gain((int16_t)((i->luma_gain + 4) >> 3)), ub((int16_t)((i->u_to_b + 4) >> 3)),
+          ug((int16_t)((i->u_to_g + 4) >> 3)), vg((int16_t)((i->v_to_g + 4) >> 3)), vr((int16_t)((i->v_to_r + 4) >> 3))
     {
     }
 };

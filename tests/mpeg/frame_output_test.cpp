@@ -26,13 +26,13 @@ OutputInfo Bt601Studio(int w, int h)
     o.height = h;
     o.stride = w;
     o.pitch = 3 * w;
-    o.chromaOffset = w / 2;
-    o.lumaOffset = 16;
-    o.lumaGain = 76309;
-    o.coefVR = 104597;
-    o.coefUG = -25675;
-    o.coefVG = -53279;
-    o.coefUB = 132201;
+    o.chroma_offset = w / 2;
+    o.luma_offset = 16;
+    o.luma_gain = 76309;
+    o.v_to_r = 104597;
+    o.u_to_g = -25675;
+    o.v_to_g = -53279;
+    o.u_to_b = 132201;
     return o;
 }
 
@@ -189,7 +189,7 @@ TEST(Rgb24, GeometryBeyondTheBufferStaysInside)
     for (int i = 0; i < 64; i++)
         fb->y[i] = 235;
     OutputInfo o = Bt601Studio(40, 6);
-    o.chromaOffset = 30;
+    o.chroma_offset = 30;
     std::vector<uint8_t> out(3 * 40 * 6, 77);
     ConvertRgb24From422(fb.get(), fb.get(), out.data(), &o);
     EXPECT_EQ(out[0], 254);

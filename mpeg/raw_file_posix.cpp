@@ -1,0 +1,31 @@
+#include "mpeg/raw_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+int RawFileOpenRead(const char *path)
+{
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+#ifdef POSIX_FADV_SEQUENTIAL
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    }
+    return fd;
+}
+
+long long RawFileSeek(int fd, long long offset, int whence)
+{
+    static_assert(sizeof(off_t) == 8, "64-bit file offsets");
+    return (long long)lseek(fd, (off_t)offset, whence == 0 ? SEEK_SET : whence == 1 ? SEEK_CUR : SEEK_END);
+}
+
+int RawFileRead(int fd, void *buf, unsigned count)
+{
+    return (int)read(fd, buf, count);
+}
+
+void RawFileClose(int fd)
+{
+    close(fd);
+}

@@ -1,0 +1,109 @@
+// Helpers of the MPEG tests: the streams made by make_media.sh (found
+// through TWR_MPEG_MEDIA), ffprobe's notes about them, scratch files.
+#ifndef TWR_TESTS_MPEG_TEST_UTIL_H
+#define TWR_TESTS_MPEG_TEST_UTIL_H
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// A path the program can open: on Windows the Unix path through drive Z:.
+inline std::string HostPath(const std::string &unixPath)
+{
+#ifdef _WIN32
+    std::string p = "Z:" + unixPath;
+    for (char &c : p)
+        if (c == '/')
+            c = '\\';
+    return p;
+#else
+    return unixPath;
+#endif
+}
+
+inline std::string MediaPath(const std::string &name)
+{
+    const char *dir = getenv("TWR_MPEG_MEDIA");
+    return HostPath(std::string(dir ? dir : ".") + "/" + name);
+}
+
+inline std::vector<unsigned char> ReadWholeFile(const std::string &path)
+{
+    std::vector<unsigned char> v;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return v;
+    unsigned char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        v.insert(v.end(), buf, buf + n);
+    fclose(f);
+    return v;
+}
+
+inline bool WriteWholeFile(const std::string &path, const std::vector<unsigned char> &v)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(v.data(), 1, v.size(), f) == v.size();
+    return fclose(f) == 0 && ok;
+}
+
+// key=value lines of ffprobe -show_streams.
+inline std::map<std::string, std::string> ReadProbeStreams(const std::string &name)
+{
+    std::map<std::string, std::string> m;
+    std::vector<unsigned char> v = ReadWholeFile(MediaPath(name + ".streams.txt"));
+    std::istringstream in(std::string(v.begin(), v.end()));
+    std::string line;
+    while (std::getline(in, line)) {
+        size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            m[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return m;
+}
+
+struct ProbePacket {
+    std::string type;
+    int stream;
+    long long pts, dts;  // -1 when N/A
+};
+
+// ffprobe -show_entries packet=stream_index,pts,dts,codec_type -of csv=p=0
+inline std::vector<ProbePacket> ReadProbePackets(const std::string &name)
+{
+    std::vector<ProbePacket> r;
+    std::vector<unsigned char> v = ReadWholeFile(MediaPath(name + ".packets.txt"));
+    std::istringstream in(std::string(v.begin(), v.end()));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream ls(line);
+        std::string type, idx, pts, dts;
+        std::getline(ls, type, ',');
+        std::getline(ls, idx, ',');
+        std::getline(ls, pts, ',');
+        std::getline(ls, dts, ',');
+        ProbePacket p;
+        p.type = type;
+        p.stream = atoi(idx.c_str());
+        p.pts = pts == "N/A" || pts.empty() ? -1 : atoll(pts.c_str());
+        p.dts = dts == "N/A" || dts.empty() ? -1 : atoll(dts.c_str());
+        r.push_back(p);
+    }
+    return r;
+}
+
+// A scratch folder of this test program (under the build folder).
+inline std::string ScratchPath(const std::string &name)
+{
+    const char *dir = getenv("TWR_MPEG_SCRATCH");
+    return HostPath(std::string(dir ? dir : ".") + "/" + name);
+}
+
+#endif
