@@ -1,6 +1,8 @@
 // Portable inverse DCTs and the quantiser-matrix scaler.
 #include "mpeg/idct.h"
 
+#include "mpeg/video_headers.h"
+
 #include <math.h>
 
 namespace {
@@ -33,9 +35,6 @@ struct DctBasis {
 };
 const DctBasis g_basis;
 
-const int kNonLinearScale[32] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10, 12, 14, 16, 18,  20,  22,
-                                 24, 28, 32, 36, 40, 44, 48, 52, 56, 64, 72, 80, 88, 96, 104, 112};
-
 // 13-bit constants of the integer transform.
 enum {
     FIX_0_298631336 = 2446,
@@ -53,20 +52,23 @@ enum {
 };
 
 // One 8-point pass of the integer transform on in[0], in[step], ...; the
-// outputs keep the 13 constant bits (the caller descales).
-inline void Llm8(const int32_t *in, int step, int32_t out[8])
+// outputs keep the 13 constant bits (the caller descales). T is the
+// arithmetic's width: the row pass fits 32 bits; the column pass, whose
+// inputs carry 4 extra bits, needs 64 for the largest coefficient blocks.
+template <class T>
+inline void Llm8(const int32_t *in, int step, T out[8])
 {
-    int32_t z2 = in[2 * step], z3 = in[6 * step];
-    int32_t z1 = (z2 + z3) * FIX_0_541196100;
-    int32_t tmp2 = z1 - z3 * FIX_1_847759065;
-    int32_t tmp3 = z1 + z2 * FIX_0_765366865;
-    int32_t tmp0 = (in[0] + in[4 * step]) * 8192;
-    int32_t tmp1 = (in[0] - in[4 * step]) * 8192;
-    int32_t tmp10 = tmp0 + tmp3, tmp13 = tmp0 - tmp3, tmp11 = tmp1 + tmp2, tmp12 = tmp1 - tmp2;
+    T z2 = in[2 * step], z3 = in[6 * step];
+    T z1 = (z2 + z3) * FIX_0_541196100;
+    T tmp2 = z1 - z3 * FIX_1_847759065;
+    T tmp3 = z1 + z2 * FIX_0_765366865;
+    T tmp0 = ((T)in[0] + in[4 * step]) * 8192;
+    T tmp1 = ((T)in[0] - in[4 * step]) * 8192;
+    T tmp10 = tmp0 + tmp3, tmp13 = tmp0 - tmp3, tmp11 = tmp1 + tmp2, tmp12 = tmp1 - tmp2;
 
-    int32_t o0 = in[7 * step], o1 = in[5 * step], o2 = in[3 * step], o3 = in[1 * step];
-    int32_t s1 = o0 + o3, s2 = o1 + o2, s3 = o0 + o2, s4 = o1 + o3;
-    int32_t z5 = (s3 + s4) * FIX_1_175875602;
+    T o0 = in[7 * step], o1 = in[5 * step], o2 = in[3 * step], o3 = in[1 * step];
+    T s1 = o0 + o3, s2 = o1 + o2, s3 = o0 + o2, s4 = o1 + o3;
+    T z5 = (s3 + s4) * FIX_1_175875602;
     o0 *= FIX_0_298631336;
     o1 *= FIX_2_053119869;
     o2 *= FIX_3_072711026;
@@ -95,7 +97,7 @@ inline void Llm8(const int32_t *in, int step, int32_t out[8])
 int QuantiserScale(int code, int q_scale_type)
 {
     code &= 31;
-    return q_scale_type ? kNonLinearScale[code] : 2 * code;
+    return q_scale_type ? kNonLinearQuantiserScale[code] : 2 * code;
 }
 
 void ScaleQuantMatrices(int16_t *dst, const int16_t *matrices, int scale)
@@ -153,10 +155,12 @@ void IdctInteger(int16_t *block)
                 block[y * 8 + x] = v;
             continue;
         }
-        int32_t out[8];
+        int64_t out[8];
         Llm8(w, 8, out);
-        for (int y = 0; y < 8; y++)
-            block[y * 8 + x] = (int16_t)Clamp256((out[y] + (1 << 19)) >> 20);
+        for (int y = 0; y < 8; y++) {
+            int64_t v = (out[y] + (1 << 19)) >> 20;
+            block[y * 8 + x] = (int16_t)(v < -256 ? -256 : (v > 255 ? 255 : v));
+        }
     }
 }
 
@@ -199,8 +203,9 @@ void IdctRowColumn(int16_t *block)
         int32_t tp35 = x3 + ((x5 * t3) >> 16), tm35 = x5 - ((x3 * t3) >> 16);
         int32_t b0 = tp17 + tp35 + 1, b3 = tm17 + tm35;
         int32_t u = tp17 - tp35, v = tm17 - tm35 + 1;
-        int32_t b1 = (((u + v) * c4) >> 16) | 1;
-        int32_t b2 = (((u - v) * c4) >> 16) | 1;
+        // (u +- v) can pass 16 bits for extreme blocks: a 64-bit product.
+        int32_t b1 = (int32_t)(((int64_t)(u + v) * c4) >> 16) | 1;
+        int32_t b2 = (int32_t)(((int64_t)(u - v) * c4) >> 16) | 1;
         int32_t tp04 = x0 + x4, tm04 = x0 - x4;
         int32_t tp26 = x2 + ((x6 * t2) >> 16), tm26 = ((x2 * t2) >> 16) - x6;
         int32_t a0 = tp04 + tp26, a3 = tp04 - tp26, a1 = tm04 + tm26, a2 = tm04 - tm26;
