@@ -128,15 +128,24 @@ struct Coef13 {
     }
 };
 
-// Eight pixels as B, G, R byte vectors into four BGR0 dword pairs, then
-// written 3 bytes a pixel (4-byte stores overlapping the next pixel).
+// Eight BGR0 pixels (dwords) written as 24 bytes: packed into three 64-bit
+// words when the group is whole, pixel by pixel for a row's last partial
+// group.
 inline void WriteBgr8(uint8_t *o, const uint32_t px[8], int n)
 {
-    int i = 0;
-    if (n == 8)
-        for (; i < 7; i++)
-            memcpy(o + 3 * i, px + i, 4);
-    for (; i < n; i++)
+    if (n == 8) {
+        uint64_t p[8];
+        for (int i = 0; i < 8; i++)
+            p[i] = px[i];
+        uint64_t w0 = p[0] | p[1] << 24 | p[2] << 48;
+        uint64_t w1 = p[2] >> 16 | p[3] << 8 | p[4] << 32 | p[5] << 56;
+        uint64_t w2 = p[5] >> 8 | p[6] << 16 | p[7] << 40;
+        memcpy(o, &w0, 8);
+        memcpy(o + 8, &w1, 8);
+        memcpy(o + 16, &w2, 8);
+        return;
+    }
+    for (int i = 0; i < n; i++)
         memcpy(o + 3 * i, px + i, 3);
 }
 
