@@ -25,16 +25,20 @@ passes=${TWR_BENCH_PASSES:-2}
 
 # CPU seconds (user + system) of a command, children included.
 cpu() {
-  local t
-  t=$( { /usr/bin/time -f "%U %S" "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -n 1)
-  echo "$t" | awk '{ printf "%.3f", $1 + $2 }'
+  local f
+  f=$(mktemp)
+  /usr/bin/time -o "$f" -f "%U %S" "$@" >/dev/null 2>&1
+  awk '{ printf "%.3f", $1 + $2 }' "$f"
+  rm -f "$f"
 }
-frames_of() { ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$1"; }
+frames_of() {
+  ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of default=nw=1:nk=1 "$1"
+}
 
 for stream in bench_480.m2v bench_1080.m2v; do
   path=$media/$stream
   n=$(frames_of "$path")
-  size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=s=x:p=0 "$path")
+  size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=s=x:p=0 "$path" | tr -d ',' | sed 's/x$//')
   echo "-- $stream ($size, $n frames, $passes passes; frames per CPU second)"
   for cfg in "0 0" "0 1" "0 2" "1 1" "1 2" "2 0" "2 2" "7 2"; do
     set -- $cfg

@@ -3,7 +3,67 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <atomic>
+
 namespace {
+
+// A few released blocks kept for the next pictures of the same size: a
+// picture is made and freed for every frame, and a fresh block of several
+// megabytes costs a page fault for every page it touches (under Wine each
+// one is a new mapping).
+struct BlockPool {
+    enum { kSlots = 6 };
+    std::atomic_flag busy = ATOMIC_FLAG_INIT;
+    void *block[kSlots] = {};
+    size_t size[kSlots] = {};
+
+    void Lock()
+    {
+        while (busy.test_and_set(std::memory_order_acquire)) {
+        }
+    }
+    void Unlock() { busy.clear(std::memory_order_release); }
+    void *Take(size_t bytes)
+    {
+        Lock();
+        void *p = nullptr;
+        for (int i = 0; i < kSlots; i++)
+            if (block[i] && size[i] == bytes) {
+                p = block[i];
+                block[i] = nullptr;
+                break;
+            }
+        Unlock();
+        return p ? p : malloc(bytes);
+    }
+    void Give(void *p, size_t bytes)
+    {
+        Lock();
+        for (int i = 0; i < kSlots; i++)
+            if (!block[i]) {
+                block[i] = p;
+                size[i] = bytes;
+                p = nullptr;
+                break;
+            }
+        if (p) {
+            // Full: make room by dropping a block of another size first.
+            for (int i = 0; i < kSlots; i++)
+                if (size[i] != bytes) {
+                    free(block[i]);
+                    block[i] = p;
+                    size[i] = bytes;
+                    p = nullptr;
+                    break;
+                }
+        }
+        Unlock();
+        free(p);
+    }
+};
+BlockPool g_pool;
+
+inline size_t RawBytes(int width, int height) { return 3 * (size_t)width * (size_t)height + 16 + kFrameBufferSpare; }
 
 FrameBuffer *Allocate(int width, int height)
 {
@@ -17,7 +77,7 @@ FrameBuffer *Allocate(int width, int height)
     FrameBuffer *fb = (FrameBuffer *)malloc(sizeof(FrameBuffer));
     if (!fb)
         return nullptr;
-    fb->raw = (uint8_t *)malloc(3 * plane + 16 + kFrameBufferSpare);
+    fb->raw = (uint8_t *)g_pool.Take(RawBytes(width, height));
     if (!fb->raw) {
         free(fb);
         return nullptr;
@@ -69,6 +129,6 @@ void ReleaseFrameBuffer(FrameBuffer *fb)
         return;
     if (--fb->refCount > 0)
         return;
-    free(fb->raw);
+    g_pool.Give(fb->raw, RawBytes(fb->width, fb->height));
     free(fb);
 }

@@ -10,24 +10,61 @@ namespace {
 
 inline uint8_t Sat(int v) { return (uint8_t)(v < 0 ? 0 : (v > 255 ? 255 : v)); }
 
+// Every term of the conversion is a function of one sample value: tables
+// of the four products for the 256 values leave additions per pixel (the
+// same integers as multiplying each time).
+struct ConvertTables {
+    int32_t y[256], ub[256], ugvg[2][256], vr[256];
+    explicit ConvertTables(const OutputInfo *info)
+    {
+        for (int i = 0; i < 256; i++) {
+            y[i] = (i - info->luma_offset) * info->luma_gain;
+            ub[i] = (i - 128) * info->u_to_b;
+            ugvg[0][i] = (i - 128) * info->u_to_g;
+            ugvg[1][i] = (i - 128) * info->v_to_g;
+            vr[i] = (i - 128) * info->v_to_r;
+        }
+    }
+};
+
 template <bool k444>
 void Convert(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
 {
     ConvertArea area = ConvertAreaOf(top, bottom, info, k444);
-    const int off = info->luma_offset, gain = info->luma_gain;
-    const int kub = info->u_to_b, kug = info->u_to_g, kvg = info->v_to_g, kvr = info->v_to_r;
+    const ConvertTables t(info);
     for (int r = 0; r < area.rows; r++) {
         const FrameBuffer *src = (r & 1) ? bottom : top;
         size_t row = (size_t)r * src->width;
         const uint8_t *py = src->y + row;
         const uint8_t *pu = src->u + row + area.chromaOffset, *pv = src->v + row + area.chromaOffset;
         uint8_t *o = out + (ptrdiff_t)r * info->pitch;
-        for (int x = 0; x < area.cols; x++) {
-            int c = k444 ? x : x >> 1;
-            int y = (py[x] - off) * gain, u = pu[c] - 128, v = pv[c] - 128;
-            o[3 * x + 0] = Sat((y + u * kub) >> 16);
-            o[3 * x + 1] = Sat((y + u * kug + v * kvg) >> 16);
-            o[3 * x + 2] = Sat((y + v * kvr) >> 16);
+        if (k444) {
+            for (int x = 0; x < area.cols; x++, o += 3) {
+                int y = t.y[py[x]], u = pu[x], v = pv[x];
+                o[0] = Sat((y + t.ub[u]) >> 16);
+                o[1] = Sat((y + t.ugvg[0][u] + t.ugvg[1][v]) >> 16);
+                o[2] = Sat((y + t.vr[v]) >> 16);
+            }
+            continue;
+        }
+        // Pairs of pixels share their chroma terms.
+        int x = 0;
+        for (; x + 1 < area.cols; x += 2, o += 6) {
+            int u = pu[x >> 1], v = pv[x >> 1];
+            int cb = t.ub[u], cg = t.ugvg[0][u] + t.ugvg[1][v], cr = t.vr[v];
+            int y0 = t.y[py[x]], y1 = t.y[py[x + 1]];
+            o[0] = Sat((y0 + cb) >> 16);
+            o[1] = Sat((y0 + cg) >> 16);
+            o[2] = Sat((y0 + cr) >> 16);
+            o[3] = Sat((y1 + cb) >> 16);
+            o[4] = Sat((y1 + cg) >> 16);
+            o[5] = Sat((y1 + cr) >> 16);
+        }
+        if (x < area.cols) {
+            int u = pu[x >> 1], v = pv[x >> 1], y = t.y[py[x]];
+            o[0] = Sat((y + t.ub[u]) >> 16);
+            o[1] = Sat((y + t.ugvg[0][u] + t.ugvg[1][v]) >> 16);
+            o[2] = Sat((y + t.vr[v]) >> 16);
         }
     }
     FillOutsideArea(out, info, area);

@@ -128,25 +128,19 @@ struct Coef13 {
     }
 };
 
-// Eight BGR0 pixels (dwords) written as 24 bytes: packed into three 64-bit
-// words when the group is whole, pixel by pixel for a row's last partial
-// group.
-inline void WriteBgr8(uint8_t *o, const uint32_t px[8], int n)
+// Eight BGR0 pixels (dwords) written as 24 bytes: packed into six 32-bit
+// words when the group is whole (32-bit shifts: the program is 32-bit),
+// pixel by pixel for a row's last partial group.
+inline void WriteBgr8(uint8_t *o, const uint32_t p[8], int n)
 {
     if (n == 8) {
-        uint64_t p[8];
-        for (int i = 0; i < 8; i++)
-            p[i] = px[i];
-        uint64_t w0 = p[0] | p[1] << 24 | p[2] << 48;
-        uint64_t w1 = p[2] >> 16 | p[3] << 8 | p[4] << 32 | p[5] << 56;
-        uint64_t w2 = p[5] >> 8 | p[6] << 16 | p[7] << 40;
-        memcpy(o, &w0, 8);
-        memcpy(o + 8, &w1, 8);
-        memcpy(o + 16, &w2, 8);
+        uint32_t w[6] = {p[0] | p[1] << 24, p[1] >> 8 | p[2] << 16, p[2] >> 16 | p[3] << 8,
+                         p[4] | p[5] << 24, p[5] >> 8 | p[6] << 16, p[6] >> 16 | p[7] << 8};
+        memcpy(o, w, 24);
         return;
     }
     for (int i = 0; i < n; i++)
-        memcpy(o + 3 * i, px + i, 3);
+        memcpy(o + 3 * i, p + i, 3);
 }
 
 void ConvertRowMmx(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uint8_t *o, int cols, const Coef13 &k)

@@ -225,11 +225,42 @@ TEST(Idct, ExtremeBlocksStayWithinTheArithmetic)
     for (const Variant &v : Variants())
         for (Block b : blocks) {
             RunTransform(v, b.v);
-            if (v.fn == IdctDouble || v.fn == IdctInteger)
+            if (v.fn == IdctDouble || v.fn == IdctInteger) {
                 for (int i = 0; i < 64; i++)
                     ASSERT_TRUE(b.v[i] >= -256 && b.v[i] <= 255) << v.name;
+            }
         }
 }
+
+#if defined(__i386__) || defined(__x86_64__)
+// The transforms leave the floating-point state as they found it: the x87
+// control word (precision and rounding) and the SSE control register.
+struct FpState {
+    unsigned short x87;
+    unsigned mxcsr;
+    bool operator==(const FpState &o) const { return x87 == o.x87 && mxcsr == o.mxcsr; }
+};
+FpState ReadFpState()
+{
+    FpState s;
+    __asm__ volatile("fnstcw %0" : "=m"(s.x87));
+    __asm__ volatile("stmxcsr %0" : "=m"(s.mxcsr));
+    s.mxcsr &= ~0x3Fu; // the sticky exception flags are not state the program set
+    return s;
+}
+
+TEST(Idct, FloatingPointStateIsLeftAlone)
+{
+    FpState before = ReadFpState();
+    for (const Variant &v : Variants()) {
+        Block b = {};
+        b.v[0] = 100;
+        b.v[9] = -37;
+        RunTransform(v, b.v);
+        EXPECT_TRUE(ReadFpState() == before) << v.name;
+    }
+}
+#endif
 
 TEST(Idct, DcOfEightGivesOneEverywhere)
 {
