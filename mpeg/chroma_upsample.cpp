@@ -3,6 +3,20 @@
 
 #include <string.h>
 
+namespace {
+
+// One output row from two input rows: (wa a + wb b + round) >> shift. The
+// rows never overlap (input on the left half, output on the right half of
+// the plane), which lets the compiler use vector instructions.
+template <int WA, int WB, int SHIFT>
+inline void Blend(const uint8_t *__restrict a, const uint8_t *__restrict b, uint8_t *__restrict o, int n)
+{
+    for (int x = 0; x < n; x++)
+        o[x] = (uint8_t)((WA * a[x] + WB * b[x] + (1 << (SHIFT - 1))) >> SHIFT);
+}
+
+} // namespace
+
 void UpsamplePlaneProgressive(uint8_t *plane, int width, int height)
 {
     int half = width / 2, h = height / 2;
@@ -14,10 +28,8 @@ void UpsamplePlaneProgressive(uint8_t *plane, int width, int height)
     for (int m = 0; m + 1 < h; m++) {
         const uint8_t *a = c + m * width, *b = a + width;
         uint8_t *o1 = o + (2 * m + 1) * width, *o2 = o1 + width;
-        for (int x = 0; x < half; x++) {
-            o1[x] = (uint8_t)((3 * a[x] + b[x] + 2) >> 2);
-            o2[x] = (uint8_t)((a[x] + 3 * b[x] + 2) >> 2);
-        }
+        Blend<3, 1, 2>(a, b, o1, half);
+        Blend<1, 3, 2>(a, b, o2, half);
     }
     if (2 * h - 1 < height)
         memcpy(o + (height - 1) * width, c + (h - 1) * width, half);
@@ -39,12 +51,10 @@ void UpsamplePlaneInterlaced(uint8_t *plane, int width, int height)
         for (int k = 0; k <= (height - 5) >> 2; k++) {
             const uint8_t *t0 = c + 2 * k * width, *b0 = t0 + width, *t1 = b0 + width, *b1 = t1 + width;
             uint8_t *o2 = o + (4 * k + 2) * width, *o3 = o2 + width, *o4 = o3 + width, *o5 = o4 + width;
-            for (int x = 0; x < half; x++) {
-                o2[x] = (uint8_t)((5 * t0[x] + 3 * t1[x] + 4) >> 3);
-                o3[x] = (uint8_t)((7 * b0[x] + b1[x] + 4) >> 3);
-                o4[x] = (uint8_t)((t0[x] + 7 * t1[x] + 4) >> 3);
-                o5[x] = (uint8_t)((3 * b0[x] + 5 * b1[x] + 4) >> 3);
-            }
+            Blend<5, 3, 3>(t0, t1, o2, half);
+            Blend<7, 1, 3>(b0, b1, o3, half);
+            Blend<1, 7, 3>(t0, t1, o4, half);
+            Blend<3, 5, 3>(b0, b1, o5, half);
             lastOut = 4 * k + 5;
         }
     // The last two output rows copy the last two input rows; rows between
