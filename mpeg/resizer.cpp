@@ -190,6 +190,45 @@ Resizer *CreateResizerFor(const ResizerSource &in, int T, int maxRows)
     return r;
 }
 
+namespace {
+
+ResizerSource SourceOf(SequenceRecord *seq)
+{
+    ResizerSource s;
+    s.horizontalSize = seq->horizontal_size;
+    s.verticalSize = seq->vertical_size;
+    s.codedWidth = seq->coded_width;
+    s.codedHeight = seq->coded_height;
+    s.mpeg1 = !seq->has_sequence_extension;
+    s.aspectRatioInformation = seq->aspect_ratio_information;
+    s.chromaFormat = ChromaFormatOf(seq);
+    s.displayExtension = seq->has_display_extension;
+    s.displayHorizontalSize = seq->display_horizontal_size;
+    s.displayVerticalSize = seq->display_vertical_size;
+    ClampDisplaySize(s);
+    if (s.displayExtension) {
+        seq->display_horizontal_size = s.displayHorizontalSize;
+        seq->display_vertical_size = s.displayVerticalSize;
+    }
+    return s;
+}
+
+} // namespace
+
+Resizer *CreateResizer(SequenceRecord *seq, int aspectRatioSetting)
+{
+    if (!aspectRatioSetting)
+        return nullptr;
+    ResizerSource s = SourceOf(seq);
+    return CreateResizerFor(s, ResizerTargetWidth(s), 0);
+}
+
+Resizer *CreateResizerToSize(SequenceRecord *seq, int targetWidth, int maxRows)
+{
+    ResizerSource s = SourceOf(seq);
+    return CreateResizerFor(s, targetWidth, maxRows);
+}
+
 void FreeResizer(Resizer *r)
 {
     if (!r)

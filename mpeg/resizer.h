@@ -56,6 +56,14 @@ FrameBuffer *ResizeFrame(FrameBuffer *frame, const Resizer *r);
 // Target size into the output information.
 void ApplyResizerToOutputInfo(const Resizer *r, OutputInfo *info);
 
+// From a sequence header: no resizer when the "aspect_ratio" setting is 0
+// or the square-pixel width equals horizontal_size. The record's display
+// size is made usable in place (ClampDisplaySize).
+Resizer *CreateResizer(SequenceRecord *seq, int aspectRatioSetting);
+// To a width fixed earlier (a new sequence of another size), rows limited
+// to maxRows; none when targetWidth equals the new horizontal_size.
+Resizer *CreateResizerToSize(SequenceRecord *seq, int targetWidth, int maxRows);
+
 // The Lanczos-3 kernel (exposed for its tests).
 long double Lanczos3(long double x);
 

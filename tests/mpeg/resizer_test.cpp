@@ -150,6 +150,32 @@ TEST(Resizer, FrameOfAnotherGeometryIsLeftAlone)
     ReleaseFrameBuffer(small);
 }
 
+// From the sequence record: the setting, and the record's display size
+// clamped in place.
+TEST(Resizer, FromTheSequenceRecord)
+{
+    SequenceRecord seq = {};
+    seq.horizontal_size = 720;
+    seq.vertical_size = 480;
+    seq.coded_width = 720;
+    seq.coded_height = 480;
+    seq.aspect_ratio_information = 3;
+    seq.has_sequence_extension = 1;
+    seq.chroma_format = 1;
+    seq.has_display_extension = 1;
+    seq.display_horizontal_size = 720;
+    seq.display_vertical_size = 4000; // beyond the coded height
+    EXPECT_EQ(CreateResizer(&seq, 0), nullptr);
+    ResizerPtr r(CreateResizer(&seq, 1));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(seq.display_vertical_size, 480);
+    EXPECT_EQ(r->targetWidth, 853);
+    ResizerPtr fixed(CreateResizerToSize(&seq, 640, 400));
+    ASSERT_TRUE(fixed);
+    EXPECT_EQ(fixed->luma.rows, 400);
+    EXPECT_EQ(CreateResizerToSize(&seq, 720, 480), nullptr);
+}
+
 TEST(Lanczos, KernelValues)
 {
     EXPECT_EQ(Lanczos3(0), 1);
