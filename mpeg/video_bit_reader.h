@@ -52,6 +52,11 @@ inline long long TellVideo(VideoBitReader *v) { return TellBlockReader(&v->rd); 
 // Seeks the source (whence 0 start, 1 current, 2 end); returns TellVideo.
 long long SeekVideo(VideoBitReader *v, long long offset, int whence);
 // True when no unread bits are left.
-inline bool VideoAtEnd(VideoBitReader *v) { return PeekReaderBits(&v->rd, 0), v->rd.accBits == 0; }
+inline bool VideoAtEnd(VideoBitReader *v)
+{
+    if (v->rd.accBits == 0)
+        RefillReaderBits(&v->rd);
+    return v->rd.accBits == 0;
+}
 
 #endif

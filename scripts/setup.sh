@@ -23,7 +23,7 @@ PACKAGES=(
   libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
   # independent references and media makers
   ffmpeg imagemagick libtiff-tools libjpeg-turbo-progs libimage-exiftool-perl
-  mjpegtools mpeg2dec python3 python3-numpy
+  mjpegtools mpeg2dec twolame python3 python3-numpy
   # benchmarks: CPU time of the peers
   time
 )

@@ -69,6 +69,13 @@ inline std::map<std::string, std::string> ReadProbeStreams(const std::string &na
     return m;
 }
 
+// ffprobe -count_frames: the frames ffmpeg decodes.
+inline long long ReadProbeFrameCount(const std::string &name)
+{
+    std::vector<unsigned char> v = ReadWholeFile(MediaPath(name + ".frames.txt"));
+    return v.empty() ? -1 : atoll(std::string(v.begin(), v.end()).c_str());
+}
+
 struct ProbePacket {
     std::string type;
     int stream;
