@@ -4,6 +4,8 @@
 #include <stddef.h>
 #include <string.h>
 
+#include <stdint.h>
+
 #include <algorithm>
 
 namespace {
@@ -27,11 +29,51 @@ struct ConvertTables {
     }
 };
 
+// Saturation through a table of the sums -384 to 639 (every sum the
+// colour matrices of the headers can give; checked per conversion).
+struct ClipTable {
+    uint8_t v[1024];
+    ClipTable()
+    {
+        for (int i = 0; i < 1024; i++)
+            v[i] = Sat(i - 384);
+    }
+};
+const ClipTable g_clip;
+
+// Whether every sum of the tables lands inside the clip table.
+bool SumsFitClipTable(const ConvertTables &t)
+{
+    auto range = [](const int32_t *a, int n, int64_t *lo, int64_t *hi) {
+        *lo = *hi = a[0];
+        for (int i = 1; i < n; i++) {
+            *lo = std::min<int64_t>(*lo, a[i]);
+            *hi = std::max<int64_t>(*hi, a[i]);
+        }
+    };
+    int64_t ylo, yhi, lo, hi, lo2, hi2;
+    range(t.y, 256, &ylo, &yhi);
+    auto fits = [&](int64_t clo, int64_t chi) {
+        return ((ylo + clo) >> 16) >= -384 && ((yhi + chi) >> 16) <= 639 && ylo + clo >= INT32_MIN &&
+               yhi + chi <= INT32_MAX;
+    };
+    range(t.ub, 256, &lo, &hi);
+    if (!fits(lo, hi))
+        return false;
+    range(t.vr, 256, &lo, &hi);
+    if (!fits(lo, hi))
+        return false;
+    range(t.ugvg[0], 256, &lo, &hi);
+    range(t.ugvg[1], 256, &lo2, &hi2);
+    return fits(lo + lo2, hi + hi2);
+}
+
 template <bool k444>
 void Convert(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
 {
     ConvertArea area = ConvertAreaOf(top, bottom, info, k444);
     const ConvertTables t(info);
+    const bool clip = SumsFitClipTable(t);
     for (int r = 0; r < area.rows; r++) {
         const FrameBuffer *src = (r & 1) ? bottom : top;
         size_t row = (size_t)r * src->width;
@@ -49,6 +91,20 @@ void Convert(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, co
         }
         // Pairs of pixels share their chroma terms.
         int x = 0;
+        if (clip) {
+            const uint8_t *c = g_clip.v + 384;
+            for (; x + 1 < area.cols; x += 2, o += 6) {
+                int u = pu[x >> 1], v = pv[x >> 1];
+                int cb = t.ub[u], cg = t.ugvg[0][u] + t.ugvg[1][v], cr = t.vr[v];
+                int y0 = t.y[py[x]], y1 = t.y[py[x + 1]];
+                o[0] = c[(y0 + cb) >> 16];
+                o[1] = c[(y0 + cg) >> 16];
+                o[2] = c[(y0 + cr) >> 16];
+                o[3] = c[(y1 + cb) >> 16];
+                o[4] = c[(y1 + cg) >> 16];
+                o[5] = c[(y1 + cr) >> 16];
+            }
+        }
         for (; x + 1 < area.cols; x += 2, o += 6) {
             int u = pu[x >> 1], v = pv[x >> 1];
             int cb = t.ub[u], cg = t.ugvg[0][u] + t.ugvg[1][v], cr = t.vr[v];

@@ -180,6 +180,25 @@ TEST(Rgb24, FieldPairingAndNegativePitch)
             ASSERT_EQ(c[(H - 1 - r) * 3 * W + i], a[r * 3 * W + i]);
 }
 
+// Coefficients beyond any colour matrix (sums past the saturation table)
+// still saturate: the converter checks its tables before using the fast path.
+TEST(Rgb24, SumsBeyondTheClipTableStillSaturate)
+{
+    FbPtr fb(NewFrameBuffer(16, 2));
+    for (int i = 0; i < 32; i++) {
+        fb->y[i] = (uint8_t)(i & 1 ? 255 : 0);
+        fb->u[i] = 255;
+    }
+    OutputInfo o = Bt601Studio(16, 2);
+    o.luma_gain = 65536 * 40;
+    o.u_to_b = 65536 * 30;
+    uint8_t out[96];
+    ConvertRgb24From422(fb.get(), fb.get(), out, &o);
+    EXPECT_EQ(out[0], 255); // blue of Y 0: -16 x 40 + 127 x 30 = 3170
+    EXPECT_EQ(out[2], 0);   // red of Y 0: (0 - 16) x 40 = -640
+    EXPECT_EQ(out[5], 255); // red of Y 255: 239 x 40
+}
+
 // An output geometry larger than the buffer (a frame the resizer could not
 // enlarge) is converted from what the buffer holds; the rest is black and
 // nothing is read outside the planes.
