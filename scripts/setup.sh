@@ -24,6 +24,8 @@ PACKAGES=(
   # independent references and media makers
   ffmpeg imagemagick libtiff-tools libjpeg-turbo-progs libimage-exiftool-perl
   mjpegtools mpeg2dec twolame python3 python3-numpy
+  # benchmarks: CPU time of the peers
+  time
 )
 
 missing=()

@@ -1,0 +1,1 @@
+twr_add_bench(mpeg_decode_bench SOURCES mpeg_decode_bench.cpp)
