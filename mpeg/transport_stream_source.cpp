@@ -192,7 +192,8 @@ static bool NextStreamPayload(TransportStreamSource *s)
             s->payload = grown;
             s->payloadCap = len;
         }
-        memcpy(s->payload, PesPayload(&s->pes, &h), len);
+        if (len > 0)
+            memcpy(s->payload, PesPayload(&s->pes, &h), len);
         s->payloadLen = len;
         s->payloadPos = 0;
         s->payloadPesPos = s->pesPos;
