@@ -36,6 +36,8 @@ ff $src $tone -c:v mpeg2video -g 12 -bf 2 -c:a mp2 -b:a 192k -f mpegts -mpegts_m
 ff $tone -c:a mp2 -b:a 192k -f mp2 tone.mp2
 mplex -f 8 -o mplex.mpg enc.m2v tone.mp2 >/dev/null 2>&1
 rm tone.mp2
+# a program stream with sound and no video
+ff $tone -c:a mp2 -b:a 192k -f vob audio.mpg
 # a numbered run: the program stream cut at arbitrary bytes into three files
 head -c 40000 ps.mpg > run1.mpg
 tail -c +40001 ps.mpg | head -c 33457 > run2.mpg

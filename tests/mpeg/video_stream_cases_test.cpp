@@ -8,35 +8,13 @@
 #include "tests/mpeg/oracle_builders.h"
 #include "tests/mpeg/picture_media.h"
 #include "tests/mpeg/settings_fixture.h"
+#include "tests/mpeg/video_test_util.h"
 
 #include <algorithm>
 #include <memory>
 #include <random>
 
 namespace {
-
-std::string VideoMedia(const std::string &name)
-{
-    const char *dir = getenv("TWR_MPEG_VIDEO_MEDIA");
-    return HostPath(std::string(dir ? dir : ".") + "/" + name);
-}
-
-struct StreamCloser {
-    void operator()(MpegVideoStream *s) const { CloseVideoStream(s); }
-};
-using StreamPtr = std::unique_ptr<MpegVideoStream, StreamCloser>;
-
-StreamPtr Open(const std::string &path) { return StreamPtr(OpenVideoStream(path.c_str())); }
-
-std::string WriteScratch(const std::string &name, const std::vector<uint8_t> &bytes)
-{
-    std::string path = ScratchPath(name);
-    EXPECT_TRUE(WriteWholeFile(path, bytes)) << path;
-    char gl[260];
-    if (GopListFileName(path.c_str(), gl))
-        remove(gl);
-    return path;
-}
 
 // The decoded planes of a frame, cropped as the reference decodes are
 // (the 4:2:0 chroma as decoded, before upsampling).
@@ -98,33 +76,6 @@ TEST_F(VideoStreamCases, FieldPicturesAfterSeeks)
     }
 }
 
-// An intra picture with the given salt, and predicted pictures that copy
-// their forward reference.
-void WriteIntra(BitWriter &w, const EsSequence &s, int mbw, int mbh, int tref, int salt)
-{
-    EsPicture p;
-    p.type = 1;
-    p.temporalReference = tref;
-    p.progressiveFrame = s.progressive;
-    WritePicture(w, s, p, mbw, mbh, [&](int mx, int my) { return oracle::Intra(mx, my, salt); });
-}
-
-void WriteCopy(BitWriter &w, const EsSequence &s, int mbw, int mbh, int type, int tref, int flags)
-{
-    EsPicture p;
-    p.type = type;
-    p.temporalReference = tref;
-    p.progressiveFrame = s.progressive;
-    p.fCode[0][0] = p.fCode[0][1] = 2;
-    if (type == 3)
-        p.fCode[1][0] = p.fCode[1][1] = 2;
-    WritePicture(w, s, p, mbw, mbh, [&](int, int) {
-        WMb m;
-        m.flags = flags;
-        return m;
-    });
-}
-
 // A sequence header that keeps the picture size but changes the coded size
 // (progressive_sequence 0 to 1 at 48 rows: 64 coded rows, then 48): the
 // references of the old geometry are let go, so the P picture that follows
@@ -174,20 +125,7 @@ TEST_F(VideoStreamCases, CodedSizeChangeLetsTheReferencesGo)
 // they predict from the I picture alone, and their coding type says so.
 TEST_F(VideoStreamCases, CodingTypesOfClosedGopLeadingPictures)
 {
-    BitWriter w;
-    EsSequence s;
-    for (int g = 0; g < 2; g++) {
-        WriteSequenceHeader(w, s);
-        WriteGopHeader(w, true);
-        WriteIntra(w, s, 4, 4, 2, 3 + g);        // display 2
-        WriteCopy(w, s, 4, 4, 3, 0, kWBackward); // 0
-        WriteCopy(w, s, 4, 4, 3, 1, kWBackward); // 1
-        WriteCopy(w, s, 4, 4, 2, 5, kWForward);  // 5
-        WriteCopy(w, s, 4, 4, 3, 3, kWForward);  // 3
-        WriteCopy(w, s, 4, 4, 3, 4, kWBackward); // 4
-    }
-    WriteSequenceEnd(w);
-    std::vector<uint8_t> es = w.Bytes();
+    std::vector<uint8_t> es = ClosedLeadingStream();
     StreamPtr st = Open(WriteScratch("closed_leading.m2v", es));
     ASSERT_TRUE(st);
     ASSERT_EQ(st->frameCount, 12);

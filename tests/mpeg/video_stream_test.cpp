@@ -9,6 +9,7 @@
 #include "tests/mpeg/oracle_builders.h"
 #include "tests/mpeg/picture_media.h"
 #include "tests/mpeg/settings_fixture.h"
+#include "tests/mpeg/video_test_util.h"
 
 #include <algorithm>
 #include <memory>
@@ -16,18 +17,6 @@
 
 namespace {
 
-std::string VideoMedia(const std::string &name)
-{
-    const char *dir = getenv("TWR_MPEG_VIDEO_MEDIA");
-    return HostPath(std::string(dir ? dir : ".") + "/" + name);
-}
-
-struct StreamCloser {
-    void operator()(MpegVideoStream *s) const { CloseVideoStream(s); }
-};
-using StreamPtr = std::unique_ptr<MpegVideoStream, StreamCloser>;
-
-StreamPtr Open(const std::string &path) { return StreamPtr(OpenVideoStream(path.c_str())); }
 
 // A frame as the cache holds it: all three planes, whole.
 std::vector<uint8_t> WholeFrame(const FrameBuffer *fb)
