@@ -1,6 +1,7 @@
 #include "mpeg/mpeg_plugin.h"
 
 #include "mpeg/decoder_settings.h"
+#include "mpeg/mpeg_cutter.h"
 #include "mpeg/name_chars.h"
 
 #include <stdlib.h>
@@ -209,7 +210,14 @@ HRESULT WINAPI MpegGetFrameType(VfFileHandle file, VfFrameTypeRequest *request)
 HRESULT WINAPI MpegCutToFile(VfFileHandle file, VfCutRequest *request)
 {
     MpegFileHandle *h = HandleOf(file);
-    if (!h || !request || request->size != kVfCutRequestSize || !h->video)
+    if (!h || !request || request->size != kVfCutRequestSize || !h->video || !request->outputPath)
         return E_FAIL;
-    return E_FAIL;  // no cutter yet
+    MpegCutter *c = PrepareMpegCut(h->video->v->path, h->video->joinNumbered);
+    if (!c)
+        return E_FAIL;
+    SetCutProgress(c, request->progress);
+    CutResult r = RunMpegCut(c, request->outputPath, VfJoin(request->firstLo, request->firstHi),
+                             VfJoin(request->endLo, request->endHi));
+    CloseMpegCut(c);
+    return r == kCutDone ? 0 : E_FAIL;
 }

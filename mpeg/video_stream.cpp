@@ -491,6 +491,7 @@ MpegVideoStream *OpenVideoStream(const char *path)
     s->decoder = NewDecoderState();
     long long limit = ReadSettingLimit();
     int joinNumbered = (int)ReadSettingFile();
+    s->joinNumbered = joinNumbered;
     VideoSourceOptions options = {limit, joinNumbered};
     if (!s->v || !s->decoder || !OpenVideoSource(s->v, path, &options)) {
         free(s->v);  // a source that failed to open has closed what it opened

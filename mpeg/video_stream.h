@@ -79,6 +79,7 @@ struct MpegVideoStream {
     DWORD rate, scale;
     int outWidth, outHeight;  // fixed at open: what every read delivers
     long long seeks;          // GOP seeks made (for tests and measurements)
+    int joinNumbered;         // the "file" setting it was opened with
     StreamLock lock;
 };
 
