@@ -4,14 +4,18 @@
 #include "shared/global_memory.h"
 #include "shared/message_box.h"
 #include "shared/path_helpers.h"
+#include "shared/platform_compat.h"
 #include "shared/string_table.h"
 #include "shell/app_state.h"
+#include "sources/avi_headers.h"
 #include "sources/avi_index.h"
 #include "sources/plugin_source.h"
 
 #include <stdlib.h>
 #include <string.h>
 #include <vfw.h>
+
+#include <vector>
 
 namespace {
 
@@ -73,6 +77,30 @@ void SetFrameSize(MovieSource *m, int width, int height)
         m->nHeight /= 2;
 }
 
+// A stream of the file: through AVIFile, or read from the file's headers
+// where AVIFile cannot be asked (handle null, format kept).
+struct StreamEntry {
+    PAVISTREAM handle;
+    AVISTREAMINFOA info;
+    std::vector<BYTE> format;
+};
+
+// The stream's format: AVIStreamReadFormat, or the bytes read from the
+// header. Empty when it cannot be read or is larger than any real one.
+std::vector<BYTE> ReadFormat(const StreamEntry &e)
+{
+    if (!e.handle)
+        return e.format;
+    LONG size = 0;
+    if (AVIStreamReadFormat(e.handle, 0, nullptr, &size) != 0 || size <= 0 || size > kMaxFormatBytes)
+        return std::vector<BYTE>();
+    std::vector<BYTE> bytes((size_t)size);
+    if (AVIStreamReadFormat(e.handle, 0, bytes.data(), &size) != 0)
+        return std::vector<BYTE>();
+    bytes.resize((size_t)size);
+    return bytes;
+}
+
 // What the opener learnt of the file on its way.
 struct OpenState {
     HWND owner;
@@ -85,6 +113,10 @@ struct OpenState {
     AVISTREAMINFOA videoInfo;
     AVIFILEINFOA fileInfo;
     uint64_t framesPerHundredSeconds;
+    bool withoutAviFile;     // headers read by the opener itself
+    DWORD headerWidth, headerHeight;  // the main header's frame size
+    StreamEntry video, audio;
+    bool haveVideo, haveAudio;
 };
 
 // Releases what the own reader (or a failed set-up of it) acquired. The
@@ -118,7 +150,7 @@ void ReleaseOwnReader(MovieSource *m)
 
 // The input format of the own reader: a DV header for 'iavs' streams,
 // else the stream's own format. Null (with the error id) when unusable.
-BITMAPINFOHEADER *ReadInputFormat(MovieSource *m, OpenState &s, LONG *bytes)
+BITMAPINFOHEADER *ReadInputFormat(OpenState &s, LONG *bytes)
 {
     if (s.dvFlag == 1) {
         // Type-1 DV carries no picture format; the size is the stream's
@@ -126,8 +158,8 @@ BITMAPINFOHEADER *ReadInputFormat(MovieSource *m, OpenState &s, LONG *bytes)
         const RECT &rc = s.videoInfo.rcFrame;
         int w = rc.right - rc.left, h = rc.bottom - rc.top;
         if (w <= 0 || h <= 0) {
-            w = (int)s.fileInfo.dwWidth;
-            h = (int)s.fileInfo.dwHeight;
+            w = (int)s.headerWidth;
+            h = (int)s.headerHeight;
         }
         if (w <= 0 || h <= 0 || w > kDibMaxSide || h > kDibMaxSide) {
             w = 720;
@@ -139,16 +171,16 @@ BITMAPINFOHEADER *ReadInputFormat(MovieSource *m, OpenState &s, LONG *bytes)
         *bytes = sizeof(BITMAPINFOHEADER);
         return in;
     }
-    LONG size = 0;
-    if (AVIStreamReadFormat((PAVISTREAM)m->pVideo, 0, nullptr, &size) != 0 || size < (LONG)sizeof(BITMAPINFOHEADER) ||
-        size > kMaxFormatBytes)
+    std::vector<BYTE> format = ReadFormat(s.video);
+    LONG size = (LONG)format.size();
+    if (size < (LONG)sizeof(BITMAPINFOHEADER))
         return nullptr;
     BITMAPINFOHEADER *in = (BITMAPINFOHEADER *)AllocGlobalBlock((size_t)size, 1);
     if (!in)
         return nullptr;
-    if (AVIStreamReadFormat((PAVISTREAM)m->pVideo, 0, in, &size) != 0 || in->biSize < sizeof(BITMAPINFOHEADER) ||
-        in->biSize > (DWORD)size || in->biWidth <= 0 || in->biWidth > kDibMaxSide || in->biHeight == 0 ||
-        abs(in->biHeight) > kDibMaxSide) {
+    memcpy(in, format.data(), (size_t)size);
+    if (in->biSize < sizeof(BITMAPINFOHEADER) || in->biSize > (DWORD)size || in->biWidth <= 0 ||
+        in->biWidth > kDibMaxSide || in->biHeight == 0 || abs(in->biHeight) > kDibMaxSide) {
         FreeGlobalBlock(in);
         return nullptr;
     }
@@ -165,7 +197,7 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText)
     if ((uint64_t)m->nFrames > s.fileSize / kMinBytesPerFrame)
         return Fail(errorText, IDS_STREAM_INFO_FAILED);
     LONG inBytes = 0;
-    BITMAPINFOHEADER *in = ReadInputFormat(m, s, &inBytes);
+    BITMAPINFOHEADER *in = ReadInputFormat(s, &inBytes);
     if (!in)
         return Fail(errorText, IDS_STREAM_INFO_FAILED);
     BITMAPINFOHEADER out = *in;
@@ -202,7 +234,7 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText)
     ChunkTable video, audio;
     ok = InitChunkTable(&video, m->nFrames, false) && InitChunkTable(&audio, 0, true);
     AviIndexTotals totals = {};
-    AviStreamChoice streams = {s.videoStream, m->pAudio ? s.audioStream : -1};
+    AviStreamChoice streams = {s.videoStream, s.haveAudio ? s.audioStream : -1};
     int found = 0;
     if (ok)
         found = g_bTwoStreamAvi ? ReadAviIndex(s.file, streams, &video, &audio, &totals)
@@ -256,21 +288,17 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText)
 // in-memory WAVE header. A format that cannot be described drops the sound.
 void SetUpSound(MovieSource *m, OpenState &s)
 {
-    LONG size = 0;
+    std::vector<BYTE> format = ReadFormat(s.audio);
     WAVEFORMATEX wf = {};
-    bool ok = AVIStreamReadFormat((PAVISTREAM)m->pAudio, 0, nullptr, &size) == 0 &&
-              size >= (LONG)sizeof(WAVEFORMAT) && size <= kMaxFormatBytes;
-    if (ok) {
-        BYTE *buffer = (BYTE *)calloc(1, (size_t)size + sizeof wf);
-        ok = buffer && AVIStreamReadFormat((PAVISTREAM)m->pAudio, 0, buffer, &size) == 0;
-        if (ok)
-            memcpy(&wf, buffer, size < (LONG)sizeof wf ? (size_t)size : sizeof wf);
-        free(buffer);
-    }
+    bool ok = format.size() >= sizeof(WAVEFORMAT);
+    if (ok)
+        memcpy(&wf, format.data(), format.size() < sizeof wf ? format.size() : sizeof wf);
     if (!ok || wf.nBlockAlign == 0 || wf.nChannels == 0 || wf.nSamplesPerSec == 0 || m->nAudioScale == 0 ||
         m->nAudioRate == 0) {
-        AVIStreamRelease((PAVISTREAM)m->pAudio);
+        if (m->pAudio)
+            AVIStreamRelease((PAVISTREAM)m->pAudio);
         m->pAudio = nullptr;
+        s.haveAudio = false;
         m->nAudioScale = m->nAudioRate = 0;
         return;
     }
@@ -328,6 +356,77 @@ void CloseMovieSource(MovieSource *m)
     InitMovieSource(m);
 }
 
+namespace {
+
+// The streams of the file through AVIFile (the specified road), or from
+// the file's own headers where Wine's AVIFile would not return. 0, or an
+// error id.
+int ListStreams(MovieSource *m, OpenState &s, std::vector<StreamEntry> *streams)
+{
+    AviHeaders headers;
+    AviFile *raw = OpenAviFile(s.file);
+    bool parsed = false;
+    if (raw) {
+        parsed = ReadAviHeaders(AviFileSource(raw), &headers);
+        CloseAviFile(raw);
+    }
+    if (parsed) {
+        s.headerWidth = headers.width;
+        s.headerHeight = headers.height;
+    }
+    bool zeroRate = false;
+    for (const AviStreamHeader &h : headers.streams)
+        zeroRate = zeroRate || h.rate == 0 || h.scale == 0;
+    s.withoutAviFile = parsed && AviFileOpenUnusable(headers.firstRiffEnd, zeroRate);
+    if (s.withoutAviFile) {
+        for (const AviStreamHeader &h : headers.streams) {
+            StreamEntry e = {};
+            e.info.fccType = h.fccType;
+            e.info.fccHandler = h.fccHandler;
+            e.info.dwScale = h.scale;
+            e.info.dwRate = h.rate;
+            e.info.dwStart = h.start;
+            e.info.dwLength = h.length;
+            e.info.dwSuggestedBufferSize = h.suggestedBufferSize;
+            e.info.dwSampleSize = h.sampleSize;
+            SetRect(&e.info.rcFrame, h.rcFrame[0], h.rcFrame[1], h.rcFrame[2], h.rcFrame[3]);
+            e.format = h.format;
+            streams->push_back(e);
+        }
+        return 0;
+    }
+    PAVIFILE file = nullptr;
+    if (AVIFileOpenA(&file, s.file, OF_SHARE_DENY_NONE, nullptr) != 0)
+        return IDS_AVI_OPEN_FAILED;
+    m->pAviFile = (IAVIFile *)file;
+    if (AVIFileInfoA(file, &s.fileInfo, sizeof s.fileInfo) != 0)
+        return IDS_AVI_INFO_FAILED;
+    for (DWORD j = 0; j < s.fileInfo.dwStreams; j++) {
+        StreamEntry e = {};
+        if (AVIFileGetStream(file, &e.handle, 0, (LONG)j) != 0) {
+            for (StreamEntry &o : *streams)
+                AVIStreamRelease(o.handle);
+            return IDS_STREAM_FAILED;
+        }
+        streams->push_back(e);
+        if (AVIStreamInfoA(e.handle, &streams->back().info, sizeof e.info) != 0) {
+            for (StreamEntry &o : *streams)
+                AVIStreamRelease(o.handle);
+            return IDS_STREAM_INFO_FAILED;
+        }
+    }
+    return 0;
+}
+
+void Release(StreamEntry &e)
+{
+    if (e.handle)
+        AVIStreamRelease(e.handle);
+    e.handle = nullptr;
+}
+
+}  // namespace
+
 int OpenMovieSource(HWND owner, const char *path, MovieSource *m, char *errorText, int aviSynthKind)
 {
     g_szFourcc[0] = '\0';
@@ -364,52 +463,45 @@ int OpenMovieSource(HWND owner, const char *path, MovieSource *m, char *errorTex
     s.fileSize = (uint64_t)fileSize.QuadPart;
     s.large = s.fileSize > 0x7FFFFFFFu;
 
-    PAVIFILE file = nullptr;
-    if (AVIFileOpenA(&file, s.file, OF_SHARE_DENY_NONE, nullptr) != 0)
-        return Fail(errorText, IDS_AVI_OPEN_FAILED);
-    m->pAviFile = (IAVIFile *)file;
-    if (AVIFileInfoA(file, &s.fileInfo, sizeof s.fileInfo) != 0)
-        return Fail(errorText, IDS_AVI_INFO_FAILED);
+    std::vector<StreamEntry> streams;
+    if (int id = ListStreams(m, s, &streams))
+        return Fail(errorText, id);
 
     s.videoStream = s.audioStream = -1;
-    for (DWORD j = 0; j < s.fileInfo.dwStreams; j++) {
-        PAVISTREAM stream = nullptr;
-        if (AVIFileGetStream(file, &stream, 0, (LONG)j) != 0)
-            return Fail(errorText, IDS_STREAM_FAILED);
-        AVISTREAMINFOA info;
-        if (AVIStreamInfoA(stream, &info, sizeof info) != 0) {
-            AVIStreamRelease(stream);
-            return Fail(errorText, IDS_STREAM_INFO_FAILED);
+    int failure = 0;
+    for (size_t j = 0; j < streams.size(); j++) {
+        StreamEntry &e = streams[j];
+        const AVISTREAMINFOA &info = e.info;
+        if (failure) {
+            Release(e);
+            continue;
         }
         if (info.fccType == streamtypeAUDIO) {
             // A later sound stream replaces an earlier one.
-            if (m->pAudio)
-                AVIStreamRelease((PAVISTREAM)m->pAudio);
-            m->pAudio = (IAVIStream *)stream;
+            Release(s.audio);
+            s.audio = e;
+            s.haveAudio = true;
             m->nAudioScale = info.dwScale;
             m->nAudioRate = info.dwRate;
             s.audioStream = (int)j;
             continue;
         }
         bool isDv1 = info.fccType == kIavs;
-        if (info.fccType != streamtypeVIDEO && !isDv1) {
-            AVIStreamRelease(stream);
-            continue;
-        }
         // The first video stream, or the last one when asked (the second
         // eye of a two-stream 3D-AVI).
-        if (m->pVideo && !takeLast) {
-            AVIStreamRelease(stream);
+        if ((info.fccType != streamtypeVIDEO && !isDv1) || (s.haveVideo && !takeLast)) {
+            Release(e);
             continue;
         }
         // A rate or scale of 0 makes every timing a division by zero.
         if (info.dwRate == 0 || info.dwScale == 0) {
-            AVIStreamRelease(stream);
-            return Fail(errorText, IDS_STREAM_INFO_FAILED);
+            Release(e);
+            failure = IDS_STREAM_INFO_FAILED;
+            continue;
         }
-        if (m->pVideo)
-            AVIStreamRelease((PAVISTREAM)m->pVideo);
-        m->pVideo = (IAVIStream *)stream;
+        Release(s.video);
+        s.video = e;
+        s.haveVideo = true;
         s.dvFlag = isDv1 ? 1 : 0;
         s.videoStream = (int)j;
         s.videoInfo = info;
@@ -422,15 +514,20 @@ int OpenMovieSource(HWND owner, const char *path, MovieSource *m, char *errorTex
         s.framesPerHundredSeconds = (uint64_t)info.dwRate * 100 / info.dwScale;
         FourccToText(info.fccHandler, g_szFourcc);
     }
-    if (!m->pVideo)
+    m->pVideo = (IAVIStream *)s.video.handle;
+    m->pAudio = (IAVIStream *)s.audio.handle;
+    if (failure)
+        return Fail(errorText, failure);
+    if (!s.haveVideo)
         return Fail(errorText, IDS_NOT_AVI);
-    LONG length = AVIStreamLength((PAVISTREAM)m->pVideo);
+    LONG length = s.withoutAviFile ? (LONG)s.videoInfo.dwLength : AVIStreamLength((PAVISTREAM)m->pVideo);
     if (length < 0)
         return Fail(errorText, IDS_STREAM_INFO_FAILED);
     m->nFrames = length;
 
-    int result = 0;
-    bool own = s.dvFlag == 1;
+    bool own = s.dvFlag == 1 || s.withoutAviFile;
+    if (s.withoutAviFile && s.dvFlag == 0)
+        s.dvFlag = 2;
     if (!own && LowerFourcc(s.handler) == kDvsd) {
         if (!QueryDecompressor(kDvsd)) {
             if (!QueryDecompressor(kDvis))
@@ -474,13 +571,13 @@ int OpenMovieSource(HWND owner, const char *path, MovieSource *m, char *errorTex
         }
     }
     if (own) {
-        result = SetUpOwnReader(m, s, errorText);
+        int result = SetUpOwnReader(m, s, errorText);
         if (result > 0)
             return 1;
         if (result < 0) {
             // No decoder for the own reader: the AVIFile getter shows what
             // it can.
-            if (!m->pGetFrame)
+            if (!m->pGetFrame && m->pVideo)
                 m->pGetFrame = (IGetFrame *)OpenGetter((PAVISTREAM)m->pVideo);
             if (!m->pGetFrame)
                 return Fail(errorText, IDS_NO_GETTER);
@@ -490,7 +587,7 @@ int OpenMovieSource(HWND owner, const char *path, MovieSource *m, char *errorTex
         }
     }
 
-    if (m->pAudio)
+    if (s.haveAudio)
         SetUpSound(m, s);
     m->bOpen = 1;
     m->nLayout = 0;

@@ -208,8 +208,11 @@ def write_dv(path, kind, frames=4, width=720, height=576, rect_in_stream=True):
         f.write(riff)
 
 
-def write_plain(path, frames=3, width=16, height=8, video_id='00dc', rate=25, scale=1, length=None, handler='DIB '):
-    """A small uncompressed AVI 1.0 file; the arguments make hostile ones."""
+def write_plain(path, frames=3, width=16, height=8, video_id='00dc', rate=25, scale=1, length=None, handler='DIB ',
+                dropped=(), pad_to=0):
+    """A small uncompressed AVI 1.0 file; the arguments make hostile ones,
+    frames stored as empty chunks, and a file padded (sparsely, by a JUNK
+    chunk inside the RIFF) to an exact size."""
     frame_bytes = ((3 * width + 3) & ~3) * height
     strl = lst('LIST', 'strl', strh('vids', handler, scale, rate, frames if length is None else length,
                                     rect=(0, 0, width, height)) +
@@ -217,10 +220,19 @@ def write_plain(path, frames=3, width=16, height=8, video_id='00dc', rate=25, sc
     hdrl = lst('LIST', 'hdrl', avih(40000, frames, 1, width, height) + strl)
     body, idx = b'', b''
     for n in range(frames):
-        idx += fcc(video_id) + struct.pack('<III', 0x10, 4 + len(body), frame_bytes)
-        body += chunk(video_id, raw_frame(n, width, height))
+        data = b'' if n in dropped else raw_frame(n, width, height)
+        idx += fcc(video_id) + struct.pack('<III', 0x10, 4 + len(body), len(data))
+        body += chunk(video_id, data)
+    riff = lst('RIFF', 'AVI ', hdrl + lst('LIST', 'movi', body) + chunk('idx1', idx))
     with open(path, 'wb') as f:
-        f.write(lst('RIFF', 'AVI ', hdrl + lst('LIST', 'movi', body) + chunk('idx1', idx)))
+        if not pad_to:
+            f.write(riff)
+            return
+        junk = pad_to - len(riff) - 8
+        f.write(b'RIFF' + struct.pack('<I', len(riff) - 8 + 8 + junk) + riff[8:])
+        f.write(b'JUNK' + struct.pack('<I', junk))
+        f.seek(junk - 1, 1)
+        f.write(b'\0')
 
 
 def patch_fuji_note(path, parallax_h, den_h, parallax_v, den_v):
@@ -271,7 +283,14 @@ def main():
     elif kind == 'scale0':
         write_plain(out, scale=0)
     elif kind == 'longlie':
-        write_plain(out, length=0x7FFFFFF0)
+        write_plain(out, frames=1, length=0x7FFFFFF0)
+    elif kind == 'oneframe':
+        write_plain(out, frames=1)
+    elif kind == 'oneframe-db':
+        write_plain(out, frames=1, video_id='00db')
+    elif kind == 'exact2g':
+        # Exactly 2,147,483,648 bytes, frame 2 dropped (an empty chunk).
+        write_plain(out, frames=5, dropped=(2,), pad_to=1 << 31)
     elif kind == 'fuji':
         patch_fuji_note(out, int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5]), int(sys.argv[6]))
     else:
