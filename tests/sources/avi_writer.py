@@ -116,17 +116,19 @@ def write_odml(path, riff_layout, width=32, height=16, audio_first=False, with_i
     vid, aud = ('01', '00') if audio_first else ('00', '01')
     vcid, acid = vid + 'dc', aud + 'wb'
 
+    slots = max(4, len(riff_layout))  # the header is written twice: its size must not change
+
     def header(vsuper, asuper, first_frames):
         vstrl = lst('LIST', 'strl', strh('vids', 'DIB ', 1, fps, total, rect=(0, 0, width, height)) +
-                    chunk('strf', bih(width, height, 24, 0, frame_bytes)) + super_index(vcid, vsuper))
+                    chunk('strf', bih(width, height, 24, 0, frame_bytes)) + super_index(vcid, vsuper, slots))
         astrl = lst('LIST', 'strl', strh('auds', '\0\0\0\0', 1, rate, total * samples, sample_size=2) +
-                    chunk('strf', wave_format(rate, 1, 16)) + super_index(acid, asuper))
+                    chunk('strf', wave_format(rate, 1, 16)) + super_index(acid, asuper, slots))
         strls = astrl + vstrl if audio_first else vstrl + astrl
         odml = lst('LIST', 'odml', chunk('dmlh', struct.pack('<I', total) + b'\0' * 244))
         return lst('LIST', 'hdrl', avih(1000000 // fps, first_frames, 2, width, height) + strls + odml)
 
     with open(path, 'w+b') as f:
-        placeholder = header([(0, 0, 0)] * 4, [(0, 0, 0)] * 4, 0)
+        placeholder = header([], [], 0)
         vsuper, asuper = [], []
         riff_starts = []
         n = 0
@@ -180,7 +182,9 @@ def write_odml(path, riff_layout, width=32, height=16, audio_first=False, with_i
             f.seek(end)
         # The real header, of the placeholder's size.
         f.seek(12)
-        f.write(header(vsuper, asuper, first_riff_entries[1]))
+        real = header(vsuper, asuper, first_riff_entries[1])
+        assert len(real) == len(placeholder)
+        f.write(real)
 
 
 def write_dv(path, kind, frames=4, width=720, height=576, rect_in_stream=True):
@@ -270,6 +274,12 @@ def main():
                          [('frames', 10), ('junk', 3 * gb // 2)],
                          [('frames', 5), ('junk', 3 * gb // 2 - 1024), ('frames', 5)],
                          [('frames', 10)]])
+    elif kind == 'odml-long':
+        # An hour at 25 frames a second with its sound, in eight RIFFs, for
+        # the open benchmark (tiny frames: the indexes are what is read; a
+        # sparse chunk makes the file pass 2 GB, as such a file would).
+        write_odml(out, [[('frames', 11250)] for _ in range(7)] + [[('frames', 11250), ('junk', 1 << 31)]],
+                   width=4, height=2)
     elif kind == 'dv1':
         write_dv(out, 1)
     elif kind == 'dv1-norect':

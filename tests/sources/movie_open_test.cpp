@@ -139,6 +139,21 @@ TEST_F(OpenTest, StreamFacts_AgreeWithFfprobe)
     }
 }
 
+TEST_F(OpenTest, SoundFactsBelongToEachRecord)
+{
+    REQUIRE_MEDIA();
+    // 44.1 kHz 16-bit stereo beside 8 kHz 16-bit mono: each record keeps
+    // its own buffer size and frame size, whichever was opened last.
+    ASSERT_EQ(Open(left, "raw.avi"), 0) << error;
+    ASSERT_EQ(Open(right, "huge.avi"), 0) << error;
+    EXPECT_EQ(left.nAudioPerFrame, 4 * 44100 / 25);
+    EXPECT_EQ(right.nAudioPerFrame, 2 * 8000 / 25);
+    EXPECT_EQ(left.nWaveBufSize, (left.nAudioPerFrame + 8) * 10 + 1000 + 100);
+    EXPECT_EQ(right.nWaveBufSize, (right.nAudioPerFrame + 8) * 40 + 1000 + 100);
+    EXPECT_EQ(right.nMaxFrameBytes, 32 * 16 * 3);
+    EXPECT_EQ(left.nMaxFrameBytes, 0);
+}
+
 TEST_F(OpenTest, OwnReaderSoundIndexAgreesWithFfprobe)
 {
     REQUIRE_MEDIA();
