@@ -16,3 +16,8 @@ bool AviFileOpenUnusable(uint64_t firstRiffEnd, bool zeroTimeStream)
 {
     return (firstRiffEnd > 0x7FFFFFFFu || zeroTimeStream) && IsRunningOnWine();
 }
+
+bool AviGetterMisreadsRawFrames()
+{
+    return IsRunningOnWine();
+}

@@ -18,4 +18,10 @@ bool IsRunningOnWine();
 // its own reader, as AVIFile would have let it.
 bool AviFileOpenUnusable(uint64_t firstRiffEnd, bool zeroTimeStream);
 
+// Wine's AVIFile frame getter hands out a stale picture for uncompressed
+// ('DIB ') streams when a frame is asked out of order (frame 3 right after
+// frame 1 gives frame 1 again). True when uncompressed video must be read
+// through the own reader to be frame-accurate.
+bool AviGetterMisreadsRawFrames();
+
 #endif

@@ -139,6 +139,7 @@ void ResetTables(ChunkTable *video, ChunkTable *audio, AviIndexTotals *totals)
 void ReadIdx1Entries(Collector &c, uint64_t pos, uint64_t end, uint64_t moviFourcc, bool haveMovi, AviStreamChoice s)
 {
     DWORD videoId = StreamChunkId(s.video, 'd', 'c');
+    DWORD rawId = s.rawVideo ? StreamChunkId(s.video, 'd', 'b') : 0;
     DWORD audioId = s.audio >= 0 ? StreamChunkId(s.audio, 'w', 'b') : 0;
     int mode = -1;  // 0: offsets from the 'movi' fourcc, 1: from the file's start
     BYTE block[kBlockEntries * 16];
@@ -151,7 +152,7 @@ void ReadIdx1Entries(Collector &c, uint64_t pos, uint64_t end, uint64_t moviFour
         for (size_t i = 0; i < n; i++) {
             const BYTE *e = block + i * 16;
             DWORD id = Get32(e);
-            bool isVideo = id == videoId;
+            bool isVideo = id == videoId || (rawId && id == rawId);
             bool isAudio = audioId && id == audioId;
             if (!isVideo && !isAudio)
                 continue;

@@ -56,9 +56,12 @@ struct AviIndexTotals {
 
 // Which streams to collect: the number of the video stream taken (two
 // digits of the chunk id, 0 for "00dc") and of the sound stream (-1 none).
+// Compressed video is stored as 'dc' chunks; uncompressed video may be
+// stored as 'db' chunks too, which count only when rawVideo is set.
 struct AviStreamChoice {
     int video;
     int audio;
+    bool rawVideo;
 };
 
 // The AVI 1.0 index: 'dc' chunks of the video stream and 'wb' chunks of

@@ -117,6 +117,7 @@ struct OpenState {
     DWORD headerWidth, headerHeight;  // the main header's frame size
     StreamEntry video, audio;
     bool haveVideo, haveAudio;
+    bool rawVideo;           // uncompressed frames, read without a decompressor
 };
 
 // Releases what the own reader (or a failed set-up of it) acquired. The
@@ -212,15 +213,18 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText)
 
     HIC hic = nullptr;
     DWORD handler = s.handler;
-    if (s.dvFlag != 3)
+    // Uncompressed frames need no decompressor: they are converted as they
+    // are read, whichever way up they are stored.
+    s.rawVideo = s.dvFlag != 1 && in->biCompression == BI_RGB;
+    if (s.dvFlag != 3 && !s.rawVideo)
         hic = ICLocate(ICTYPE_VIDEO, handler, in, &out, ICMODE_DECOMPRESS);
-    if (!hic) {
+    if (!hic && !s.rawVideo) {
         // DV decoders may know the stream only as 'dvis'.
         handler = kDvis;
         in->biCompression = kDvis;
         hic = ICLocate(ICTYPE_VIDEO, handler, in, &out, ICMODE_DECOMPRESS);
     }
-    if (!hic) {
+    if (!hic && !s.rawVideo) {
         FreeGlobalBlock(in);
         if (LowerFourcc(s.handler) != kDvsd)
             return Fail(errorText, IDS_NO_DECODER);
@@ -234,7 +238,7 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText)
     ChunkTable video, audio;
     ok = InitChunkTable(&video, m->nFrames, false) && InitChunkTable(&audio, 0, true);
     AviIndexTotals totals = {};
-    AviStreamChoice streams = {s.videoStream, s.haveAudio ? s.audioStream : -1};
+    AviStreamChoice streams = {s.videoStream, s.haveAudio ? s.audioStream : -1, s.rawVideo};
     int found = 0;
     if (ok)
         found = g_bTwoStreamAvi ? ReadAviIndex(s.file, streams, &video, &audio, &totals)
@@ -255,19 +259,21 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText)
     m->nMaxAudioChunk = totals.maxAudioChunk;
 
     m->nMaxFrameBytes = (int)out.biSizeImage;
-    m->nFormatBytes = inBytes;
+    // Uncompressed chunks are read where the format's own pixels begin, so
+    // that the format and the chunk make one packed DIB.
+    m->nFormatBytes = s.rawVideo ? (int)DibBitsOffset((const PackedDib *)in) : inBytes;
     m->nChunkBytes = totals.maxVideoChunk > m->nMaxFrameBytes ? totals.maxVideoChunk : m->nMaxFrameBytes;
-    m->pChunk = (BYTE *)AllocGlobalBlock((size_t)m->nChunkBytes + (size_t)inBytes, 0);
+    m->pChunk = (BYTE *)AllocGlobalBlock((size_t)m->nChunkBytes + (size_t)m->nFormatBytes, 1);
     m->pDecoded = (PackedDib *)AllocGlobalBlock((size_t)out.biSizeImage + sizeof out, 0);
     if (!m->pChunk || !m->pDecoded || !MakeEyeFrames(m)) {
         FreeGlobalBlock(in);
         ReleaseOwnReader(m);
         return Fail(errorText, IDS_NO_DECODER);
     }
-    memcpy(m->pChunk, in, (size_t)inBytes);
+    memcpy(m->pChunk, in, (size_t)(inBytes < m->nFormatBytes ? inBytes : m->nFormatBytes));
     memcpy(m->pDecoded, &out, sizeof out);
     FreeGlobalBlock(in);
-    if (ICDecompressBegin(hic, m->pChunk, m->pDecoded) != ICERR_OK) {
+    if (hic && ICDecompressBegin(hic, m->pChunk, m->pDecoded) != ICERR_OK) {
         ReleaseOwnReader(m);
         return Fail(errorText, IDS_NO_DECODER);
     }
@@ -526,7 +532,12 @@ int OpenMovieSource(HWND owner, const char *path, MovieSource *m, char *errorTex
     m->nFrames = length;
 
     bool own = s.dvFlag == 1 || s.withoutAviFile;
-    if (s.withoutAviFile && s.dvFlag == 0)
+    if (!own && AviGetterMisreadsRawFrames()) {
+        std::vector<BYTE> format = ReadFormat(s.video);
+        own = format.size() >= sizeof(BITMAPINFOHEADER) &&
+              ((const BITMAPINFOHEADER *)format.data())->biCompression == BI_RGB;
+    }
+    if (own && s.dvFlag == 0)
         s.dvFlag = 2;
     if (!own && LowerFourcc(s.handler) == kDvsd) {
         if (!QueryDecompressor(kDvsd)) {

@@ -1,7 +1,9 @@
 #include "sources/own_avi_reader.h"
 
+#include "shared/frame_conversions.h"
 #include "shared/wintypes.h"
 
+#include <stdlib.h>
 #include <string.h>
 #include <vfw.h>
 
@@ -32,6 +34,14 @@ bool DecodeChunk(MovieSource *m, int i)
     if (in->biCompression == BI_RGB && (int)e.size > m->nMaxFrameBytes)
         in->biSizeImage = (DWORD)m->nMaxFrameBytes;
     BITMAPINFOHEADER *out = (BITMAPINFOHEADER *)m->pDecoded;
+    if (!m->hic) {
+        // Uncompressed: the format and the chunk behind it are a packed
+        // DIB; a short chunk leaves the rest of the picture as it was.
+        in->biSizeImage = e.size;
+        if ((int)e.size < DibRowBytes(in->biWidth, in->biBitCount) * abs(in->biHeight))
+            return false;
+        return ConvertFrameTo24(out, in);
+    }
     DWORD flags = (e.flags & kChunkKeyFrame) ? 0 : ICDECOMPRESS_NOTKEYFRAME;
     return ICDecompress((HIC)m->hic, flags, in, data, out, (BYTE *)out + out->biSize) == ICERR_OK;
 }
@@ -40,8 +50,7 @@ bool DecodeChunk(MovieSource *m, int i)
 
 int ReadOwnAviFrame(MovieSource *m, int n)
 {
-    if (n < 0 || n >= m->nVideoEntries || !m->pVideoIndex || !m->pChunk || !m->pDecoded || !m->hic ||
-        m->hFile == -1)
+    if (n < 0 || n >= m->nVideoEntries || !m->pVideoIndex || !m->pChunk || !m->pDecoded || m->hFile == -1)
         return 1;
     const AviChunkEntry *index = m->pVideoIndex;
     // A dropped frame repeats the one before it.

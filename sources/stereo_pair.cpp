@@ -15,10 +15,13 @@ bool IsPlain24(const PackedDib *d)
            d->biHeight > 0;
 }
 
-// The record's decoded frame as a bottom-up 24-bit image in pCurrent.
-bool Make24(MovieSource *m)
+// The record's decoded frame as a bottom-up 24-bit image in pCurrent. A
+// frame to be changed in place (deinterlaced) is copied first: the decoded
+// frame is the decoder's own picture, which delta frames build on and a
+// fetch of the same frame hands out again.
+bool Make24(MovieSource *m, bool toChange = false)
 {
-    if (IsPlain24(m->pDecoded)) {
+    if (IsPlain24(m->pDecoded) && !toChange) {
         m->pCurrent = m->pDecoded;
         return true;
     }
@@ -31,7 +34,7 @@ bool Make24(MovieSource *m)
 // Fetch, 24-bit image, deinterlace.
 bool FetchPrepared(MovieSource *m, int index)
 {
-    if (FetchMovieFrame(m, index) != 0 || !m->pDecoded || !Make24(m))
+    if (FetchMovieFrame(m, index) != 0 || !m->pDecoded || !Make24(m, m->bDeinterlace == 1))
         return false;
     if (m->bDeinterlace == 1)
         DeinterlaceFields(m->pCurrent, 24);
@@ -163,7 +166,7 @@ int GetStereoFramePair(MovieSource *left, int leftIndex, MovieSource *right, int
             return TakeField(left, 0) && TakeField(right, g_nRightField) ? 0 : 1;
         MovieSource *records[2] = {left, right};
         for (MovieSource *m : records) {
-            if (!m->pDecoded || !Make24(m))
+            if (!m->pDecoded || !Make24(m, m->bDeinterlace == 1))
                 return 1;
             if (m->bDeinterlace == 1)
                 DeinterlaceFields(m->pCurrent, 24);

@@ -78,10 +78,11 @@ TEST(AviIndex, ChunkIdsChooseTheStream)
     EXPECT_EQ(second.video.entries[1].Offset(), a.dataPos[4]);
     EXPECT_EQ(second.audio.count, 1);
 
-    // Uncompressed chunks ('db') are not compressed video for the reader.
+    // Uncompressed chunks ('db') count only for an uncompressed stream.
     SimpleAvi db = BuildSimpleAvi({{"00db", Payload(4, 1)}, {"00db", Payload(4, 2)}});
-    Tables none;
+    Tables none, raw;
     EXPECT_EQ(Idx1Walk(db.bytes, none), 0);
+    EXPECT_EQ(Idx1Walk(db.bytes, raw, {0, 1, true}), 2);
 }
 
 TEST(AviIndex, VideoStopsAtTheCapacitySoundGoesOn)

@@ -239,6 +239,25 @@ def write_plain(path, frames=3, width=16, height=8, video_id='00dc', rate=25, sc
         f.write(b'\0')
 
 
+def write_one_jpeg(path, jpeg_path, chunk_id):
+    """A one-frame Motion-JPEG AVI whose chunk has the given id."""
+    jpeg = open(jpeg_path, 'rb').read()
+    width = height = 0
+    i = 2
+    while i + 9 < len(jpeg):  # the frame size from the SOF0 marker
+        if jpeg[i] == 0xFF and jpeg[i + 1] in (0xC0, 0xC1):
+            height, width = struct.unpack('>HH', jpeg[i + 5:i + 9])
+            break
+        i += 2 + struct.unpack('>H', jpeg[i + 2:i + 4])[0] if jpeg[i] == 0xFF else 1
+    strl = lst('LIST', 'strl', strh('vids', 'MJPG', 1, 25, 1, rect=(0, 0, width, height)) +
+               chunk('strf', bih(width, height, 24, 'MJPG', width * height * 3)))
+    hdrl = lst('LIST', 'hdrl', avih(40000, 1, 1, width, height) + strl)
+    body = chunk(chunk_id, jpeg)
+    idx = fcc(chunk_id) + struct.pack('<III', 0x10, 4, len(jpeg))
+    with open(path, 'wb') as f:
+        f.write(lst('RIFF', 'AVI ', hdrl + lst('LIST', 'movi', body) + chunk('idx1', idx)))
+
+
 def patch_fuji_note(path, parallax_h, den_h, parallax_v, den_v):
     """Writes a FUJIFILM maker note (twice, as the cameras' files carry it)
     with the parallax tags 0xB211 and 0xB212 into the JUNK that ffmpeg
@@ -301,6 +320,8 @@ def main():
     elif kind == 'exact2g':
         # Exactly 2,147,483,648 bytes, frame 2 dropped (an empty chunk).
         write_plain(out, frames=5, dropped=(2,), pad_to=1 << 31)
+    elif kind == 'onejpeg':
+        write_one_jpeg(out, sys.argv[3], sys.argv[4])
     elif kind == 'fuji':
         patch_fuji_note(out, int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5]), int(sys.argv[6]))
     else:

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     AviByteSource src = AviMemorySource(&mem);
     ChunkTable video, audio;
     AviIndexTotals totals;
-    const AviStreamChoice choices[] = {{0, 1}, {2, 1}, {1, 0}, {0, -1}};
+    const AviStreamChoice choices[] = {{0, 1, false}, {2, 1, false}, {1, 0, true}, {0, -1, true}};
     for (const AviStreamChoice &c : choices) {
         InitChunkTable(&video, 64, false);
         InitChunkTable(&audio, 0, true);

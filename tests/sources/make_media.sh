@@ -53,6 +53,10 @@ writer dv1-norect dv1_norect.avi
 writer dv2 dv2.avi
 writer oneframe oneframe.avi
 writer oneframe-db oneframe_db.avi
+# One Motion-JPEG frame stored in a chunk whose id says uncompressed ('db').
+ff -f lavfi -i testsrc2=size=64x48 -frames:v 1 -c:v mjpeg -f image2 one.jpg
+writer onejpeg mjpg_db.avi one.jpg 00db
+writer onejpeg mjpg_one.avi one.jpg 00dc
 writer rate0 rate0.avi
 writer scale0 scale0.avi
 writer longlie longlie.avi

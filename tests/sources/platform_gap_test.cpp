@@ -81,6 +81,28 @@ TEST(PlatformGap, WineAviFileOpenHangsOrAbortsWhereTheOpenerAvoidsIt)
     EXPECT_NE(rate0, 0);
     EXPECT_NE(rate0, 2);
 
+    // Uncompressed frames asked out of order: the getter gives frame 1's
+    // picture for frame 3.
+    AVIFileInit();
+    PAVIFILE f = nullptr;
+    ASSERT_EQ(AVIFileOpenA(&f, MediaPath("rawbu.avi").c_str(), OF_SHARE_DENY_NONE, nullptr), 0);
+    PAVISTREAM s = nullptr;
+    ASSERT_EQ(AVIFileGetStream(f, &s, streamtypeVIDEO, 0), 0);
+    PGETFRAME g = AVIStreamGetFrameOpen(s, nullptr);
+    ASSERT_NE(g, nullptr);
+    std::vector<uint8_t> ref = ReadBytes("rawbu.bgr");
+    DibPtr frame1 = BgrFrame(ref, 64, 48, 1), frame3 = BgrFrame(ref, 64, 48, 3);
+    ASSERT_NE(Compare(frame1.get(), frame3.get()).max, 0);
+    AVIStreamGetFrame(g, 1);
+    const BYTE *got = (const BYTE *)AVIStreamGetFrame(g, 3) + sizeof(BITMAPINFOHEADER);
+    EXPECT_EQ(memcmp(got, FindDibBits(frame1.get()), 64 * 48 * 3), 0);
+    EXPECT_NE(memcmp(got, FindDibBits(frame3.get()), 64 * 48 * 3), 0);
+    AVIStreamGetFrameClose(g);
+    AVIStreamRelease(s);
+    AVIFileRelease(f);
+    AVIFileExit();
+    EXPECT_TRUE(AviGetterMisreadsRawFrames());
+
     EXPECT_TRUE(AviFileOpenUnusable(0x80000000ull, false));
     EXPECT_TRUE(AviFileOpenUnusable(1000, true));
     EXPECT_FALSE(AviFileOpenUnusable(0x7FFFFFFFull, false));
