@@ -30,5 +30,5 @@ if [ ! -f "$sbs" ]; then
   ff -f lavfi -i "testsrc2=size=1920x1080:rate=25" -f lavfi -i "testsrc2=size=1920x1080:rate=25,hflip" \
      -filter_complex hstack -frames:v 8 -c:v rawvideo -pix_fmt bgr24 -flipped_raw_rgb 1 "$sbs"
 fi
-echo "-- fetch plus split of a 1080p side-by-side pair (3840x1080, raw frames through AVIFile)"
+echo "-- fetch plus split of a 1080p side-by-side pair (3840x1080 uncompressed frames read from the file)"
 wine "$TWR_BUILD_WIN/bench/sources_bench.exe" split "$(winepath -w "$sbs")" 5 | tr -d '\r'
