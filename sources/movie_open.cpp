@@ -364,7 +364,7 @@ void CloseMovieSource(MovieSource *m)
 
 namespace {
 
-// The streams of the file through AVIFile (the specified road), or from
+// The streams of the file through AVIFile (the usual road), or from
 // the file's own headers where Wine's AVIFile would not return. 0, or an
 // error id.
 int ListStreams(MovieSource *m, OpenState &s, std::vector<StreamEntry> *streams)
