@@ -42,8 +42,14 @@ namespace {
 
 // The input mesh sampled at a position given as integer parts and 8-bit
 // fractions: bilinear inside, the point itself on the border, the position's
-// own integer point (which has no source) outside. The bilinear weights are
-// applied in unsigned 32-bit arithmetic.
+// own integer point (which has no source) outside.
+//
+// A point without source (a negative position: padding, or a position
+// outside an earlier stage's input) is a marker, not a place: blending it
+// with its neighbours makes a position that lies inside the frame but far
+// from the picture around it (and, in 32-bit unsigned arithmetic, wraps).
+// A cell that holds one takes its nearest point instead. The weights are
+// applied in 64 bits, which equals the 32-bit sums wherever those fit.
 void SampleMesh(const DisplacementMesh *m, int64_t c, unsigned fx, int64_t r, unsigned fy, int32_t *out)
 {
     const int64_t w = m->width, h = m->height;
@@ -52,9 +58,15 @@ void SampleMesh(const DisplacementMesh *m, int64_t c, unsigned fx, int64_t r, un
         const int32_t *p10 = p00 + 2;
         const int32_t *p01 = p00 + 2 * w;
         const int32_t *p11 = p01 + 2;
+        if ((p00[0] | p00[1] | p10[0] | p10[1] | p01[0] | p01[1] | p11[0] | p11[1]) < 0) {
+            const int32_t *p = fy < 128 ? (fx < 128 ? p00 : p10) : (fx < 128 ? p01 : p11);
+            out[0] = p[0];
+            out[1] = p[1];
+            return;
+        }
         for (int k = 0; k < 2; k++) {
-            uint32_t top = ((uint32_t)p11[k] * fx + (uint32_t)p01[k] * (256 - fx)) >> 8;
-            uint32_t bottom = ((uint32_t)p10[k] * fx + (uint32_t)p00[k] * (256 - fx)) >> 8;
+            const int64_t top = ((int64_t)p11[k] * fx + (int64_t)p01[k] * (256 - fx)) >> 8;
+            const int64_t bottom = ((int64_t)p10[k] * fx + (int64_t)p00[k] * (256 - fx)) >> 8;
             out[k] = (int32_t)((top * fy + bottom * (256 - fy)) >> 8);
         }
     } else if (c >= 0 && c < w && r >= 0 && r < h) {

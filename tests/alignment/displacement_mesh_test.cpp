@@ -283,3 +283,26 @@ TEST_F(MeshTest, BuildersPassAFailedAllocationOn)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MeshTest, InterpolationNextToPointsWithoutSourceStaysNearTheImage)
+{
+    // A 4 x 4 image padded to 8 x 8 and sampled at half steps: cells on the
+    // pad's edge mix points without source (large negative) with image
+    // points. Taken as unsigned 32-bit numbers those used to wrap into
+    // positions 64 pixels away, inside the frame.
+    MeshPtr in = IdentityMesh(4, 4);
+    MeshPtr padded(PadMesh(in.get(), 8, 8));
+    MeshPtr m(ResampleMesh(padded.get(), 16, 16));
+    for (int r = 0; r < 16; r++)
+        for (int c = 0; c < 16; c++) {
+            const MeshPos p = PointOf(m.get(), c, r);
+            if (p.x < 0 || p.y < 0)
+                continue;
+            EXPECT_NEAR(p.x / 1024.0, c / 2.0 - 2, 1.0) << c << "," << r;
+            EXPECT_NEAR(p.y / 1024.0, r / 2.0 - 2, 1.0) << c << "," << r;
+        }
+}
+
+} // namespace
