@@ -40,6 +40,14 @@ void InitIdentityMesh(DisplacementMesh *mesh)
 
 namespace {
 
+// A whole position in 1/1024 pixel, saturated: positions this far out have
+// no source anyway.
+inline int32_t WholeToFixed(int64_t v)
+{
+    const int64_t limit = INT32_MAX / 1024;
+    return v > limit ? INT32_MAX : v < -limit ? INT32_MIN : (int32_t)(v * 1024);
+}
+
 // The input mesh sampled at a position given as integer parts and 8-bit
 // fractions: bilinear inside, the point itself on the border, the position's
 // own integer point (which has no source) outside.
@@ -74,8 +82,8 @@ void SampleMesh(const DisplacementMesh *m, int64_t c, unsigned fx, int64_t r, un
         out[0] = p[0];
         out[1] = p[1];
     } else {
-        out[0] = ClampToInt32(c * 1024);
-        out[1] = ClampToInt32(r * 1024);
+        out[0] = WholeToFixed(c);
+        out[1] = WholeToFixed(r);
     }
 }
 
