@@ -66,10 +66,20 @@ void SampleMesh(const DisplacementMesh *m, int64_t c, unsigned fx, int64_t r, un
         const int32_t *p10 = p00 + 2;
         const int32_t *p01 = p00 + 2 * w;
         const int32_t *p11 = p01 + 2;
-        if ((p00[0] | p00[1] | p10[0] | p10[1] | p01[0] | p01[1] | p11[0] | p11[1]) < 0) {
+        const int32_t any = p00[0] | p00[1] | p10[0] | p10[1] | p01[0] | p01[1] | p11[0] | p11[1];
+        if (any < 0) {
             const int32_t *p = fy < 128 ? (fx < 128 ? p00 : p10) : (fx < 128 ? p01 : p11);
             out[0] = p[0];
             out[1] = p[1];
+            return;
+        }
+        if (any < (1 << 23)) {
+            // Positions below 8192 pixels: every sum fits 32 bits.
+            for (int k = 0; k < 2; k++) {
+                const uint32_t top = ((uint32_t)p11[k] * fx + (uint32_t)p01[k] * (256 - fx)) >> 8;
+                const uint32_t bottom = ((uint32_t)p10[k] * fx + (uint32_t)p00[k] * (256 - fx)) >> 8;
+                out[k] = (int32_t)((top * fy + bottom * (256 - fy)) >> 8);
+            }
             return;
         }
         for (int k = 0; k < 2; k++) {

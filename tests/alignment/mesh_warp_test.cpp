@@ -52,6 +52,41 @@ TEST_F(WarpTest, BilinearWeightsComeFromTheProductTable)
     EXPECT_EQ(PixelAt(nearest.get(), 0, 0), (Bgr{0, 0, 0}));
 }
 
+TEST_F(WarpTest, BilinearEqualsTheProductTableFormulaEverywhere)
+{
+    // h0 = t[P10][fx] + t[P00][255 - fx], h1 likewise one row up, out =
+    // t[h0][255 - fy] + t[h1][fy], t[a][b] = a * b / 255: at every fraction
+    // pair and on random pictures, including the last usable column and row.
+    const int w = 37, h = 23;
+    unsigned seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (int)(seed >> 8); };
+    DibPtr src = MakeFrame(w, h, [&](int, int) { return Bgr{next() & 255, next() & 255, next() & 255}; });
+    const int n = 256 * 40;
+    MeshPtr m(AllocMesh(256, 40));
+    for (int i = 0; i < n; i++) {
+        int32_t *p = MeshPoints(m.get()) + 2 * i;
+        const int fx = i % 256, fy = (i / 256 * 7 + i) % 256;
+        p[0] = (next() % (w - 1)) * 1024 + fx * 4 + next() % 4;
+        p[1] = (next() % (h - 1)) * 1024 + fy * 4 + next() % 4;
+    }
+    DibPtr out(WarpDibByMesh(m.get(), src.get()));
+    ASSERT_TRUE(out);
+    auto t = [](int a, int b) { return a * b / 255; };
+    for (int i = 0; i < n; i++) {
+        const int32_t *p = MeshPoints(m.get()) + 2 * i;
+        const int x = p[0] >> 10, y = p[1] >> 10, fx = (p[0] >> 2) & 255, fy = (p[1] & 1023) / 4;
+        const Bgr p00 = PixelAt(src.get(), x, y), p10 = PixelAt(src.get(), x + 1, y);
+        const Bgr p01 = PixelAt(src.get(), x, y + 1), p11 = PixelAt(src.get(), x + 1, y + 1);
+        auto channel = [&](int a00, int a10, int a01, int a11) {
+            const int h0 = t(a10, fx) + t(a00, 255 - fx), h1 = t(a11, fx) + t(a01, 255 - fx);
+            return t(h0, 255 - fy) + t(h1, fy);
+        };
+        const Bgr want = {channel(p00.b, p10.b, p01.b, p11.b), channel(p00.g, p10.g, p01.g, p11.g),
+                          channel(p00.r, p10.r, p01.r, p11.r)};
+        ASSERT_EQ(PixelAt(out.get(), i % 256, i / 256), want) << "point " << i;
+    }
+}
+
 TEST_F(WarpTest, PositionsOutsideTheSourceAreBlack)
 {
     DibPtr src = MakeSolid(6, 4, {50, 60, 70});
