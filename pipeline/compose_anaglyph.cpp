@@ -7,86 +7,77 @@
 #include "pipeline/pair_loop.h"
 #include "shell/app_state.h"
 
+#include <string.h>
+#include <vector>
+
 namespace {
 
-inline int Luma(const BYTE *p) { return FastPixelLuma(p); }
-
-inline int FastGrey(const BYTE *p) { return PixelFastGrey(p[1], p[2]); }
-
-struct Identity {
-    int operator[](int v) const { return v; }
-};
-
-struct GammaTable {
-    const int *t;
-    int operator[](int v) const { return t[v]; }
-};
-
-// Grey variants 0-2: red from the left eye; green and/or blue from the right.
-template <class Grey, class TL, class TR>
-struct GreyRedCyan {
-    Grey grey;
-    TL tl;
-    TR tr;
-    int variant;
-    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
-    {
-        int gl = tl[grey(l)], gr = tr[grey(r)];
-        o[2] = (BYTE)gl;
-        o[1] = (BYTE)(variant == 2 ? 0 : gr);
-        o[0] = (BYTE)(variant == 1 ? 0 : gr);
-    }
-};
-
-template <class Grey, class TL, class TR>
-struct GreyYellowBlue {
-    Grey grey;
-    TL tl;
-    TR tr;
-    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
-    {
-        int gr = tr[grey(r)];
-        o[2] = o[1] = (BYTE)gr;
-        o[0] = (BYTE)tl[grey(l)];
-    }
-};
-
-struct LumaOf {
-    int operator()(const BYTE *p) const { return Luma(p); }
-};
-struct FastGreyOf {
-    int operator()(const BYTE *p) const { return FastGrey(p); }
-};
+enum GreyKind { kLuma, kFastGrey };
 
 bool GammaIsNeutral() { return g_nGmmar == 100 && g_nGmmab == 100; }
 
 // Frames of 8 bits or fewer always go through the tables.
 bool IsPaletted(const PackedDib *dib) { return dib && DibBitCount(dib) <= 15; }
 
-int GreyVariant()
+void MapThrough(unsigned char *v, int n, const int *table)
 {
-    return g_nAnatype >= 0 && g_nAnatype <= 2 ? g_nAnatype : 0;
+    for (int i = 0; i < n; i++)
+        v[i] = (unsigned char)table[v[i]];
 }
 
-template <class Grey>
-PackedDib *GreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, int variant)
+// One output pixel as a little-endian word: blue, green, red, and a fourth
+// byte that the next pixel's word overwrites.
+template <int Layout>
+inline unsigned GreyPixelWord(unsigned l, unsigned r)
 {
-    if (GammaIsNeutral() && !IsPaletted(left) && !IsPaletted(right))
-        return RunPixelPairKernel(out, left, right, rc, rr, lc, lr,
-                                  GreyRedCyan<Grey, Identity, Identity>{Grey(), Identity(), Identity(), variant});
-    return RunPixelPairKernel(out, left, right, rc, rr, lc, lr,
-                              GreyRedCyan<Grey, GammaTable, GammaTable>{Grey(), {g_aGammaRed}, {g_aGammaBlue}, variant});
+    switch (Layout) {
+    case kRedGreen: return (r << 8) | (l << 16);
+    case kRedBlue: return r | (l << 16);
+    case kYellowBlue: return l | (r << 8) | (r << 16);
+    default: return r | (r << 8) | (l << 16);
+    }
 }
 
-template <class Grey>
-PackedDib *GreyAnaglyphYellowBlue(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+template <int Layout>
+void WriteGreyRowAs(BYTE *o, const unsigned char *gl, const unsigned char *gr, int width)
 {
-    if (GammaIsNeutral() && !IsPaletted(left) && !IsPaletted(right))
-        return RunPixelPairKernel(out, left, right, rc, rr, lc, lr,
-                                  GreyYellowBlue<Grey, Identity, Identity>{Grey(), Identity(), Identity()});
-    return RunPixelPairKernel(out, left, right, rc, rr, lc, lr,
-                              GreyYellowBlue<Grey, GammaTable, GammaTable>{Grey(), {g_aGammaRed}, {g_aGammaBlue}});
+    int x = 0;
+    for (; x + 1 < width; x++, o += 3) {
+        unsigned w = GreyPixelWord<Layout>(gl[x], gr[x]);
+        memcpy(o, &w, 4);
+    }
+    if (x < width) {
+        unsigned w = GreyPixelWord<Layout>(gl[x], gr[x]);
+        o[0] = (BYTE)w, o[1] = (BYTE)(w >> 8), o[2] = (BYTE)(w >> 16);
+    }
 }
+
+// Writes one output row from the two eyes' greys.
+void WriteGreyRow(BYTE *o, const unsigned char *gl, const unsigned char *gr, int width, int layout)
+{
+    switch (layout) {
+    case kRedGreen: WriteGreyRowAs<kRedGreen>(o, gl, gr, width); break;
+    case kRedBlue: WriteGreyRowAs<kRedBlue>(o, gl, gr, width); break;
+    case kYellowBlue: WriteGreyRowAs<kYellowBlue>(o, gl, gr, width); break;
+    default: WriteGreyRowAs<kRedCyan>(o, gl, gr, width); break;
+    }
+}
+
+PackedDib *GreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, GreyKind kind,
+                        int layout)
+{
+    bool tables = !GammaIsNeutral() || IsPaletted(left) || IsPaletted(right);
+    PairKernelFrames f;
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+        return nullptr;
+    ComposeGreyRegion(f.outBits, f.outRowBytes, f.left, f.right, f.region, kind == kFastGrey, layout, tables);
+    EndPairKernel(&f);
+    return out;
+}
+
+int GreyLayoutOf(int anatype) { return anatype >= 0 && anatype <= 3 ? anatype : kRedCyan; }
+
+inline int Luma(const BYTE *p) { return FastPixelLuma(p); }
 
 struct ColourRedCyan {
     const int *tl, *tr;
@@ -112,28 +103,46 @@ struct ColourYellowBlue {
 
 }  // namespace
 
+void ComposeGreyRegion(BYTE *outBits, int outRowBytes, const FrameView &left, const FrameView &right, const PairRegion &g,
+                       bool fastGrey, int layout, bool tables)
+{
+    std::vector<unsigned char> gl((size_t)g.width + 1), gr((size_t)g.width + 1);
+    for (int k = 0; k < g.height; k++) {
+        const BYTE *l = left.Pixel(g.leftX, g.leftY + k);
+        const BYTE *r = right.Pixel(g.rightX, g.rightY + k);
+        if (fastGrey) {
+            RowFastGrey(l, g.width, left.pixelBytes, gl.data());
+            RowFastGrey(r, g.width, right.pixelBytes, gr.data());
+        } else {
+            RowLuma(l, g.width, left.pixelBytes, gl.data());
+            RowLuma(r, g.width, right.pixelBytes, gr.data());
+        }
+        if (tables) {
+            MapThrough(gl.data(), g.width, g_aGammaRed);
+            MapThrough(gr.data(), g.width, g_aGammaBlue);
+        }
+        WriteGreyRow(outBits + (size_t)k * outRowBytes, gl.data(), gr.data(), g.width, layout);
+    }
+}
+
 PackedDib *ComposeGreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
 {
-    if (g_nAnatype == 3)
-        return ComposeGreyAnaglyphYellowBlue(out, left, right, rc, rr, lc, lr);
-    return GreyAnaglyph<LumaOf>(out, left, right, rc, rr, lc, lr, GreyVariant());
+    return GreyAnaglyph(out, left, right, rc, rr, lc, lr, kLuma, GreyLayoutOf(g_nAnatype));
 }
 
 PackedDib *ComposeGreyAnaglyphYellowBlue(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
 {
-    return GreyAnaglyphYellowBlue<LumaOf>(out, left, right, rc, rr, lc, lr);
+    return GreyAnaglyph(out, left, right, rc, rr, lc, lr, kLuma, kYellowBlue);
 }
 
 PackedDib *ComposeFastAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
 {
-    if (g_nAnatype == 3)
-        return ComposeFastAnaglyphYellowBlue(out, left, right, rc, rr, lc, lr);
-    return GreyAnaglyph<FastGreyOf>(out, left, right, rc, rr, lc, lr, GreyVariant());
+    return GreyAnaglyph(out, left, right, rc, rr, lc, lr, kFastGrey, GreyLayoutOf(g_nAnatype));
 }
 
 PackedDib *ComposeFastAnaglyphYellowBlue(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
 {
-    return GreyAnaglyphYellowBlue<FastGreyOf>(out, left, right, rc, rr, lc, lr);
+    return GreyAnaglyph(out, left, right, rc, rr, lc, lr, kFastGrey, kYellowBlue);
 }
 
 PackedDib *ComposeColourAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)

@@ -1,13 +1,24 @@
 // Row and column interlace and the 50/50 blend of a pair.
 #include "pipeline/compose.h"
 
+#include "pipeline/luma.h"
 #include "pipeline/pair_loop.h"
 
 #include <string.h>
 
 namespace {
 
-// Copies width pixels of 3 or 4 bytes into 24-bit output pixels.
+struct Blend {
+    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
+    {
+        o[0] = (BYTE)(l[0] / 2 + r[0] / 2);
+        o[1] = (BYTE)(l[1] / 2 + r[1] / 2);
+        o[2] = (BYTE)(l[2] / 2 + r[2] / 2);
+    }
+};
+
+}  // namespace
+
 void CopyRowTo24(BYTE *o, const BYTE *s, int width, int pixelBytes)
 {
     if (pixelBytes == 3) {
@@ -20,17 +31,6 @@ void CopyRowTo24(BYTE *o, const BYTE *s, int width, int pixelBytes)
         o[2] = s[2];
     }
 }
-
-struct Blend {
-    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
-    {
-        o[0] = (BYTE)(l[0] / 2 + r[0] / 2);
-        o[1] = (BYTE)(l[1] / 2 + r[1] / 2);
-        o[2] = (BYTE)(l[2] / 2 + r[2] / 2);
-    }
-};
-
-}  // namespace
 
 PackedDib *ComposeInterlace(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
 {
@@ -106,5 +106,16 @@ PackedDib *ComposeColumnInterlace(PackedDib *out, PackedDib *left, PackedDib *ri
 
 PackedDib *ComposeBlend(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
 {
-    return RunPixelPairKernel(out, left, right, rc, rr, lc, lr, Blend());
+    // Three-byte frames blend byte for byte.
+    if (!left || !right || DibBitCount(left) != 24 || DibBitCount(right) != 24)
+        return RunPixelPairKernel(out, left, right, rc, rr, lc, lr, Blend());
+    PairKernelFrames f;
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+        return nullptr;
+    const PairRegion &g = f.region;
+    for (int k = 0; k < g.height; k++)
+        BlendBytes(f.outBits + (size_t)k * f.outRowBytes, f.left.Pixel(g.leftX, g.leftY + k),
+                   f.right.Pixel(g.rightX, g.rightY + k), 3 * g.width);
+    EndPairKernel(&f);
+    return out;
 }

@@ -42,27 +42,6 @@ struct Tables {
     int R(int v) const { return on ? tr[v] : v; }
 };
 
-struct GreyOp {
-    Tables t;
-    int variant;
-    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
-    {
-        int gl = t.L(Fast(l)), gr = t.R(Fast(r));
-        o[2] = (BYTE)gl;
-        o[1] = (BYTE)(variant == 2 ? 0 : gr);
-        o[0] = (BYTE)(variant == 1 ? 0 : gr);
-    }
-};
-
-struct GreyYellowBlueOp {
-    Tables t;
-    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
-    {
-        o[2] = o[1] = (BYTE)t.R(Fast(r));
-        o[0] = (BYTE)t.L(Fast(l));
-    }
-};
-
 struct ColourOp {
     Tables t;
     int variant;
@@ -110,18 +89,33 @@ Tables ColourTables() { return {g_aGammaRed, g_aGammaBlue, true}; }
 
 }  // namespace
 
+static PackedDib *SingleFrameGrey(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int layout)
+{
+    FrameView v;
+    if (!OpenFrameView(frame, &v))
+        return nullptr;
+    PairRegion g;
+    PackedDib *out = nullptr;
+    if (ResolveSingleFrame(v, c0, c1, c2, c3, swap, dx, dy, &g))
+        out = CreateDib(g.width, g.height, 24, 0);
+    if (out)
+        ComposeGreyRegion(FindDibBits(out), DibRowBytes(g.width, 24), v, v, g, true, layout, GreyTables().on);
+    ReleaseFrameView(&v);
+    return out;
+}
+
 PackedDib *ComposeGreyAnaglyphSbs(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
 {
     if (variant == 3)
         return ComposeGreySbsYellowBlue(frame, c0, c1, c2, c3, swap, dx, dy, variant);
     if (variant < 0 || variant > 2)
         variant = 0;
-    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy, GreyOp{GreyTables(), variant});
+    return SingleFrameGrey(frame, c0, c1, c2, c3, swap, dx, dy, variant);
 }
 
 PackedDib *ComposeGreySbsYellowBlue(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
 {
-    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy, GreyYellowBlueOp{GreyTables()});
+    return SingleFrameGrey(frame, c0, c1, c2, c3, swap, dx, dy, kYellowBlue);
 }
 
 PackedDib *ComposeColourAnaglyphSbs(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
@@ -152,9 +146,7 @@ PackedDib *ComposeInterlaceSbs(PackedDib *frame, int c0, int c1, int c2, int c3,
             // Even rows from the even-row view, odd rows from the other, both
             // taken from the view's even row.
             const BYTE *src = (row & 1) ? v.Pixel(g.rightX, g.rightY + row - 1) : v.Pixel(g.leftX, g.leftY + row);
-            BYTE *o = bits + (size_t)row * rowBytes;
-            for (int x = 0; x < g.width; x++, o += 3, src += v.pixelBytes)
-                o[0] = src[0], o[1] = src[1], o[2] = src[2];
+            CopyRowTo24(bits + (size_t)row * rowBytes, src, g.width, v.pixelBytes);
         }
     }
     ReleaseFrameView(&v);

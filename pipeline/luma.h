@@ -1,4 +1,4 @@
-// Luma of a 24-bit pixel as the anaglyphs use it: trunc((0.114 B +
+// Luma of 24-bit pixels as the anaglyphs use it: trunc((0.114 B +
 // 0.587 G) + 0.299 R) in double precision, computed in integers wherever
 // that is certainly equal. The exact value is s / 1000 with
 // s = 114 B + 587 G + 299 R, and the double evaluation errs by far less
@@ -17,5 +17,21 @@ inline int FastPixelLuma(const unsigned char *bgr)
         return PixelLuma(bgr[0], bgr[1], bgr[2]);
     return (int)q;
 }
+
+// Lumas and fast greys (G + R) / 2 of a row of width pixels of 3 or 4 bytes.
+void RowLuma(const unsigned char *src, int width, int pixelBytes, unsigned char *out);
+void RowFastGrey(const unsigned char *src, int width, int pixelBytes, unsigned char *out);
+
+// The portable routines and their SSE2 twins (three-byte pixels only),
+// which must give the same bytes.
+void RowLumaPortable(const unsigned char *src, int width, int pixelBytes, unsigned char *out);
+void RowLumaSse2(const unsigned char *src, int width, unsigned char *out);
+void RowFastGreyPortable(const unsigned char *src, int width, int pixelBytes, unsigned char *out);
+void RowFastGreySse2(const unsigned char *src, int width, unsigned char *out);
+
+// Bytewise (a / 2) + (b / 2): the blend of two rows of three-byte pixels.
+void BlendBytes(unsigned char *out, const unsigned char *a, const unsigned char *b, int n);
+void BlendBytesPortable(unsigned char *out, const unsigned char *a, const unsigned char *b, int n);
+void BlendBytesSse2(unsigned char *out, const unsigned char *a, const unsigned char *b, int n);
 
 #endif

@@ -47,4 +47,13 @@ static PackedDib *RunPixelPairKernel(PackedDib *out, PackedDib *left, PackedDib 
     return out;
 }
 
+// Grey anaglyph rows of a resolved region: the two eyes' lumas (or fast
+// greys), through the eye tables when asked, laid out by the grey variant.
+enum GreyLayout { kRedCyan = 0, kRedGreen = 1, kRedBlue = 2, kYellowBlue = 3 };
+void ComposeGreyRegion(BYTE *outBits, int outRowBytes, const FrameView &left, const FrameView &right, const PairRegion &g,
+                       bool fastGrey, int layout, bool tables);
+
+// Copies width pixels of 3 or 4 bytes into 24-bit output pixels.
+void CopyRowTo24(BYTE *out, const BYTE *src, int width, int pixelBytes);
+
 #endif

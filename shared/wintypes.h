@@ -24,6 +24,7 @@ typedef uint32_t UINT;
 typedef DWORD COLORREF;
 typedef void *HANDLE;
 typedef HANDLE HGLOBAL;
+typedef struct HWND__ *HWND;
 
 #ifndef TRUE
 #define TRUE 1

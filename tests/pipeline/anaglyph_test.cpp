@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 TEST(Luma, IntegerPathEqualsTheDoubleFormulaForEveryColour)
 {
     long mismatches = 0;
@@ -15,6 +18,31 @@ TEST(Luma, IntegerPathEqualsTheDoubleFormulaForEveryColour)
                 p[0] = (unsigned char)b, p[1] = (unsigned char)g, p[2] = (unsigned char)r;
                 mismatches += FastPixelLuma(p) != (int)((0.114 * b + 0.587 * g) + 0.299 * r);
             }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(Luma, RowRoutinesEqualTheDoubleFormulaForEveryColour)
+{
+    // Every colour once, in rows of odd length so that the SIMD routine's
+    // tail runs too; three- and four-byte pixels.
+    const int width = 4097;
+    std::vector<unsigned char> row3(width * 3), row4(width * 4), out(width), outPortable(width);
+    long mismatches = 0;
+    for (long base = 0; base < (1L << 24); base += width) {
+        int n = (int)std::min<long>(width, (1L << 24) - base);
+        for (int i = 0; i < n; i++) {
+            long c = base + i;
+            for (int ch = 0; ch < 3; ch++)
+                row3[i * 3 + ch] = row4[i * 4 + ch] = (unsigned char)(c >> (8 * ch));
+        }
+        RowLuma(row3.data(), n, 3, out.data());
+        RowLumaPortable(row4.data(), n, 4, outPortable.data());
+        for (int i = 0; i < n; i++) {
+            long c = base + i;
+            int expect = PixelLuma(c & 255, (c >> 8) & 255, c >> 16);
+            mismatches += (out[i] != expect) + (outPortable[i] != expect);
+        }
+    }
     EXPECT_EQ(mismatches, 0);
 }
 
@@ -154,4 +182,25 @@ TEST_F(AnaglyphTest, PalettedFramesAlwaysGoThroughTheTables)
     ASSERT_EQ(ComposeGreyAnaglyph(out.get(), left.get(), right.get(), 0, 0, 0, 0), out.get());
     EXPECT_EQ(PixelAt(out.get(), 0, 0).r, g_aGammaRed[PixelLuma(66, 66, 66)]);
     EXPECT_EQ(PixelAt(out.get(), 0, 0).r, 65);
+}
+
+TEST(RowTwins, Sse2RoutinesEqualThePortableOnes)
+{
+    // Random rows of every length up to 70, at every alignment.
+    unsigned seed = 12345;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int n = 0; n < 70; n++)
+        for (int offset = 0; offset < 4; offset++) {
+            std::vector<unsigned char> a(n * 3 + 8), b(n * 3 + 8), o1(n * 3 + 8), o2(n * 3 + 8);
+            for (auto &v : a)
+                v = (unsigned char)next();
+            for (auto &v : b)
+                v = (unsigned char)next();
+            RowFastGrey(a.data() + offset, n, 3, o1.data());
+            RowFastGreyPortable(a.data() + offset, n, 3, o2.data());
+            EXPECT_TRUE(std::equal(o1.begin(), o1.begin() + n, o2.begin())) << n;
+            BlendBytes(o1.data(), a.data() + offset, b.data(), n * 3);
+            BlendBytesPortable(o2.data(), a.data() + offset, b.data(), n * 3);
+            EXPECT_TRUE(std::equal(o1.begin(), o1.begin() + n * 3, o2.begin())) << n;
+        }
 }
