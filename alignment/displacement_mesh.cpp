@@ -57,7 +57,8 @@ inline int32_t WholeToFixed(int64_t v)
 // with its neighbours makes a position that lies inside the frame but far
 // from the picture around it (and, in 32-bit unsigned arithmetic, wraps).
 // A cell that holds one takes its nearest point instead. The weights are
-// applied in 64 bits, which equals the 32-bit sums wherever those fit.
+// applied in 32 bits where every sum fits (positions below 8192 pixels) and
+// in 64 bits beyond, with the same results.
 void SampleMesh(const DisplacementMesh *m, int64_t c, unsigned fx, int64_t r, unsigned fy, int32_t *out)
 {
     const int64_t w = m->width, h = m->height;
