@@ -1,0 +1,58 @@
+// Loaded into the program by the driver's message hook, to read what only
+// the program's own process can read: its menu (Wine refuses another
+// process's menu handles). The driver posts the registered message
+// "TwrE2eMenuQuery" to the program's window with its own window in wParam;
+// the hook answers with WM_COPYDATA, one line per menu entry:
+//   depth TAB kind TAB id TAB state TAB text
+// (kind P popup, I item, S separator; state the MF_ bits of GetMenuState).
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+void Describe(HMENU menu, int depth, std::wstring &out)
+{
+    int n = GetMenuItemCount(menu);
+    for (int i = 0; i < n; i++) {
+        wchar_t text[512] = {};
+        MENUITEMINFOW mi = {};
+        mi.cbSize = sizeof mi;
+        mi.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING | MIIM_STATE;
+        mi.dwTypeData = text;
+        mi.cch = 511;
+        if (!GetMenuItemInfoW(menu, i, TRUE, &mi))
+            continue;
+        wchar_t head[64];
+        wchar_t kind = (mi.fType & MFT_SEPARATOR) ? L'S' : mi.hSubMenu ? L'P' : L'I';
+        wsprintfW(head, L"%d\t%c\t%u\t%u\t", depth, kind, kind == L'I' ? mi.wID : 0, mi.fState);
+        out += head;
+        for (const wchar_t *p = text; *p; p++)
+            out += *p == L'\t' ? std::wstring(L"\\t") : std::wstring(1, *p);
+        out += L'\n';
+        if (mi.hSubMenu)
+            Describe(mi.hSubMenu, depth + 1, out);
+    }
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK TwrE2eGetMsgProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    static UINT query = RegisterWindowMessageW(L"TwrE2eMenuQuery");
+    const MSG *m = (const MSG *)lParam;
+    if (code >= 0 && wParam == PM_REMOVE && m->message == query) {
+        HMENU menu = GetMenu(m->hwnd);
+        std::wstring out;
+        if (menu) {
+            // As when the user opens the menu: the window updates its checks.
+            SendMessageW(m->hwnd, WM_INITMENU, (WPARAM)menu, 0);
+            Describe(menu, 0, out);
+        }
+        COPYDATASTRUCT cd = {query, (DWORD)((out.size() + 1) * sizeof(wchar_t)), (void *)out.c_str()};
+        DWORD_PTR result;
+        SendMessageTimeoutW((HWND)m->wParam, WM_COPYDATA, (WPARAM)m->hwnd, (LPARAM)&cd, SMTO_ABORTIFHUNG, 5000,
+                            &result);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}

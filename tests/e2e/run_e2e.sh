@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Runs one end-to-end script: the driver starts the program inside a Wine
+# virtual desktop of its own and works through the script's steps.
+#
+# usage: run_e2e.sh [--size WxH] [--limit SECONDS] [--out DIR]
+#                   DRIVER.exe PROGRAM.exe SCRIPT [PROGRAM ARGUMENTS...]
+#
+# Starts a private Xvfb when DISPLAY is not set. The driver's log is printed
+# and its status is the script's status. Every process of the run (the
+# desktop, the driver, the program) is ended when the script ends, also on
+# failure or timeout; they are found by a marker in their environment, and
+# nothing else is touched (other tests may share the Wine server). Inside
+# the script, ${E2E_OUT} is the output folder (screenshots, clipboard
+# images); it defaults to a fresh temporary folder that is kept.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/env.sh"
+. "$here/../../scripts/xvfb.sh"
+
+size=1024x768
+limit=30
+out=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --size) size=$2; shift 2 ;;
+    --limit) limit=$2; shift 2 ;;
+    --out) out=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
+[ $# -ge 3 ] || { sed -n '2,14p' "$0"; exit 2; }
+driver=$(realpath "$1") program=$(realpath "$2") script=$(realpath "$3")
+shift 3
+
+twr_wine_env
+[ -n "${DISPLAY:-}" ] || twr_start_xvfb
+[ -f "$WINEPREFIX/.twr-ready" ] || "$here/../../scripts/wine-prefix.sh"
+
+run=$(mktemp -d "${TMPDIR:-/tmp}/twr-e2e.XXXXXX")
+[ -n "$out" ] || out=$run/out
+mkdir -p "$out"
+export E2E_OUT=$out
+tag="twr-e2e-$$-$RANDOM"
+export TWR_E2E_TAG=$tag
+
+# Ends every process that carries this run's marker, by its id.
+cleanup() {
+  local pid
+  for env in /proc/[0-9]*/environ; do
+    pid=${env#/proc/}; pid=${pid%/environ}
+    [ "$pid" != "$$" ] || continue
+    if { tr '\0' '\n' <"$env"; } 2>/dev/null | grep -qx "TWR_E2E_TAG=$tag"; then
+      kill -9 "$pid" 2>/dev/null || true
+    fi
+  done
+}
+desktop_pid=""
+finish() {
+  cleanup
+  [ -z "$desktop_pid" ] || wait "$desktop_pid" || true
+  rm -f "$run/status" "$run/log"
+}
+trap 'finish 2>/dev/null' EXIT
+
+args=""
+for a in "$@"; do args="$args \"$a\""; done
+desktop="e2e$$"
+wine explorer "/desktop=$desktop,$size" "$driver" \
+  --launch "\"$program\"$args" --script "$script" \
+  --log "$run/log" --status "$run/status" --limit "$limit" >/dev/null 2>&1 &
+desktop_pid=$!
+
+# The desktop does not end by itself: wait for the driver's status file.
+deadline=$((SECONDS + limit + 10))
+while [ ! -s "$run/status" ] && [ $SECONDS -lt $deadline ]; do
+  sleep 0.1
+done
+[ -f "$run/log" ] && cat "$run/log"
+if [ ! -s "$run/status" ]; then
+  echo "run_e2e: the driver did not report within $((limit + 10)) s"
+  exit 1
+fi
+status=$(tr -dc 0-9 <"$run/status")
+echo "run_e2e: output in $out"
+exit "$status"
