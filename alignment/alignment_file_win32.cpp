@@ -106,14 +106,14 @@ int ReuseAlignmentFile(HWND owner, const char *leftMoviePath, int *maySave)
     if (!IsExistingFile(path))
         return 0;
     if (ReadAlignmentValue(path, "AlignmentValueFile") != 0 && g_nAlvFileMode != kAlvRecompute) {
-        if (AppMessageBox(owner, LoadStr(IDS_REUSE_ALIGNMENT_FILE), path, MB_YESNO) == IDYES) {
+        if (AppMessageBox(owner, LoadStr(IDS_ASK_REUSE_ADJUSTMENT), path, MB_YESNO) == IDYES) {
             ReadAlignmentFile(path);
             return 1;
         }
     }
     g_nAlvFileMode = kAlvRecompute;
     if (!DeleteFileA(path))
-        AppMessageBox(owner, LoadStr(IDS_ALIGNMENT_FILE_UNDELETABLE), path, MB_OK);
+        AppMessageBox(owner, LoadStr(IDS_CANNOT_DELETE_ADJUSTMENT), path, MB_OK);
     return 0;
 }
 

@@ -352,16 +352,14 @@
 #define IDS_NO_BITMAP 2325
 #define IDS_NO_PALETTE 2350
 
-// Alignment: the value file's questions and the alignment settings dialog
-// "AUTOPANO" (its stereo-window rules are strings 2410-2413).
-#define IDS_REUSE_ALIGNMENT_FILE 2408
+// The alignment settings dialog "AUTOPANO" (its stereo-window rules are
+// strings 2410-2413).
 #define IDS_TOOL_FILTER 2409
 #define IDS_WINDOW_RULE_NEAREST 2410
 #define IDS_WINDOW_RULE_FIXED 2411
 #define IDS_WINDOW_RULE_NONE 2412
 #define IDS_WINDOW_RULE_SHARE 2413
 #define IDS_BUILTIN_MATCHER 2414
-#define IDS_ALIGNMENT_FILE_UNDELETABLE 2418
 #define IDC_AP_FOLDER 1251
 #define IDC_AP_BROWSE 1252
 #define IDC_AP_RESAMPLE 3020

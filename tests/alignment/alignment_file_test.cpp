@@ -136,7 +136,7 @@ TEST_F(AlignmentFileTest, AFileMayBeTakenAgain)
     int maySave = 0;
     EXPECT_EQ(ReuseAlignmentFile(nullptr, movie_.c_str(), &maySave), 1);
     ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0].text, LoadStr(IDS_REUSE_ALIGNMENT_FILE));
+    EXPECT_EQ(g_boxes[0].text, LoadStr(IDS_ASK_REUSE_ADJUSTMENT));
     EXPECT_EQ(g_boxes[0].caption, alv_);
     EXPECT_EQ(g_boxes[0].type, (UINT)MB_YESNO);
     EXPECT_EQ(g_nRotationL, 7);
@@ -206,7 +206,7 @@ TEST_F(AlignmentFileTest, AFileThatCannotBeDeletedIsReported)
     EXPECT_EQ(ReuseAlignmentFile(nullptr, movie_.c_str(), &maySave), 0);
     CloseHandle(held);
     ASSERT_EQ(g_boxes.size(), 2u);
-    EXPECT_EQ(g_boxes[1].text, LoadStr(IDS_ALIGNMENT_FILE_UNDELETABLE));
+    EXPECT_EQ(g_boxes[1].text, LoadStr(IDS_CANNOT_DELETE_ADJUSTMENT));
     EXPECT_EQ(g_boxes[1].caption, alv_);
     EXPECT_EQ(g_boxes[1].type, (UINT)MB_OK);
 }
