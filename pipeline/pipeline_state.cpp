@@ -2,3 +2,5 @@
 
 COLORREF g_rgbChromaKey = RGB(255, 255, 255);
 int g_nChromaTolerance = 10;
+int g_nShownWidth = 0, g_nShownHeight = 0;
+int g_nViewScale = 0;

@@ -9,4 +9,9 @@
 extern COLORREF g_rgbChromaKey;
 extern int g_nChromaTolerance;
 
+// Size of the pair as last shown (the default size of the next save) and
+// the view's scale in percent.
+extern int g_nShownWidth, g_nShownHeight;
+extern int g_nViewScale;
+
 #endif

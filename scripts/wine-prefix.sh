@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Makes the private Wine prefix the program and its tests run in (once).
+# Makes the private Wine prefix the program and its tests run in (once),
+# and keeps the project's stand-in drivers installed in it (copied when
+# they changed, registered once).
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 twr_wine_env
@@ -8,4 +10,17 @@ if [ ! -f "$WINEPREFIX/.twr-ready" ]; then
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
   touch "$WINEPREFIX/.twr-ready"
+fi
+
+# The Motion-JPEG decompressor (standins/mjpeg_vfw) as "vidc.mjpg".
+system32=$WINEPREFIX/drive_c/windows/system32
+mjpg=$TWR_BUILD_WIN/standins/twrmjpg.dll
+if [ -f "$mjpg" ]; then
+  cmp -s "$mjpg" "$system32/twrmjpg.dll" || cp "$mjpg" "$system32/twrmjpg.dll"
+  if [ ! -f "$WINEPREFIX/.twr-mjpg-registered" ]; then
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' \
+      /v vidc.mjpg /t REG_SZ /d twrmjpg.dll /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.twr-mjpg-registered"
+  fi
 fi

@@ -15,7 +15,7 @@ static LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
 {
-    g_hInst = hInstance;
+    g_hInst = g_hInstPlayer = hInstance;
     WNDCLASSA wc = {};
     wc.lpfnWndProc = MainWndProc;
     wc.hInstance = hInstance;

@@ -49,6 +49,12 @@ inline DibPtr MakeSolid(int w, int h, Bgr c, int bits = 24)
 // pixel was read from: blue x, green row, red the eye tag.
 inline Bgr PositionPixel(int x, int row, int tag) { return {x & 255, row & 255, tag}; }
 
+// Row k of an 8-bit frame.
+inline BYTE *DibRow8(const PackedDib *d, int k)
+{
+    return FindDibBits(d) + (size_t)k * DibRowBytes(DibWidth(d), 8);
+}
+
 inline Bgr PixelAt(const PackedDib *d, int x, int row)
 {
     int pb = DibBitCount(d) / 8;

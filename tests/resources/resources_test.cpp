@@ -62,11 +62,12 @@ TEST(Resources, EveryGivenStringIsPresentAndExact)
     }
 }
 
-TEST(Resources, StringsOfOtherPartsAreExactWhereTheyExist)
+TEST(Resources, StringsOfTheOpenerAndAlignmentDialogsArePresentAndExact)
 {
     for (const ExpectedString &e : kStringsOfOtherParts) {
         bool found;
         std::wstring got = String(e.id, &found);
+        EXPECT_TRUE(found) << "string " << e.id << " is missing";
         if (found) {
             EXPECT_EQ(Utf8(got), e.text) << "string " << e.id;
         }

@@ -1,0 +1,3 @@
+if(WIN32)
+  twr_add_bench(sources_bench SOURCES sources_bench.cpp)
+endif()
