@@ -135,6 +135,9 @@ HRESULT WINAPI MpegOpenFile(const char *path, VfFileHandle *file)
         return E_FAIL;
     h->video = OpenVideoStream(path);
     h->audio = OpenAudioStream(path, (int)ReadSettingFile());
+    // The mono flag as the stream is, not as the last header met while
+    // searching for it was (a false sync inside stereo data reads as mono).
+    g_bMonoMpegAudio = h->audio ? (h->audio->channels == 1 ? 1 : 2) : 0;
     if (!h->video && !h->audio) {
         free(h);
         return E_FAIL;

@@ -7,8 +7,20 @@
 #include "shared/wintypes.h"
 #include "sources/movie_source.h"
 
+// Writes the placeholder movie (the resource "MPGAVI") to g_szTempAvi; at
+// start-up, before AVIFileInit.
+void WritePlaceholderAvi();
+// Loads the outside plug-in "QTReader.vfp" from folder (with its trailing
+// backslash) through its export "vfGetPluginInfo" into g_hPlugins,
+// g_pluginInfo and g_bPluginFound, and appends to the open-dialog filter
+// text: ";*.mov;*.mp4|", the plug-in's filter and "|" when it loaded, else
+// "|". Returns the number of plug-ins loaded.
+int LoadOutsidePlugin(const char *folder, char *filter, int filterBytes);
 // 0 on success, 1 on failure (errorText may stay empty).
 int OpenPluginMovie(HWND owner, const char *path, MovieSource *m, char *errorText);
+// Reads count sample frames from sample first into buffer (asking the
+// plug-in for no more than the record's sound holds); 0 on success.
+int ReadPluginAudio(MovieSource *m, BYTE *buffer, int count, int first);
 // Reads frame index into the record's pDecoded; 0 on success.
 int ReadPluginFrame(MovieSource *m, int index);
 // Closes the plug-in's file handle of the record.

@@ -30,14 +30,16 @@ y4m 128x96 25 40 | mpeg2enc -v 0 -f 3 -R 2 -g 6 -G 12 -b 1500 -o enc.m2v 2>/dev/
 y4m 128x96 24000/1001 40 | mpeg2enc -v 0 -f 3 -p -R 2 -g 6 -G 12 -b 1500 -o pulldown.m2v 2>/dev/null
 # containers: program stream with sound, transport streams of 188 and 192
 # bytes, mpeg2enc's stream multiplexed by mplex
-ff $src $tone -c:v mpeg2video -g 12 -bf 2 -c:a mp2 -b:a 192k -f vob ps.mpg
-ff $src $tone -c:v mpeg2video -g 6 -bf 2 -c:a mp2 -b:a 192k -f mpegts ts.ts
-ff $src $tone -c:v mpeg2video -g 12 -bf 2 -c:a mp2 -b:a 192k -f mpegts -mpegts_m2ts_mode 1 ts192.m2t
-ff $tone -c:a mp2 -b:a 192k -f mp2 tone.mp2
+ff $src $tone -c:v mpeg2video -g 12 -bf 2 -c:a mp2 -ac 2 -b:a 192k -f vob ps.mpg
+ff $src $tone -c:v mpeg2video -g 6 -bf 2 -c:a mp2 -ac 2 -b:a 192k -f mpegts ts.ts
+ff $src $tone -c:v mpeg2video -g 12 -bf 2 -c:a mp2 -ac 2 -b:a 192k -f mpegts -mpegts_m2ts_mode 1 ts192.m2t
+ff $tone -c:a mp2 -ac 2 -b:a 192k -f mp2 tone.mp2
 mplex -f 8 -o mplex.mpg enc.m2v tone.mp2 >/dev/null 2>&1
 rm tone.mp2
-# a program stream with sound and no video
+# a program stream with sound and no video; one with a second of mono sound
 ff $tone -c:a mp2 -b:a 192k -f vob audio.mpg
+ff $src -f lavfi -i sine=frequency=300:sample_rate=44100:duration=1 -c:v mpeg2video -g 12 -bf 2 \
+   -c:a mp2 -ac 1 -b:a 64k -f vob mono.mpg
 # a numbered run: the program stream cut at arbitrary bytes into three files
 head -c 40000 ps.mpg > run1.mpg
 tail -c +40001 ps.mpg | head -c 33457 > run2.mpg

@@ -273,6 +273,14 @@ TEST_F(MpegPlugin, FilesStreamsAndReads)
             EXPECT_EQ(MpegReadData(f.get(), kVfAudio, &aq), E_FAIL);
         }
     }
+    // The mono flag follows the file's sound (0 without sound).
+    for (const auto &c : {std::make_pair("ps.mpg", 2), std::make_pair("mono.mpg", 1), std::make_pair("mplex.mpg", 2),
+                          std::make_pair("open.m2v", 0)}) {
+        g_bMonoMpegAudio = -1;
+        FilePtr f = OpenFile(VideoMedia(c.first));
+        ASSERT_TRUE(f);
+        EXPECT_EQ(g_bMonoMpegAudio, c.second) << c.first;
+    }
     // Neither video nor sound: the open fails and hands back no handle.
     EXPECT_FALSE(OpenFile(WriteScratch("nothing.mpg", std::vector<uint8_t>(4096, 0x11))));
     EXPECT_FALSE(OpenFile(ScratchPath("no such file.mpg")));
