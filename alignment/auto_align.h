@@ -29,6 +29,18 @@ int AutoAlignPair(HWND owner, const char *leftMoviePath, const PackedDib *left, 
 // than 50 points. The value-file question is asked at most once.
 void RunAutoAlignPasses(HWND owner, const char *leftMoviePath);
 
+// A failure to write the tools' images is reported once per command: the
+// passes and the analysis start afresh with this.
+void BeginAlignmentReports();
+
+// "start.bat" for the outside tools, every line a quoted program of the
+// tool folder and its arguments: generatekeys.exe for each image, then
+// autopano on both key files (writes "output.oto"); or autopano.exe on the
+// current folder (writes "output0.oto"). 0, or 1 when the file cannot be
+// created.
+int WriteGeneratekeysBatch(const char *batchPath);
+int WriteAutopanoBatch(const char *batchPath);
+
 // The work folder: the temporary folder + "twradj\" (with the backslash).
 // False when the name does not fit.
 bool GetAlignWorkFolder(char *folder, int bytes);

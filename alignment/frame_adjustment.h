@@ -61,6 +61,20 @@ void FreeAlignmentMeshes();
 // frames. The last argument is not used. Returns 0.
 int ApplyFrameAdjustments(HWND owner, MovieSource *left, MovieSource *right, int unused);
 
+// The movie-wide analysis of the per-frame mode, run before a save: every
+// frame of the pair is fetched and aligned by itself (while an alignment is
+// in force), its trailing means logged, with the progress in the main
+// window's title and on the position bar and every message served between
+// frames. Then the log is smoothed and, with automatic trimming, the
+// trimming set to the region common to all frames. Nothing is analysed when
+// the user chose to reuse the log. Returns 0, or 1 when cancelled (the log
+// keeps the frames done; no smoothing, no trimming).
+int AnalyseMoviePositions(HWND owner, StereoPair *pair);
+// One frame of the analysis on the records shown as left and right:
+// aligned (up to three passes), its visible region and values logged.
+// Returns 1.
+int AutoAlignFrame(HWND owner, MovieSource *left, MovieSource *right);
+
 // A new frame holding the rectangle (left, top) - (right, bottom) of the
 // frame, rows counted from the top, drawn through GDI at 1:1 with the
 // frame's header and colour table. Null when the rectangle is empty or not

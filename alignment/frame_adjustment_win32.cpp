@@ -3,8 +3,13 @@
 #include "alignment/alignment_state.h"
 #include "alignment/auto_align.h"
 #include "alignment/frame_log.h"
+#include "resources/resource_ids.h"
+#include "shared/string_table.h"
 #include "shell/app_state.h"
+#include "shell/app_windows.h"
+#include "sources/stereo_pair.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -74,6 +79,30 @@ bool SameSize(const PackedDib *a, const PackedDib *b)
     return a && b && DibWidth(a) == DibWidth(b) && DibHeight(a) == DibHeight(b);
 }
 
+// The analysis line in the main window's title: both movies' names with
+// their first, current and last frame, and the colour-matching label.
+void ShowAnalysisLine(HWND owner, const MovieSource *l, const MovieSource *r, int f, int e)
+{
+    char title[1100];
+    snprintf(title, sizeof title, LoadStr(IDS_ANALYSIS_LINE), l->szName, l->nStart, f + l->nStart,
+             l->nStart + e - 1, r->szName, r->nStart, f + r->nStart, r->nStart + e - 1);
+    const int colour = g_nAutoColour >= 0 && g_nAutoColour <= 2 ? g_nAutoColour : 0;
+    strncat(title, g_szAutoColourLabel[colour], sizeof title - strlen(title) - 1);
+    SetWindowTextA(owner, title);
+}
+
+// Every waiting message, the main window's accelerators first.
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (g_hAccel && g_hwndMain && TranslateAcceleratorA(g_hwndMain, g_hAccel, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 } // namespace
 
 int AutoAlignFrame(HWND owner, MovieSource *left, MovieSource *right)
@@ -82,6 +111,57 @@ int AutoAlignFrame(HWND owner, MovieSource *left, MovieSource *right)
     SetFrameCrop(left);
     PushFrameValues(g_nAdjustFrameNo);
     return 1;
+}
+
+int AnalyseMoviePositions(HWND owner, StereoPair *pair)
+{
+    g_nBusy = kBusySaving;
+    g_bCancel = 0;
+    g_nLogWindowCount = 0;
+    BeginAlignmentReports();
+    MovieSource *l = pair->pLeft, *r = pair->pRight;
+    const int e = (l->nFrames - l->nStart < r->nFrames - r->nStart ? l->nFrames - l->nStart : r->nFrames - r->nStart) -
+                  g_nEndOffset;
+    g_nFrameCount = e;
+    InvalidateRect(owner, nullptr, TRUE);
+    UpdateWindow(owner);
+
+    bool cancelled = false;
+    if (!g_bFrameLogRead) {
+        const int scale = g_nPosScale > 0 ? g_nPosScale : 1;
+        for (int f = 0; f < e && !cancelled; f++) {
+            ShowAnalysisLine(owner, l, r, f, e);
+            if (g_hPosScroll) {
+                SetScrollPos(g_hPosScroll, SB_CTL, (f + 1) / scale, FALSE);
+                InvalidateRect(g_hPosScroll, nullptr, TRUE);
+            }
+            g_nAdjustFrameNo = f + l->nStart;
+            // A frame that cannot be fetched ends the movie here.
+            if (GetStereoFramePair(l, f + l->nStart, r, f + r->nStart) != 0)
+                break;
+            if (g_bAdjustActive)
+                AutoAlignFrame(owner, l, r);
+            PumpMessages();
+            cancelled = g_bCancel != 0;
+        }
+    }
+    g_nBusy = kBusyIdle;
+    if (cancelled) {
+        g_bCancel = 0;
+        return 1;
+    }
+    SmoothFrameLog();
+    // (A region that the offsets leave empty is not applied.)
+    if (g_bAllFrameAdjust && g_bAutoCrop && LoadFrameLogCrop() && g_rcFrameCrop.right - g_rcFrameCrop.left >= 4 &&
+        g_rcFrameCrop.bottom - g_rcFrameCrop.top >= 2) {
+        const CropRect &c = g_rcFrameCrop;
+        g_rcTrim.left = c.left;
+        g_rcTrim.top = c.top;
+        g_rcTrim.right = c.left + (c.right - c.left) / 4 * 4;
+        g_rcTrim.bottom = c.top + (c.bottom - c.top) / 2 * 2;
+        g_nTrimState = kTrimApplied;
+    }
+    return 0;
 }
 
 int ApplyFrameAdjustments(HWND owner, MovieSource *left, MovieSource *right, int unused)
