@@ -404,4 +404,8 @@
 #define IDC_AP_RULE 3329
 #define IDC_AP_PERCENT_LABEL 3330
 
+// The automatic alignment: the frames for the outside tools could not be
+// written.
+#define IDS_TOOL_IMAGE_FAILED 2480
+
 #endif
