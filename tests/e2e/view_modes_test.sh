@@ -30,6 +30,11 @@ for m in mode0 mode1 mode2 mode3 mode4 mode5 mode6 mode7 mode0_mirror1; do
   case " $sums " in *" $s "*) echo "$m looks like another mode"; exit 1 ;; esac
   sums="$sums $s"
 done
+# Full screen covers the desktop (1024 x 768) and shows the pair; back in
+# the window the view is its old size again.
+[ "$(identify -format '%w %h' "$out/fullscreen.bmp")" = "1024 768" ] || { echo "full screen size"; exit 1; }
+[ "$(identify -format '%w %h' "$out/windowed.bmp")" = "$(identify -format '%w %h' "$out/mode0.bmp")" ] ||
+  { echo "the view did not return to its place"; exit 1; }
 # The clipboard holds the two eye frames side by side as shown (the right
 # one mirrored, as chosen last).
 [ "$(identify -format '%w %h' "$out/clip.bmp")" = "320 120" ] || { echo "clipboard picture size"; exit 1; }
