@@ -969,6 +969,37 @@ void Run(const Step &s)
         UnhookWindowsHookEx(hook);
         if (!taken)
             Fail(s, "the program did not take the drop");
+    } else if (op == "drag") {
+        // drag CLASS X1 Y1 X2 Y2: the left button pressed at (X1, Y1) of the
+        // target's child window of that class (client coordinates), moved in
+        // steps to (X2, Y2) and released there; equal points make a click.
+        NeedArgs(s, 5);
+        NeedTarget(s);
+        ChildSearch c = {Wide(w[1]), nullptr};
+        EnumChildWindows(g_target, FindChildOfClass, (LPARAM)&c);
+        if (!c.found)
+            Fail(s, "the window has no child of class %s", w[1].c_str());
+        if (!Foreground(g_target, kDefaultWaitMs))
+            Fail(s, "cannot bring the window to the front");
+        POINT a = {Number(w[2]), Number(w[3])}, b = {Number(w[4]), Number(w[5])};
+        ClientToScreen(c.found, &a);
+        ClientToScreen(c.found, &b);
+        int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+        auto move = [&](POINT p, DWORD flags) {
+            INPUT in = {};
+            in.type = INPUT_MOUSE;
+            in.mi.dx = (LONG)((p.x * 65535LL + sw / 2) / (sw - 1));
+            in.mi.dy = (LONG)((p.y * 65535LL + sh / 2) / (sh - 1));
+            in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+            if (SendInput(1, &in, sizeof in) != 1)
+                Fail(s, "SendInput refused the mouse");
+            Sleep(15);
+        };
+        move(a, 0);
+        move(a, MOUSEEVENTF_LEFTDOWN);
+        for (int k = 1; k <= 8; k++)
+            move(POINT{a.x + (b.x - a.x) * k / 8, a.y + (b.y - a.y) * k / 8}, 0);
+        move(b, MOUSEEVENTF_LEFTUP);
     } else if (op == "print-windows") {
         // The program's visible top-level windows, and the target's children.
         EnumWindows(PrintTopLevel, 0);
