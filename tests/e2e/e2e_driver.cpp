@@ -22,7 +22,9 @@ HWND g_target;              // the window the steps talk to
 HWND g_dialog;              // the last dialog or message box found
 FILE *g_log;
 std::string g_statusPath;
-const int kDefaultWaitMs = 5000;
+// Generous: waits poll, so a slow machine (CI on two busy cores) costs
+// nothing when the program is quick.
+const int kDefaultWaitMs = 20000;
 const int kPollMs = 20;
 
 std::wstring Wide(const std::string &utf8)

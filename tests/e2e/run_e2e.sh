@@ -18,7 +18,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/xvfb.sh"
 
 size=1024x768
-limit=30
+limit=90
 out=""
 while [ $# -gt 0 ]; do
   case "$1" in
