@@ -419,10 +419,14 @@ void CopyPairToClipboard(HWND main)
     if (!left || !right)
         return;
     int w = DibWidth(left), h = DibHeight(left);
-    PackedDib *out = CreateDib(2 * w, h, 24, 0);
+    // Cleared: an applied trimming fills only its own region.
+    PackedDib *out = CreateDib(2 * w, h, 24, 1);
     if (!out)
         return;
-    ComposeSideBySide(out, left, right, 0, 0, 0, 0, 0, 0, 0);
+    if (!ComposeSideBySide(out, left, right, 0, 0, 0, 0, 0, 0, 0)) {
+        FreeDib(out);
+        return;
+    }
     HGLOBAL dib = GlobalHandle(out);
     GlobalUnlock(dib);
 
