@@ -86,6 +86,7 @@
 #define IDS_SIZE_GROUP                 2427
 #define IDS_COPIED                     2428
 #define IDS_TITLE_3DS_DATE             2430
+#define IDS_MENU_PLACEHOLDER           2440  // the history items' place-holder while they are rebuilt
 #define IDS_DEVICE_HELP_FIRST          2500
 #define IDS_DEVICE_HELP_LAST           2513
 #define IDS_GL_HELP_FIRST              2520
@@ -403,5 +404,9 @@
 #define IDC_AP_PMAX 3661
 #define IDC_AP_RULE 3329
 #define IDC_AP_PERCENT_LABEL 3330
+
+// The automatic alignment: the frames for the outside tools could not be
+// written.
+#define IDS_TOOL_IMAGE_FAILED 2480
 
 #endif

@@ -21,3 +21,9 @@ bool AviGetterMisreadsRawFrames()
 {
     return IsRunningOnWine();
 }
+
+void RaiseOwnedPopup(HWND popup)
+{
+    if (popup)
+        SetWindowPos(popup, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}

@@ -4,6 +4,8 @@
 #ifndef TWR_SHARED_PLATFORM_COMPAT_H
 #define TWR_SHARED_PLATFORM_COMPAT_H
 
+#include "shared/wintypes.h"
+
 #include <stdint.h>
 
 // True when the program runs under Wine.
@@ -23,5 +25,13 @@ bool AviFileOpenUnusable(uint64_t firstRiffEnd, bool zeroTimeStream);
 // frame 1 gives frame 1 again). True when uncompressed video must be read
 // through the own reader to be frame-accurate.
 bool AviGetterMisreadsRawFrames();
+
+// In Wine's virtual desktop an owned popup that was shown while its owner
+// was still hidden stays under the owner on the screen once the owner is
+// shown, although Wine's own window order (EnumWindows) has it above. The
+// frame-position bar is such a popup. Putting it on top again after the
+// owner has been shown gives what Windows shows; on Windows it changes
+// nothing.
+void RaiseOwnedPopup(HWND popup);
 
 #endif
