@@ -101,57 +101,45 @@ void WritePlaceholderAvi()
     FreeResource(loaded);
 }
 
-int LoadOutsidePlugin(const char *folder, char *filter, int filterBytes)
+const char *LoadOutsidePlugin(const char *folder)
 {
-    auto append = [&](const char *text) {
-        size_t have = strlen(filter), add = strlen(text);
-        if (have + add < (size_t)filterBytes)
-            memcpy(filter + have, text, add + 1);
-    };
+    g_nPlugins = 0;
+    g_bPluginFound = 0;
     char pattern[MAX_PATH];
-    snprintf(pattern, sizeof pattern, "%sQTReader.vfp", folder);
+    if ((size_t)snprintf(pattern, sizeof pattern, "%sQTReader.vfp", folder) >= sizeof pattern)
+        return nullptr;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        append("|");
-        return 0;
-    }
-    int loaded = 0;
+    if (search == INVALID_HANDLE_VALUE)
+        return nullptr;
+    const char *filter = nullptr;
+    VfPluginInfo *block = (VfPluginInfo *)g_pluginInfo;
     do {
-        if (g_nPlugins >= (int)(sizeof g_hPlugins / sizeof g_hPlugins[0])) {
-            append("|");
-            break;
-        }
         char path[MAX_PATH];
-        snprintf(path, sizeof path, "%s%s", folder, found.cFileName);
+        if (g_nPlugins >= (int)(sizeof g_hPlugins / sizeof g_hPlugins[0]) ||
+            (size_t)snprintf(path, sizeof path, "%s%s", folder, found.cFileName) >= sizeof path)
+            break;
         HMODULE module = LoadLibraryA(path);
-        if (!module) {
-            append("|");
+        if (!module)
             continue;
-        }
         VfGetPluginInfoFunc info = (VfGetPluginInfoFunc)(void *)GetProcAddress(module, "vfGetPluginInfo");
         if (!info) {
-            append("|");
             FreeLibrary(module);
             continue;
         }
-        VfPluginInfo *block = (VfPluginInfo *)g_pluginInfo;
+        memset(block, 0, sizeof *block);
         block->size = kVfPluginInfoSize;
         if (info(block) != 0) {
-            append("|");
             FreeLibrary(module);
             continue;
         }
         block->fileTypes[sizeof block->fileTypes - 1] = '\0';
         g_hPlugins[g_nPlugins++] = module;
         g_bPluginFound = 1;
-        append(";*.mov;*.mp4|");
-        append(block->fileTypes);
-        append("|");
-        loaded++;
+        filter = block->fileTypes;
     } while (FindNextFileA(search, &found));
     FindClose(search);
-    return loaded;
+    return filter;
 }
 
 int OpenPluginMovie(HWND, const char *path, MovieSource *m, char *errorText)

@@ -11,11 +11,11 @@
 // start-up, before AVIFileInit.
 void WritePlaceholderAvi();
 // Loads the outside plug-in "QTReader.vfp" from folder (with its trailing
-// backslash) through its export "vfGetPluginInfo" into g_hPlugins,
-// g_pluginInfo and g_bPluginFound, and appends to the open-dialog filter
-// text: ";*.mov;*.mp4|", the plug-in's filter and "|" when it loaded, else
-// "|". Returns the number of plug-ins loaded.
-int LoadOutsidePlugin(const char *folder, char *filter, int filterBytes);
+// backslash) and asks its export "vfGetPluginInfo" for its information
+// block: g_hPlugins, g_nPlugins, g_pluginInfo and g_bPluginFound tell the
+// result. Returns the plug-in's file-type filter text, or null when no
+// plug-in loaded.
+const char *LoadOutsidePlugin(const char *folder);
 // 0 on success, 1 on failure (errorText may stay empty).
 int OpenPluginMovie(HWND owner, const char *path, MovieSource *m, char *errorText);
 // Reads count sample frames from sample first into buffer (asking the

@@ -270,15 +270,19 @@ TEST_F(PluginSource, OutsidePlugin)
     EXPECT_EQ(Open(m, movie), 1);
     CloseMovieSource(&m);
 
-    char filter[1024] = "Video File(AVI MPEG1/2)|*.AVI";
-    ASSERT_EQ(LoadOutsidePlugin(WinPath(std::string(TWR_STANDINS_DIR) + "/").c_str(), filter, sizeof filter), 1);
+    const char *filter = LoadOutsidePlugin(WinPath(std::string(TWR_STANDINS_DIR) + "/").c_str());
+    ASSERT_TRUE(filter);
+    EXPECT_STREQ(filter, "QuickTime Movie (*.mov;*.mp4)|*.mov;*.mp4");
     EXPECT_EQ(g_nPlugins, 1);
     EXPECT_EQ(g_bPluginFound, 1);
-    EXPECT_STREQ(filter, "Video File(AVI MPEG1/2)|*.AVI;*.mov;*.mp4|QuickTime Movie (*.mov;*.mp4)|*.mov;*.mp4|");
+    EXPECT_TRUE(g_hPlugins[0]);
     EXPECT_EQ(((VfPluginInfo *)g_pluginInfo)->size, 528u);
-    char none[64] = "x";
-    EXPECT_EQ(LoadOutsidePlugin(Scratch("nowhere/").c_str(), none, sizeof none), 0);
-    EXPECT_STREQ(none, "x|");
+    HMODULE loaded = g_hPlugins[0];
+    EXPECT_FALSE(LoadOutsidePlugin(Scratch("nowhere/").c_str()));
+    EXPECT_EQ(g_bPluginFound, 0);
+    g_hPlugins[0] = loaded;
+    g_nPlugins = 1;
+    g_bPluginFound = 1;
 
     // 250 frames at 25 fps are 6,000 ticks of 1/600 s: at "nMovrate" 30
     // every 20th tick is shown, 300 frames of 33 ms.
