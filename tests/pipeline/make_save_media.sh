@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Makes the media of the saving tests in the given folder, and what ffmpeg
+# makes of them: the sound decoded as the savers should deliver it.
+# Skipped when the folder was made by this very script.
+set -euo pipefail
+out=$1
+stamp=$(sha1sum < "$0" | cut -c1-16)
+[ -f "$out/.stamp" ] && [ "$(cat "$out/.stamp")" = "$stamp" ] && exit 0
+rm -rf "$out"
+mkdir -p "$out"
+cd "$out"
+ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
+pic="-f lavfi -i testsrc2=size=64x48:rate=25"
+# Two different channels, so that a swap shows.
+stereo="aevalsrc=0.5*sin(440*2*PI*t)|0.3*sin(660*2*PI*t)+0.1"
+
+# Sound in the forms the audio preparation meets.
+ff $pic -f lavfi -i "$stereo:s=48000" -t 1 -map 0:v -map 1:a -c:v mjpeg -c:a pcm_s16le snd48.avi
+ff $pic -f lavfi -i "$stereo:s=44100" -t 1 -map 0:v -map 1:a -c:v mjpeg -c:a pcm_s16le snd44.avi
+ff $pic -f lavfi -i "sine=frequency=440:sample_rate=22050" -t 1 -map 0:v -map 1:a -c:v mjpeg -ac 1 -c:a pcm_u8 snd22m8.avi
+ff -i snd48.avi -map 0:a -f s16le snd48.s16
+# What the ffmpeg road's command line gives: the same samples in a WAVE
+# file whose header carries a LIST chunk.
+ff -i snd44.avi -ac 2 -ar 48000 -acodec pcm_s16le snd44_48k.wav
+ff -i snd44.avi -ac 2 -ar 48000 -acodec pcm_s16le -f s16le snd44_48k.s16
+echo "$stamp" > .stamp
