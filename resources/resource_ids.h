@@ -404,6 +404,10 @@
 #define IDC_AP_RULE 3329
 #define IDC_AP_PERCENT_LABEL 3330
 
+// The automatic alignment: the frames for the outside tools could not be
+// written.
+#define IDS_TOOL_IMAGE_FAILED 2480
+
 // Saving: the audio preparation's progress (English, as the title shows
 // it) and the texts of the savers and save commands beside the numbered
 // ones above.

@@ -29,6 +29,7 @@ int g_nAutoColour = 0;
 char g_szAutoColourLabel[3][10];
 int g_nRightField = 0;
 int g_nWcent = 0;
+int g_nPosScale = 1;
 
 int g_nBusy = kBusyIdle;
 int g_bCancel = 0;

@@ -61,6 +61,7 @@ extern int g_nAutoColour;       // 0 off, 1 left-based, 2 right-based
 extern char g_szAutoColourLabel[3][10];
 extern int g_nRightField;       // row parity taken from the right movie in the discard-field mode
 extern int g_nWcent;            // placement of the two images when reduced (0-2)
+extern int g_nPosScale;         // frames per unit of the position bar (1 or 10)
 
 // Busy and play state.
 extern int g_nBusy;             // BusyState

@@ -5,6 +5,7 @@ HINSTANCE g_hInstPlayer = nullptr;
 HWND g_hwndMain = nullptr;
 HWND g_hwndView = nullptr;
 HWND g_hwndPosBar = nullptr;
+HWND g_hPosScroll = nullptr;
 HWND g_hwndMainToolbar = nullptr, g_hwndFileToolbar = nullptr;
 HWND g_hwndPlayer = nullptr;
 HWND g_hwndGL = nullptr;

@@ -13,6 +13,7 @@ extern HINSTANCE g_hInstPlayer;  // the same instance, used by the media player,
 extern HWND g_hwndMain;          // the main window, owner of every message box
 extern HWND g_hwndView;          // the view window
 extern HWND g_hwndPosBar;        // the frame-position bar
+extern HWND g_hPosScroll;        // its scroll bar (control 1044), moved by the long loops
 extern HWND g_hwndMainToolbar, g_hwndFileToolbar;
 extern HWND g_hwndPlayer;        // the media-player window while it exists
 extern HWND g_hwndGL;            // the OpenGL quad-buffer window while it exists
