@@ -86,6 +86,7 @@
 #define IDS_SIZE_GROUP                 2427
 #define IDS_COPIED                     2428
 #define IDS_TITLE_3DS_DATE             2430
+#define IDS_MENU_PLACEHOLDER           2440  // the history items' place-holder while they are rebuilt
 #define IDS_DEVICE_HELP_FIRST          2500
 #define IDS_DEVICE_HELP_LAST           2513
 #define IDS_GL_HELP_FIRST              2520

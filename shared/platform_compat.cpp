@@ -28,6 +28,12 @@ bool AviGetterMisreadsRawFrames()
     return IsRunningOnWine();
 }
 
+void RaiseOwnedPopup(HWND popup)
+{
+    if (popup)
+        SetWindowPos(popup, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 // ---- Writing AVI files through Wine's AVIFile ----
 
 namespace {

@@ -28,6 +28,14 @@ bool AviFileOpenUnusable(uint64_t firstRiffEnd, bool zeroTimeStream);
 // through the own reader to be frame-accurate.
 bool AviGetterMisreadsRawFrames();
 
+// In Wine's virtual desktop an owned popup that was shown while its owner
+// was still hidden stays under the owner on the screen once the owner is
+// shown, although Wine's own window order (EnumWindows) has it above. The
+// frame-position bar is such a popup. Putting it on top again after the
+// owner has been shown gives what Windows shows; on Windows it changes
+// nothing.
+void RaiseOwnedPopup(HWND popup);
+
 // Writing AVI files through Wine's AVIFile:
 //
 // EditStreamCopy "succeeds" with the wrong range (asked for frames 10-29

@@ -1,39 +1,39 @@
-// The program's entry. For now it opens the main window of class "2REELS"
-// with the application's name and serves it until it is closed.
+// The program's entry: the window classes, the built-in decoder, the two
+// paths of the command line, the main window with its view, and the one
+// message loop of the process.
+#include "pipeline/view_window.h"
+#include "shared/path_helpers.h"
+#include "shared/platform_compat.h"
 #include "shared/string_table.h"
 #include "shared/wintypes.h"
+#include "shell/app_state.h"
 #include "shell/app_windows.h"
+#include "shell/command_line.h"
+#include "shell/main_window.h"
 
-static LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
-{
+    if (!hPrevInstance && !RegisterAppClasses(hInstance))
+        return 1;
     g_hInst = g_hInstPlayer = hInstance;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = MainWndProc;
-    wc.hInstance = hInstance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
-    wc.lpszClassName = "2REELS";
-    if (!RegisterClassA(&wc))
+    RegisterMpegDecoder();
+
+    char slots[kCommandLineSlots][kCommandLineSlotBytes];
+    SplitCommandLine(lpCmdLine ? lpCmdLine : "", slots);
+    CopyPathText(g_szLeftName, sizeof g_szLeftName, slots[0]);
+    CopyPathText(g_szRightName, sizeof g_szRightName, slots[1]);
+
+    // The main window's creation sets the whole application up and opens the
+    // command line's movies.
+    HWND main = CreateWindowExA(WS_EX_ACCEPTFILES, "2REELS", LoadStr(2305), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, hInstance, nullptr);
+    if (!main)
         return 1;
-    g_hwndMain = CreateWindowA("2REELS", LoadStr(2305), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 800, 600,
-                               nullptr, nullptr, hInstance, nullptr);
-    if (!g_hwndMain)
-        return 1;
-    ShowWindow(g_hwndMain, nCmdShow);
-    UpdateWindow(g_hwndMain);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return (int)msg.wParam;
+    g_hwndView = CreateWindowExA(WS_EX_ACCEPTFILES, "2REELSC", nullptr, WS_CHILD, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, main, nullptr, hInstance, nullptr);
+    ShowWindow(main, nCmdShow);
+    ShowWindow(g_hwndView, nCmdShow);
+    RaiseOwnedPopup(g_hwndPosBar);
+    g_hAccel = LoadAcceleratorsA(hInstance, "2REELS");
+    return RunMessageLoop();
 }

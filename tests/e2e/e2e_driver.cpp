@@ -143,6 +143,42 @@ BOOL CALLBACK FindTopLevel(HWND w, LPARAM param)
     return FALSE;
 }
 
+BOOL CALLBACK PrintTopLevel(HWND w, LPARAM)
+{
+    if (!IsWindowVisible(w) || !OfProgram(w))
+        return TRUE;
+    RECT r;
+    GetWindowRect(w, &r);
+    Say("window: %s \"%s\" (%ld,%ld)-(%ld,%ld)\n", Utf8(ClassOf(w)).c_str(), Utf8(TextOf(w)).c_str(), r.left, r.top,
+        r.right, r.bottom);
+    return TRUE;
+}
+
+BOOL CALLBACK PrintChild(HWND w, LPARAM)
+{
+    RECT r;
+    GetWindowRect(w, &r);
+    Say("  child: %s id %d%s (%ld,%ld)-(%ld,%ld)\n", Utf8(ClassOf(w)).c_str(), GetDlgCtrlID(w),
+        IsWindowVisible(w) ? "" : " hidden", r.left, r.top, r.right, r.bottom);
+    return TRUE;
+}
+
+// The first child of the target (at any depth) of a class.
+struct ChildSearch {
+    std::wstring cls;
+    HWND found;
+};
+
+BOOL CALLBACK FindChildOfClass(HWND w, LPARAM param)
+{
+    ChildSearch *c = (ChildSearch *)param;
+    if (ClassOf(w) == c->cls) {
+        c->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // Polls until check() is true or the time is up.
 template <typename F> bool WaitFor(int ms, F check)
 {
@@ -780,6 +816,13 @@ void Run(const Step &s)
             if (part == "client") {
                 GetClientRect(g_target, &r);
                 MapWindowPoints(g_target, nullptr, (POINT *)&r, 2);
+            } else if (part.compare(0, 6, "child=") == 0) {
+                ChildSearch c = {Wide(part.substr(6)), nullptr};
+                EnumChildWindows(g_target, FindChildOfClass, (LPARAM)&c);
+                if (!c.found)
+                    Fail(s, "the window has no child of class %s", part.c_str() + 6);
+                GetClientRect(c.found, &r);
+                MapWindowPoints(c.found, nullptr, (POINT *)&r, 2);
             } else {
                 GetWindowRect(g_target, &r);
             }
@@ -844,6 +887,11 @@ void Run(const Step &s)
     } else if (op == "idle") {
         if (g_process && WaitForInputIdle(g_process, Limit(w, 1)) != 0)
             Fail(s, "the program does not settle");
+    } else if (op == "print-windows") {
+        // The program's visible top-level windows, and the target's children.
+        EnumWindows(PrintTopLevel, 0);
+        if (g_target && IsWindow(g_target))
+            EnumChildWindows(g_target, PrintChild, 0);
     } else if (op == "echo") {
         std::string text;
         for (size_t k = 1; k < w.size(); k++)

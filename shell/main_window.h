@@ -1,0 +1,30 @@
+// The program's windows: the five window classes, the main window "2REELS"
+// (its creation, layout and shutdown) and the one message loop.
+#ifndef TWR_SHELL_MAIN_WINDOW_H
+#define TWR_SHELL_MAIN_WINDOW_H
+
+#include "shared/wintypes.h"
+
+// Registers "2REELS", "2REELSC", "W3DWIN", "PLAYAVI" and "OpenGL".
+bool RegisterAppClasses(HINSTANCE instance);
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Serves every window of the thread until WM_QUIT; returns its wParam. The
+// main window's keys are translated unless the media player or the OpenGL
+// window is in front.
+int RunMessageLoop();
+
+// The main window's size follows the pair just opened (after 2044, 2186).
+void FitMainWindowToPair(HWND hwnd);
+
+// The window procedures of the windows whose subsystems are not part of
+// the program yet: they behave as plain windows.
+LRESULT CALLBACK PageFlipWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK MediaPlayerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK GlStereoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Registers the built-in MPEG decoder as a plug-in (g_mpegPlugin).
+void RegisterMpegDecoder();
+
+#endif
