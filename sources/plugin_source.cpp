@@ -13,6 +13,15 @@ int ReadPluginFrame(MovieSource *, int)
     return 1;
 }
 
+int ReadPluginAudio(MovieSource *, BYTE *, int, int)
+{
+    return 1;
+}
+
+void ReopenPluginFile(MovieSource *)
+{
+}
+
 void ClosePluginFile(MovieSource *)
 {
 }
