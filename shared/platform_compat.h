@@ -39,8 +39,8 @@ void RaiseOwnedPopup(HWND popup);
 // Writing AVI files through Wine's AVIFile:
 //
 // EditStreamCopy "succeeds" with the wrong range (asked for frames 10-29
-// it hands back frames 0-29) and AVISaveV of an edit stream decompresses
-// its frames. CopyStreamRange makes the copy of frames start .. start +
+// it reports frames 0-29) and hands back a stream whose calls crash the
+// process; AVISaveV of an edit stream decompresses its frames. CopyStreamRange makes the copy of frames start .. start +
 // length - 1 of a stream: an editable stream and EditStreamCopy on
 // Windows; under Wine a read-only stream over the range of the source,
 // which AVISaveV and the sound copy read like the copy. *editable (null

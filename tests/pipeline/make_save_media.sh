@@ -29,13 +29,14 @@ ff -i snd44.avi -ac 2 -ar 48000 -acodec pcm_s16le -f s16le snd44_48k.s16
 # and different sound.
 left="testsrc2=size=64x48:rate=25"
 right="testsrc2=size=64x48:rate=25,hue=h=120:s=1.5,hflip"
-ff -f lavfi -i "$left" -f lavfi -i "$stereo:s=44100" -frames:v 12 -t 0.48 -map 0:v -map 1:a \
+# Sound a little longer than the pictures, so that every frame has its own.
+ff -f lavfi -t 0.48 -i "$left" -f lavfi -t 0.6 -i "$stereo:s=44100" -map 0:v -map 1:a \
    -c:v rawvideo -pix_fmt bgr24 -c:a pcm_s16le L.avi
-ff -f lavfi -i "$right" -f lavfi -i "sine=frequency=660:sample_rate=22050" -frames:v 14 -t 0.56 -map 0:v -map 1:a \
+ff -f lavfi -t 0.56 -i "$right" -f lavfi -t 0.7 -i "sine=frequency=660:sample_rate=22050" -map 0:v -map 1:a \
    -c:v rawvideo -pix_fmt bgr24 -ac 1 -c:a pcm_u8 R.avi
-ff -f lavfi -i "$left" -f lavfi -i "$stereo:s=44100" -frames:v 12 -t 0.48 -map 0:v -map 1:a \
+ff -f lavfi -t 0.48 -i "$left" -f lavfi -t 0.6 -i "$stereo:s=44100" -map 0:v -map 1:a \
    -c:v mjpeg -q:v 3 -c:a pcm_s16le Lm.avi
-ff -f lavfi -i "$right" -f lavfi -i "$stereo:s=48000" -frames:v 14 -t 0.56 -map 0:v -map 1:a \
+ff -f lavfi -t 0.56 -i "$right" -f lavfi -t 0.7 -i "$stereo:s=48000" -map 0:v -map 1:a \
    -c:v mjpeg -q:v 3 -c:a pcm_s16le Rm.avi
-ff -f lavfi -i "$right" -frames:v 14 -c:v mjpeg -q:v 3 Rns.avi
+ff -f lavfi -t 0.56 -i "$right" -c:v mjpeg -q:v 3 Rns.avi
 echo "$stamp" > .stamp
