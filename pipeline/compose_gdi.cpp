@@ -57,13 +57,13 @@ void CloseTarget(PackedDib *out, int rows, GdiTarget *t)
 // (dx, dy): stretched to dw x dh when scaled, else 1:1. Mirrored pictures
 // are drawn with a negative width from their right edge.
 void DrawRegion(HDC dc, PackedDib *src, int sx, int sy, int w, int h, int dx, int dy, int dw, int dh, bool scaled,
-                bool mirrorX, bool mirrorY)
+                bool mirrorX)
 {
     if (!scaled) {
         dw = w;
         dh = h;
     }
-    if (!scaled && !mirrorX && !mirrorY) {
+    if (!scaled && !mirrorX) {
         SetDIBitsToDevice(dc, dx, dy, (DWORD)w, (DWORD)h, sx, sy, 0, (UINT)DibHeight(src), FindDibBits(src),
                           (BITMAPINFO *)src, DIB_RGB_COLORS);
         return;
@@ -74,17 +74,7 @@ void DrawRegion(HDC dc, PackedDib *src, int sx, int sy, int w, int h, int dx, in
         dx += dw - 1;
         dw = -dw;
     }
-    if (mirrorY) {
-        dy += dh - 1;
-        dh = -dh;
-    }
     StretchDIBits(dc, dx, dy, dw, dh, sx, sy, w, h, FindDibBits(src), (BITMAPINFO *)src, DIB_RGB_COLORS, SRCCOPY);
-}
-
-PairRegion RegionOf(PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
-{
-    return ResolvePairRegionForSizes(DibWidth(left), DibHeight(left), DibWidth(right), DibHeight(right), rc, rr, lc, lr,
-                                     -1, -1);
 }
 
 bool PlainFrame(const PackedDib *d)
@@ -96,9 +86,9 @@ bool PlainFrame(const PackedDib *d)
 // The drawing at 1:1 of two plain frames into an output of exactly the two
 // regions is a copy of rows: done without GDI, which would spend a DIB
 // section, two draws and a read-back on it (most of a 1080p save's time).
-// In memory order the output holds second's rows first, then first's when
-// stacked (the picture's top is the last row in memory), or the two side
-// by side. False when the drawing needs GDI.
+// In memory order the output holds the second image's rows first, then the
+// first's when stacked (the picture's top is the last row in memory), or
+// the two side by side. False when the drawing needs GDI.
 bool CopyRegions(PackedDib *out, PackedDib *left, PackedDib *right, const PairRegion &g, bool stacked)
 {
     int ow = DibWidth(out), oh = DibHeight(out);
@@ -121,48 +111,46 @@ bool CopyRegions(PackedDib *out, PackedDib *left, PackedDib *right, const PairRe
     return true;
 }
 
+// Draws the two regions of a pair, one beside (or above) the other: the
+// second image starts one eye further along x (side by side) or y.
+PackedDib *ComposeTwoImages(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
+                            int eyeWidth, int eyeHeight, int scale, bool overUnder)
+{
+    if (!out || !left || !right)
+        return nullptr;
+    PairRegion g = ResolvePairRegionForSizes(DibWidth(left), DibHeight(left), DibWidth(right), DibHeight(right), rc, rr,
+                                             lc, lr, -1, -1);
+    bool scaled = scale == 1;
+    // Over/under is never mirrored.
+    bool mirrorLeft = !overUnder && (g_nMirror == 2 || g_nMirror == 3);
+    bool mirrorRight = !overUnder && (g_nMirror == 1 || g_nMirror == 3);
+    if (!scaled && !mirrorLeft && !mirrorRight && CopyRegions(out, left, right, g, overUnder))
+        return out;
+    GdiTarget t;
+    if (!OpenTarget(out, left, &t))
+        return nullptr;
+    if (scaled)
+        SetStretchBltMode(t.mem, COLORONCOLOR);
+    int stepX = overUnder ? 0 : (scaled ? eyeWidth : g.width);
+    int stepY = overUnder ? (scaled ? eyeHeight : g.height) : 0;
+    DrawRegion(t.mem, left, g.leftX, g.leftY, g.width, g.height, 0, 0, eyeWidth, eyeHeight, scaled, mirrorLeft);
+    DrawRegion(t.mem, right, g.rightX, g.rightY, g.width, g.height, stepX, stepY, eyeWidth, eyeHeight, scaled,
+               mirrorRight);
+    int rows = scaled ? eyeHeight : g.height;
+    CloseTarget(out, overUnder ? 2 * rows : rows, &t);
+    return out;
+}
+
 }  // namespace
 
 PackedDib *ComposeSideBySide(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
                              int eyeWidth, int eyeHeight, int scale)
 {
-    if (!out || !left || !right)
-        return nullptr;
-    PairRegion g = RegionOf(left, right, rc, rr, lc, lr);
-    bool scaled = scale == 1;
-    bool mirrorLeft = g_nMirror == 2 || g_nMirror == 3;
-    bool mirrorRight = g_nMirror == 1 || g_nMirror == 3;
-    if (!scaled && !mirrorLeft && !mirrorRight && CopyRegions(out, left, right, g, false))
-        return out;
-    GdiTarget t;
-    if (!OpenTarget(out, left, &t))
-        return nullptr;
-    if (scaled)
-        SetStretchBltMode(t.mem, COLORONCOLOR);
-    DrawRegion(t.mem, left, g.leftX, g.leftY, g.width, g.height, 0, 0, eyeWidth, eyeHeight, scaled, mirrorLeft, false);
-    DrawRegion(t.mem, right, g.rightX, g.rightY, g.width, g.height, scaled ? eyeWidth : g.width, 0, eyeWidth, eyeHeight,
-               scaled, mirrorRight, false);
-    CloseTarget(out, scaled ? eyeHeight : g.height, &t);
-    return out;
+    return ComposeTwoImages(out, left, right, rc, rr, lc, lr, eyeWidth, eyeHeight, scale, false);
 }
 
 PackedDib *ComposeOverUnder(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
                             int eyeWidth, int eyeHeight, int scale)
 {
-    if (!out || !left || !right)
-        return nullptr;
-    PairRegion g = RegionOf(left, right, rc, rr, lc, lr);
-    bool scaled = scale == 1;
-    if (!scaled && CopyRegions(out, left, right, g, true))
-        return out;
-    GdiTarget t;
-    if (!OpenTarget(out, left, &t))
-        return nullptr;
-    if (scaled)
-        SetStretchBltMode(t.mem, COLORONCOLOR);
-    int half = scaled ? eyeHeight : g.height;
-    DrawRegion(t.mem, left, g.leftX, g.leftY, g.width, g.height, 0, 0, eyeWidth, eyeHeight, scaled, false, false);
-    DrawRegion(t.mem, right, g.rightX, g.rightY, g.width, g.height, 0, half, eyeWidth, eyeHeight, scaled, false, false);
-    CloseTarget(out, 2 * half, &t);
-    return out;
+    return ComposeTwoImages(out, left, right, rc, rr, lc, lr, eyeWidth, eyeHeight, scale, true);
 }

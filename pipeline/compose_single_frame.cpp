@@ -64,8 +64,10 @@ struct ColourYellowBlueOp {
     }
 };
 
-template <class Op>
-PackedDib *RunSingleFrame(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, Op op)
+// Makes the picture of a single frame: fill(out bits, out row bytes, the
+// frame, the two views as a pair region) writes it.
+template <class Fill>
+PackedDib *RunSingleFrame(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, Fill fill)
 {
     FrameView v;
     if (!OpenFrameView(frame, &v))
@@ -75,9 +77,18 @@ PackedDib *RunSingleFrame(PackedDib *frame, int c0, int c1, int c2, int c3, int 
     if (ResolveSingleFrame(v, c0, c1, c2, c3, swap, dx, dy, &g))
         out = CreateDib(g.width, g.height, 24, 0);
     if (out)
-        RunPixelRegion(FindDibBits(out), DibRowBytes(g.width, 24), v, v, g, op);
+        fill(FindDibBits(out), DibRowBytes(g.width, 24), v, g);
     ReleaseFrameView(&v);
     return out;
+}
+
+template <class Op>
+PackedDib *RunSingleFramePixels(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, Op op)
+{
+    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy,
+                          [&](BYTE *bits, int rowBytes, const FrameView &v, const PairRegion &g) {
+                              RunPixelRegion(bits, rowBytes, v, v, g, op);
+                          });
 }
 
 Tables GreyTables()
@@ -91,17 +102,11 @@ Tables ColourTables() { return {g_aGammaRed, g_aGammaBlue, true}; }
 
 static PackedDib *SingleFrameGrey(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int layout)
 {
-    FrameView v;
-    if (!OpenFrameView(frame, &v))
-        return nullptr;
-    PairRegion g;
-    PackedDib *out = nullptr;
-    if (ResolveSingleFrame(v, c0, c1, c2, c3, swap, dx, dy, &g))
-        out = CreateDib(g.width, g.height, 24, 0);
-    if (out)
-        ComposeGreyRegion(FindDibBits(out), DibRowBytes(g.width, 24), v, v, g, true, layout, GreyTables().on);
-    ReleaseFrameView(&v);
-    return out;
+    bool tables = GreyTables().on;
+    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy,
+                          [&](BYTE *bits, int rowBytes, const FrameView &v, const PairRegion &g) {
+                              ComposeGreyRegion(bits, rowBytes, v, v, g, true, layout, tables);
+                          });
 }
 
 PackedDib *ComposeGreyAnaglyphSbs(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
@@ -122,33 +127,24 @@ PackedDib *ComposeColourAnaglyphSbs(PackedDib *frame, int c0, int c1, int c2, in
 {
     if (variant == 2 || variant == 3)
         return ComposeColourSbsYellowBlue(frame, c0, c1, c2, c3, swap, dx, dy, variant);
-    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy, ColourOp{ColourTables(), variant});
+    return RunSingleFramePixels(frame, c0, c1, c2, c3, swap, dx, dy, ColourOp{ColourTables(), variant});
 }
 
 PackedDib *ComposeColourSbsYellowBlue(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
 {
-    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy, ColourYellowBlueOp{ColourTables(), variant});
+    return RunSingleFramePixels(frame, c0, c1, c2, c3, swap, dx, dy, ColourYellowBlueOp{ColourTables(), variant});
 }
 
 PackedDib *ComposeInterlaceSbs(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy)
 {
-    FrameView v;
-    if (!OpenFrameView(frame, &v))
-        return nullptr;
-    PairRegion g;
-    PackedDib *out = nullptr;
-    if (ResolveSingleFrame(v, c0, c1, c2, c3, swap, dx, dy, &g))
-        out = CreateDib(g.width, g.height, 24, 0);
-    if (out) {
-        BYTE *bits = FindDibBits(out);
-        int rowBytes = DibRowBytes(g.width, 24);
-        for (int row = 0; row < g.height; row++) {
-            // Even rows from the even-row view, odd rows from the other, both
-            // taken from the view's even row.
-            const BYTE *src = (row & 1) ? v.Pixel(g.rightX, g.rightY + row - 1) : v.Pixel(g.leftX, g.leftY + row);
-            CopyRowTo24(bits + (size_t)row * rowBytes, src, g.width, v.pixelBytes);
-        }
-    }
-    ReleaseFrameView(&v);
-    return out;
+    return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy,
+                          [](BYTE *bits, int rowBytes, const FrameView &v, const PairRegion &g) {
+                              // Even rows from the even-row view, odd rows from
+                              // the other, both taken from the view's even row.
+                              for (int row = 0; row < g.height; row++) {
+                                  const BYTE *src = (row & 1) ? v.Pixel(g.rightX, g.rightY + row - 1)
+                                                              : v.Pixel(g.leftX, g.leftY + row);
+                                  CopyRowTo24(bits + (size_t)row * rowBytes, src, g.width, v.pixelBytes);
+                              }
+                          });
 }

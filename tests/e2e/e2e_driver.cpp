@@ -22,7 +22,9 @@ HWND g_target;              // the window the steps talk to
 HWND g_dialog;              // the last dialog or message box found
 FILE *g_log;
 std::string g_statusPath;
-const int kDefaultWaitMs = 5000;
+// Generous: waits poll, so a slow machine (CI on two busy cores) costs
+// nothing when the program is quick.
+const int kDefaultWaitMs = 20000;
 const int kPollMs = 20;
 
 std::wstring Wide(const std::string &utf8)
@@ -179,6 +181,33 @@ BOOL CALLBACK FindChildOfClass(HWND w, LPARAM param)
     return TRUE;
 }
 
+// A control of a dialog by its id: a direct child, or one of an inner
+// dialog.
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindControlById(HWND w, LPARAM param)
+{
+    ControlSearch *c = (ControlSearch *)param;
+    if (GetDlgCtrlID(w) == c->id) {
+        c->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindControl(HWND dialog, int id)
+{
+    HWND c = GetDlgItem(dialog, id);
+    if (c)
+        return c;
+    ControlSearch search = {id, nullptr};
+    EnumChildWindows(dialog, FindControlById, (LPARAM)&search);
+    return search.found;
+}
+
 // Polls until check() is true or the time is up.
 template <typename F> bool WaitFor(int ms, F check)
 {
@@ -266,19 +295,13 @@ LRESULT CALLBACK ReplyWndProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(w, msg, wParam, lParam);
 }
 
-// Asks the hook in the program for the target's menu; false when no answer.
-bool QueryMenu(std::vector<MenuLine> &lines, std::string *error)
+// Hooks the target's thread with twr_e2e_hook.dll (beside the driver);
+// null with the reason in error.
+HHOOK HookProgram(std::string *error)
 {
-    static HWND reply;
     static HMODULE hookDll;
     static HOOKPROC hookProc;
-    if (!reply) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = ReplyWndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"TwrE2eReply";
-        RegisterClassW(&wc);
-        reply = CreateWindowW(L"TwrE2eReply", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!hookDll) {
         wchar_t path[MAX_PATH];
         GetModuleFileNameW(nullptr, path, MAX_PATH);
         wchar_t *slash = wcsrchr(path, L'\\');
@@ -288,14 +311,30 @@ bool QueryMenu(std::vector<MenuLine> &lines, std::string *error)
     }
     if (!hookProc) {
         *error = "twr_e2e_hook.dll is missing beside the driver";
-        return false;
+        return nullptr;
     }
     DWORD thread = GetWindowThreadProcessId(g_target, nullptr);
     HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, hookProc, hookDll, thread);
-    if (!hook) {
+    if (!hook)
         *error = "cannot hook the program's thread";
-        return false;
+    return hook;
+}
+
+// Asks the hook in the program for the target's menu; false when no answer.
+bool QueryMenu(std::vector<MenuLine> &lines, std::string *error)
+{
+    static HWND reply;
+    if (!reply) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = ReplyWndProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TwrE2eReply";
+        RegisterClassW(&wc);
+        reply = CreateWindowW(L"TwrE2eReply", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
     }
+    HHOOK hook = HookProgram(error);
+    if (!hook)
+        return false;
     g_menuReplied = false;
     PostMessageW(g_target, RegisterWindowMessageW(L"TwrE2eMenuQuery"), (WPARAM)reply, 0);
     DWORD start = GetTickCount();
@@ -328,6 +367,9 @@ bool QueryMenu(std::vector<MenuLine> &lines, std::string *error)
         for (size_t i = used; i < l.size(); i++) {
             if (l[i] == L'\\' && i + 1 < l.size() && l[i + 1] == L't') {
                 ml.text += L'\t';
+                i++;
+            } else if (l[i] == L'\\' && i + 1 < l.size() && l[i + 1] == L'\\') {
+                ml.text += L'\\';
                 i++;
             } else {
                 ml.text += l[i];
@@ -779,11 +821,24 @@ void Run(const Step &s)
         if (!g_dialog || !IsWindow(g_dialog))
             Fail(s, "no dialog (use 'dialog' or 'box' first)");
         int id = Number(w[1]);
-        HWND c = GetDlgItem(g_dialog, id);
+        HWND c = FindControl(g_dialog, id);
         if (!c)
             Fail(s, "the dialog has no control %d", id);
+        // A control of an inner dialog (a file dialog's option panel) is
+        // clicked through its own parent.
+        HWND owner = GetParent(c);
         if (op == "click") {
-            PostMessageW(g_dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)c);
+            wchar_t cls[32] = L"";
+            GetClassNameW(c, cls, 32);
+            LONG style = GetWindowLongW(c, GWL_STYLE) & 0x0F;
+            // Radio buttons and check boxes change their state as a click would.
+            if (!lstrcmpiW(cls, L"Button") && (style == BS_AUTORADIOBUTTON || style == BS_RADIOBUTTON))
+                SendMessageTimeoutW(c, BM_SETCHECK, BST_CHECKED, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+            else if (!lstrcmpiW(cls, L"Button") && (style == BS_AUTOCHECKBOX || style == BS_CHECKBOX))
+                SendMessageTimeoutW(c, BM_SETCHECK,
+                                    SendMessageW(c, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0,
+                                    SMTO_ABORTIFHUNG, 2000, nullptr);
+            PostMessageW(owner, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)c);
         } else if (op == "set-text") {
             NeedArgs(s, 2);
             DWORD_PTR result;
@@ -858,6 +913,14 @@ void Run(const Step &s)
         if (!ok)
             Fail(s, "item %u is %s%s%s", id, op == "menu-item" ? "\"" : "", last.c_str(),
                  op == "menu-item" ? "\"" : "");
+    } else if (op == "sync") {
+        // A round trip through the program's message queue: everything posted
+        // before (commands, messages) has been handled.
+        NeedTarget(s);
+        std::vector<MenuLine> lines;
+        std::string error;
+        if (!QueryMenu(lines, &error))
+            Fail(s, "%s", error.c_str());
     } else if (op == "menu-dump") {
         NeedTarget(s);
         std::vector<MenuLine> lines;
@@ -887,6 +950,58 @@ void Run(const Step &s)
     } else if (op == "idle") {
         if (g_process && WaitForInputIdle(g_process, Limit(w, 1)) != 0)
             Fail(s, "the program does not settle");
+    } else if (op == "drop") {
+        // drop FILE...: the files dropped on the target window.
+        NeedArgs(s, 1);
+        NeedTarget(s);
+        std::wstring names;
+        for (size_t k = 1; k < w.size(); k++)
+            names += Wide(WindowsPath(w[k])) + L"\n";
+        if (names.size() > 255)
+            Fail(s, "the names are longer than 255 characters");
+        std::string error;
+        HHOOK hook = HookProgram(&error);
+        if (!hook)
+            Fail(s, "%s", error.c_str());
+        ATOM atom = GlobalAddAtomW(names.c_str());
+        g_clipboardAtAction = GetClipboardSequenceNumber();
+        PostMessageW(g_target, RegisterWindowMessageW(L"TwrE2eDrop"), atom, 0);
+        // The hook deletes the atom once it has posted the drop.
+        bool taken = WaitFor(kDefaultWaitMs, [&] { return GlobalFindAtomW(names.c_str()) == 0; });
+        UnhookWindowsHookEx(hook);
+        if (!taken)
+            Fail(s, "the program did not take the drop");
+    } else if (op == "drag") {
+        // drag CLASS X1 Y1 X2 Y2: the left button pressed at (X1, Y1) of the
+        // target's child window of that class (client coordinates), moved in
+        // steps to (X2, Y2) and released there; equal points make a click.
+        NeedArgs(s, 5);
+        NeedTarget(s);
+        ChildSearch c = {Wide(w[1]), nullptr};
+        EnumChildWindows(g_target, FindChildOfClass, (LPARAM)&c);
+        if (!c.found)
+            Fail(s, "the window has no child of class %s", w[1].c_str());
+        if (!Foreground(g_target, kDefaultWaitMs))
+            Fail(s, "cannot bring the window to the front");
+        POINT a = {Number(w[2]), Number(w[3])}, b = {Number(w[4]), Number(w[5])};
+        ClientToScreen(c.found, &a);
+        ClientToScreen(c.found, &b);
+        int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+        auto move = [&](POINT p, DWORD flags) {
+            INPUT in = {};
+            in.type = INPUT_MOUSE;
+            in.mi.dx = (LONG)((p.x * 65535LL + sw / 2) / (sw - 1));
+            in.mi.dy = (LONG)((p.y * 65535LL + sh / 2) / (sh - 1));
+            in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+            if (SendInput(1, &in, sizeof in) != 1)
+                Fail(s, "SendInput refused the mouse");
+            Sleep(15);
+        };
+        move(a, 0);
+        move(a, MOUSEEVENTF_LEFTDOWN);
+        for (int k = 1; k <= 8; k++)
+            move(POINT{a.x + (b.x - a.x) * k / 8, a.y + (b.y - a.y) * k / 8}, 0);
+        move(b, MOUSEEVENTF_LEFTUP);
     } else if (op == "print-windows") {
         // The program's visible top-level windows, and the target's children.
         EnumWindows(PrintTopLevel, 0);
@@ -959,6 +1074,11 @@ int wmain(int argc, wchar_t **argv)
         Finish(2);
     }
     if (!launch.empty()) {
+        // Each run starts from the program's built-in settings, whatever an
+        // earlier run of the shared prefix left (TWR_E2E_KEEP_SETTINGS keeps
+        // them).
+        if (!GetEnvironmentVariableW(L"TWR_E2E_KEEP_SETTINGS", nullptr, 0))
+            RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vexa\\twinreel");
         // The program's path may be a Unix path; the rest is passed as it is.
         size_t cut = launch[0] == '"' ? launch.find('"', 1) + 1 : launch.find(' ');
         std::string prog = launch.substr(0, cut), rest = cut == std::string::npos ? "" : launch.substr(cut);

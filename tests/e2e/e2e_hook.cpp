@@ -5,7 +5,14 @@
 // the hook answers with WM_COPYDATA, one line per menu entry:
 //   depth TAB kind TAB id TAB state TAB text
 // (kind P popup, I item, S separator; state the MF_ bits of GetMenuState).
+//
+// It also drops files on the program's window, as the shell would: the
+// driver posts "TwrE2eDrop" with a global atom holding the file names, one
+// per line; the hook makes the drop block (which only the receiving
+// process can own) and posts WM_DROPFILES.
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <string>
 
@@ -27,12 +34,33 @@ void Describe(HMENU menu, int depth, std::wstring &out)
         wchar_t kind = (mi.fType & MFT_SEPARATOR) ? L'S' : mi.hSubMenu ? L'P' : L'I';
         wsprintfW(head, L"%d\t%c\t%u\t%u\t", depth, kind, kind == L'I' ? mi.wID : 0, mi.fState);
         out += head;
+        // A tab is written as \t and a backslash as \\, so that both survive.
         for (const wchar_t *p = text; *p; p++)
-            out += *p == L'\t' ? std::wstring(L"\\t") : std::wstring(1, *p);
+            out += *p == L'\t' ? std::wstring(L"\\t") : *p == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, *p);
         out += L'\n';
         if (mi.hSubMenu)
             Describe(mi.hSubMenu, depth + 1, out);
     }
+}
+
+void Drop(HWND target, ATOM atom)
+{
+    wchar_t names[256] = {};
+    UINT n = GlobalGetAtomNameW(atom, names, 256);
+    GlobalDeleteAtom(atom);
+    if (!n)
+        return;
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + (n + 2) * sizeof(wchar_t));
+    DROPFILES *df = h ? (DROPFILES *)GlobalLock(h) : nullptr;
+    if (!df)
+        return;
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = TRUE;
+    wchar_t *p = (wchar_t *)(df + 1);
+    for (UINT i = 0; i < n; i++)
+        p[i] = names[i] == L'\n' ? L'\0' : names[i];
+    GlobalUnlock(h);
+    PostMessageW(target, WM_DROPFILES, (WPARAM)h, 0);
 }
 
 }  // namespace
@@ -40,7 +68,10 @@ void Describe(HMENU menu, int depth, std::wstring &out)
 extern "C" __declspec(dllexport) LRESULT CALLBACK TwrE2eGetMsgProc(int code, WPARAM wParam, LPARAM lParam)
 {
     static UINT query = RegisterWindowMessageW(L"TwrE2eMenuQuery");
+    static UINT drop = RegisterWindowMessageW(L"TwrE2eDrop");
     const MSG *m = (const MSG *)lParam;
+    if (code >= 0 && wParam == PM_REMOVE && m->message == drop)
+        Drop(m->hwnd, (ATOM)m->wParam);
     if (code >= 0 && wParam == PM_REMOVE && m->message == query) {
         HMENU menu = GetMenu(m->hwnd);
         std::wstring out;

@@ -18,7 +18,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/xvfb.sh"
 
 size=1024x768
-limit=30
+limit=90
 out=""
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -59,6 +59,9 @@ finish() {
   cleanup
   [ -z "$desktop_pid" ] || wait "$desktop_pid" || true
   rm -f "$run/status" "$run/log"
+  # The private X server, when this run started one (its own exit trap is
+  # replaced by this one).
+  [ -z "${TWR_XVFB_PID:-}" ] || kill "$TWR_XVFB_PID" 2>/dev/null || true
 }
 trap 'finish 2>/dev/null' EXIT
 
