@@ -39,4 +39,7 @@ ff -f lavfi -t 0.48 -i "$left" -f lavfi -t 0.6 -i "$stereo:s=44100" -map 0:v -ma
 ff -f lavfi -t 0.56 -i "$right" -f lavfi -t 0.7 -i "$stereo:s=48000" -map 0:v -map 1:a \
    -c:v mjpeg -q:v 3 -c:a pcm_s16le Rm.avi
 ff -f lavfi -t 0.56 -i "$right" -c:v mjpeg -q:v 3 Rns.avi
+# A camera-style two-stream 3D-AVI: first eye, sound, second eye.
+ff -f lavfi -t 0.4 -i "$left" -f lavfi -t 0.4 -i "$right" -f lavfi -t 0.5 -i "sine=sample_rate=8000" \
+   -map 0:v -map 2:a -map 1:v -c:v mjpeg -q:v 3 -c:a pcm_s16le stereo3d.avi
 echo "$stamp" > .stamp
