@@ -69,6 +69,13 @@ int ChooseCompressor(char *errorText)
 int CreateSaveStreams(HWND window, const char *path, MovieSource *output, char *errorText, StereoPair *pair)
 {
     errorText[0] = '\0';
+    // A failure leaves the handles made so far to the caller's close of the
+    // record, which does not free the output frame: it goes here.
+    auto failed = [&](int id) {
+        FreeDib(output->pCurrent);
+        output->pCurrent = nullptr;
+        return Fail(errorText, id);
+    };
     const MovieSource *left = pair->pLeft;
     AVISTREAMINFOA info;
     if (!LeftVideoInfo(left, &info))
@@ -77,7 +84,7 @@ int CreateSaveStreams(HWND window, const char *path, MovieSource *output, char *
     FreeDib(output->pCurrent);
     output->pCurrent = CreateDib(size.width, size.height, 24, 0);
     if (!output->pCurrent)
-        return Fail(errorText, IDS_NO_MEMORY);
+        return failed(IDS_NO_MEMORY);
 
     if (info.fccType == kIavs)
         info.fccType = streamtypeVIDEO;
@@ -92,23 +99,23 @@ int CreateSaveStreams(HWND window, const char *path, MovieSource *output, char *
 
     PAVIFILE file = nullptr;
     if (AVIFileOpenA(&file, path, OF_CREATE | OF_SHARE_DENY_NONE | OF_WRITE, nullptr) != 0)
-        return Fail(errorText, IDS_NO_SAVE_FILE);
+        return failed(IDS_NO_SAVE_FILE);
     output->pAviFile = (IAVIFile *)file;
     PAVISTREAM video = nullptr, compressed = nullptr;
     if (AVIFileCreateStreamA(file, &video, &info) != 0)
-        return Fail(errorText, IDS_NO_SAVE_STREAM);
+        return failed(IDS_NO_SAVE_STREAM);
     output->pVideo = (IAVIStream *)video;
     if (AVIMakeCompressedStream(&compressed, video, &options, nullptr) != 0)
-        return Fail(errorText, IDS_NO_COMPRESSED_STREAM);
+        return failed(IDS_NO_COMPRESSED_STREAM);
     output->pCompressed = (IAVIStream *)compressed;
     if (AVIStreamSetFormat(compressed, 0, output->pCurrent, (LONG)DibBitsOffset(output->pCurrent)) != 0)
-        return Fail(errorText, IDS_NO_SAVE_FORMAT);
+        return failed(IDS_NO_SAVE_FORMAT);
 
     SaveSound sound = FindSaveSound(pair);
     PAVISTREAM audio = nullptr;
     int errorId = 0;
     if (!CreateSoundStream(file, sound, &audio, &errorId))
-        return Fail(errorText, errorId);
+        return failed(errorId);
     output->pAudio = (IAVIStream *)audio;
     ClearWindowBlack(window);
     return 0;
