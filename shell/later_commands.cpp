@@ -5,12 +5,6 @@ void PlayInViewCommand(HWND, int)
 {
 }
 
-// Saving stereo, left and right and camera movies, splitting, batches and
-// the 3DS date change.
-void SaveCommand(HWND, int)
-{
-}
-
 // The full-screen stereo devices (page flip, Direct3D, OpenGL, 3D Vision).
 void FullScreenPlayCommand(HWND, int)
 {

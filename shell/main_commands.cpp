@@ -15,6 +15,7 @@
 #include "shell/app_windows.h"
 #include "shell/later_commands.h"
 #include "shell/open_commands.h"
+#include "shell/save_commands.h"
 #include "shell/toolbars.h"
 #include "shell/view_commands.h"
 

@@ -326,3 +326,14 @@ void ClosePluginFile(MovieSource *m)
     if (m->hFile != -1 && funcs->closeFile)
         funcs->closeFile(HandleOf(m));
 }
+
+void ReopenPluginFile(MovieSource *m)
+{
+    VfPluginFunctions *funcs = FuncsOf(m);
+    if (m->hFile == -1 || !funcs->closeFile || !funcs->openFile)
+        return;
+    funcs->closeFile(HandleOf(m));
+    VfFileHandle file = nullptr;
+    // A file that no longer opens reads no more: its reads then fail.
+    m->hFile = funcs->openFile(m->szPath, &file) == 0 ? (int)(INT_PTR)file : -1;
+}

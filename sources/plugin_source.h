@@ -23,6 +23,9 @@ int OpenPluginMovie(HWND owner, const char *path, MovieSource *m, char *errorTex
 int ReadPluginAudio(MovieSource *m, BYTE *buffer, int count, int first);
 // Reads frame index into the record's pDecoded; 0 on success.
 int ReadPluginFrame(MovieSource *m, int index);
+// Closes the record's plug-in file and opens it again (before a save reads
+// its sound from the start).
+void ReopenPluginFile(MovieSource *m);
 // Closes the plug-in's file handle of the record.
 void ClosePluginFile(MovieSource *m);
 
