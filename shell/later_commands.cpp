@@ -18,6 +18,18 @@ void ShutterSettingsCommand(HWND)
 {
 }
 
+void DisplaySettingsCommand(HWND)
+{
+}
+
+void AnaglyphSettingsCommand(HWND, int)
+{
+}
+
+void ChromaKeySettingsCommand(HWND)
+{
+}
+
 // Easy adjustment, automatic alignment, the per-frame steps and the cosima
 // alignment.
 void AlignmentCommand(HWND, int)

@@ -12,6 +12,9 @@ void PlayInViewCommand(HWND main, int id);          // 2024-2026
 void FullScreenPlayCommand(HWND main, int id);      // 2027, 2029-2031
 void MediaPlayerCommand(HWND main);                 // 2028
 void ShutterSettingsCommand(HWND main);             // 2047
+void DisplaySettingsCommand(HWND main);             // 2049
+void AnaglyphSettingsCommand(HWND main, int id);    // 2053, 2055
+void ChromaKeySettingsCommand(HWND main);           // 4300
 void AlignmentCommand(HWND main, int id);           // 2054, 2059, 2078, 2079, 4306
 
 #endif

@@ -552,14 +552,14 @@ void Dispatch(HWND hwnd, int id, WPARAM wParam, LPARAM lParam)
         ShutterSettingsCommand(hwnd);
         break;
     case IDM_DISPLAY_SETTINGS:
-        DisplaySettingsCommand(hwnd);
+        RunDisplaySettingsDialog(hwnd);
         break;
     case IDM_ANAGLYPH_SETTINGS:
     case IDM_COLOUR_ANAGLYPH_SETTINGS:
-        AnaglyphSettingsCommand(hwnd, id);
+        RunAnaglyphSettingsDialog(hwnd, id);
         break;
     case IDM_CHROMA_KEY_SETTINGS:
-        ChromaKeySettingsCommand(hwnd);
+        RunChromaKeyDialog(hwnd);
         break;
     case IDM_EASY_ADJUST:
     case IDM_AUTO_ALIGN:

@@ -6,7 +6,7 @@
 #include "shell/app_state.h"
 #include "shell/app_windows.h"
 
-void DisplaySettingsCommand(HWND main)
+void RunDisplaySettingsDialog(HWND main)
 {
     if (g_nBusy != 0)
         return;
@@ -15,7 +15,7 @@ void DisplaySettingsCommand(HWND main)
         InvalidateRect(g_hwndView, nullptr, TRUE);
 }
 
-void AnaglyphSettingsCommand(HWND main, int id)
+void RunAnaglyphSettingsDialog(HWND main, int id)
 {
     if (g_nBusy != 0 || g_bGLActive == 1 || !g_pLeft->bOpen || !g_pRight->bOpen)
         return;
@@ -29,7 +29,7 @@ void AnaglyphSettingsCommand(HWND main, int id)
         SendMessageA(main, WM_COMMAND, IDM_MODE_COLOUR_ANAGLYPH, 0);
 }
 
-void ChromaKeySettingsCommand(HWND main)
+void RunChromaKeyDialog(HWND main)
 {
     if (g_nBusy != 0 || g_bGLActive == 1 || !g_pLeft->bOpen || !g_pRight->bOpen)
         return;

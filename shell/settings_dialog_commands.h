@@ -6,8 +6,8 @@
 
 #include "shared/wintypes.h"
 
-void DisplaySettingsCommand(HWND main);             // 2049
-void AnaglyphSettingsCommand(HWND main, int id);    // 2053, 2055
-void ChromaKeySettingsCommand(HWND main);           // 4300
+void RunDisplaySettingsDialog(HWND main);           // 2049
+void RunAnaglyphSettingsDialog(HWND main, int id);  // 2053, 2055
+void RunChromaKeyDialog(HWND main);                 // 4300
 
 #endif

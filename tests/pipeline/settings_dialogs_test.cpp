@@ -573,8 +573,8 @@ protected:
     }
 };
 
-void GreyAnaglyphSettings(HWND main) { AnaglyphSettingsCommand(main, IDM_ANAGLYPH_SETTINGS); }
-void ColourAnaglyphSettings(HWND main) { AnaglyphSettingsCommand(main, IDM_COLOUR_ANAGLYPH_SETTINGS); }
+void GreyAnaglyphSettings(HWND main) { RunAnaglyphSettingsDialog(main, IDM_ANAGLYPH_SETTINGS); }
+void ColourAnaglyphSettings(HWND main) { RunAnaglyphSettingsDialog(main, IDM_COLOUR_ANAGLYPH_SETTINGS); }
 
 TEST_F(SettingsCommands, AnaglyphChoiceSwitchesTheDisplay)
 {
@@ -598,8 +598,8 @@ TEST_F(SettingsCommands, AnaglyphChoiceSwitchesTheDisplay)
     }
     EXPECT_EQ(g_nAnatype, 1);
     EXPECT_EQ(g_nAnactype, 3);
-    EXPECT_TRUE(Run(ChromaKeySettingsCommand, 0, IDCANCEL));
-    EXPECT_TRUE(Run(DisplaySettingsCommand, 0, IDCANCEL));
+    EXPECT_TRUE(Run(RunChromaKeyDialog, 0, IDCANCEL));
+    EXPECT_TRUE(Run(RunDisplaySettingsDialog, 0, IDCANCEL));
     g_leftMovie.bOpen = g_rightMovie.bOpen = 0;
 }
 
@@ -608,16 +608,16 @@ TEST_F(SettingsCommands, RefusedWhileBusyOrWithoutThePair)
     g_leftMovie.bOpen = 1;
     g_rightMovie.bOpen = 0;
     EXPECT_FALSE(Run(GreyAnaglyphSettings, 0, IDOK));
-    EXPECT_FALSE(Run(ChromaKeySettingsCommand, 0, IDOK));
-    EXPECT_TRUE(Run(DisplaySettingsCommand, 0, IDCANCEL));  // needs no movie
+    EXPECT_FALSE(Run(RunChromaKeyDialog, 0, IDOK));
+    EXPECT_TRUE(Run(RunDisplaySettingsDialog, 0, IDCANCEL));  // needs no movie
     g_rightMovie.bOpen = 1;
     g_bGLActive = 1;
     EXPECT_FALSE(Run(ColourAnaglyphSettings, 0, IDOK));
-    EXPECT_FALSE(Run(ChromaKeySettingsCommand, 0, IDOK));
+    EXPECT_FALSE(Run(RunChromaKeyDialog, 0, IDOK));
     g_bGLActive = 0;
     g_nBusy = 1;
     EXPECT_FALSE(Run(GreyAnaglyphSettings, 0, IDOK));
-    EXPECT_FALSE(Run(DisplaySettingsCommand, 0, IDOK));
+    EXPECT_FALSE(Run(RunDisplaySettingsDialog, 0, IDOK));
     g_nBusy = 0;
     g_leftMovie.bOpen = g_rightMovie.bOpen = 0;
 }
