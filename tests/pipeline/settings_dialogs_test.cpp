@@ -12,6 +12,7 @@
 #include "shared/string_table.h"
 #include "shell/app_state.h"
 #include "shell/app_windows.h"
+#include "shell/main_commands.h"
 #include "shell/settings_dialog_commands.h"
 #include "tests/test_frames.h"
 
@@ -20,6 +21,7 @@
 
 #include <stdio.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -564,12 +566,21 @@ class SettingsCommands : public ChromaDialog {
 protected:
     bool Run(void (*command)(HWND), int first, int last)
     {
+        return Run([command] { command(g_hwndMain); }, first, last);
+    }
+    bool Run(std::function<void()> action, int first, int last)
+    {
         s_dialogAnswer[0] = first;
         s_dialogAnswer[1] = last;
         s_dialogSeen = false;
         AnswerDialogs answer(AnswerSettingsDialog);
-        command(g_hwndMain);
+        action();
         return s_dialogSeen;
+    }
+    // The command as the main window's menu gives it.
+    static std::function<void()> Menu(int id)
+    {
+        return [id] { OnMainCommand(g_hwndMain, MAKEWPARAM(id, 0), 0); };
     }
 };
 
@@ -581,25 +592,24 @@ TEST_F(SettingsCommands, AnaglyphChoiceSwitchesTheDisplay)
     g_leftMovie.bOpen = g_rightMovie.bOpen = 1;
     g_nAnatype = g_nAnactype = 0;
     const struct {
-        void (*command)(HWND);
-        int button, close;
+        int command, button, close;
         std::vector<int> sent;
     } cases[] = {
-        {GreyAnaglyphSettings, 1241, IDOK, {IDM_MODE_ANAGLYPH}},
-        {ColourAnaglyphSettings, 1247, IDOK, {IDM_MODE_COLOUR_ANAGLYPH}},
-        {GreyAnaglyphSettings, 1242, IDCANCEL, {}},
+        {IDM_ANAGLYPH_SETTINGS, 1241, IDOK, {IDM_MODE_ANAGLYPH}},
+        {IDM_COLOUR_ANAGLYPH_SETTINGS, 1247, IDOK, {IDM_MODE_COLOUR_ANAGLYPH}},
+        {IDM_ANAGLYPH_SETTINGS, 1242, IDCANCEL, {}},
     };
     for (const auto &c : cases) {
         s_mainCommands.clear();
-        EXPECT_TRUE(Run(c.command, c.button, c.close));
+        EXPECT_TRUE(Run(Menu(c.command), c.button, c.close));
         EXPECT_EQ(s_mainCommands, c.sent) << c.button;
         EXPECT_EQ(g_pAdjustDibL, left.get());
         EXPECT_EQ(g_pAdjustDibR, right.get());
     }
     EXPECT_EQ(g_nAnatype, 1);
     EXPECT_EQ(g_nAnactype, 3);
-    EXPECT_TRUE(Run(RunChromaKeyDialog, 0, IDCANCEL));
-    EXPECT_TRUE(Run(RunDisplaySettingsDialog, 0, IDCANCEL));
+    EXPECT_TRUE(Run(Menu(IDM_CHROMA_KEY_SETTINGS), 0, IDCANCEL));
+    EXPECT_TRUE(Run(Menu(IDM_DISPLAY_SETTINGS), 0, IDCANCEL));
     g_leftMovie.bOpen = g_rightMovie.bOpen = 0;
 }
 
