@@ -97,6 +97,8 @@ INT_PTR CALLBACK ChromaKeyDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             s_hPickCursor = LoadCursorA(g_hInst, "COLOR");
         s_bPicking = false;
         CreateSpinControl(dialog, IDC_KEY_TOLERANCE, kToleranceMax, 1, g_nChromaTolerance);
+        // The up-down control would show 1 for a tolerance of 0 in force.
+        SetDlgItemInt(dialog, IDC_KEY_TOLERANCE, (UINT)g_nChromaTolerance, FALSE);
         return TRUE;
     case WM_PAINT:
         PaintSwatch(dialog);

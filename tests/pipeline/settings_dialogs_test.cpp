@@ -531,6 +531,10 @@ TEST_F(ChromaDialog, PreviewReadsTheToleranceAndKeysTheView)
     EXPECT_EQ(PixelAt(g_pComposed, 0, 0), (Bgr{0, 0, 255}));
     Click(IDCANCEL);
     EXPECT_EQ(g_nChromaTolerance, 1);
+    // The dialog shows the tolerance in force, even below the up-down range.
+    g_nChromaTolerance = 0;
+    Open("KUROMA", ChromaKeyDlgProc);
+    EXPECT_EQ(Text(IDC_KEY_TOLERANCE), "0");
 }
 
 // A composed frame smaller than the region (not rebuilt since the pair
