@@ -39,31 +39,39 @@ struct Totals {
     int pVL = 0, pVR = 0, pHL = 0, pHR = 0;
 };
 
+// Each step runs the searches five times over: one search at a time, the
+// rotation, size and the two turns trade against one another (a turn
+// about the horizontal axis takes what is left of the rows' offset as a
+// curve), and a single round stops far from where they agree.
+const int kSearchRounds = 5;
+
 bool RunStep(int step, Totals &t, const std::vector<ControlPoint> &original)
 {
     if (!TakeOutVerticalOffset(&t.dy))
         return false;
-    if (g_bAdjustRotation) {
-        const int s = FindBestRotation();
-        RotateControlPoints(s);
-        t.rotation += s;
-    }
-    if (g_bAdjustSize) {
-        const int s = FindBestScale();
-        ScaleControlPoints(s);
-        t.size += s;
-    }
-    if (g_bAdjustPerspectiveH) {
-        FindBestPerspectiveH();
-        ApplyPerspectiveH();
-        t.pHL += g_nPerspHPair[0];
-        t.pHR += g_nPerspHPair[1];
-    }
-    if (g_bAdjustPerspectiveV) {
-        FindBestPerspectiveV();
-        ApplyPerspectiveV();
-        t.pVL += g_nPerspVPair[0];
-        t.pVR += g_nPerspVPair[1];
+    for (int round = 0; round < kSearchRounds; round++) {
+        if (g_bAdjustRotation) {
+            const int s = FindBestRotation();
+            RotateControlPoints(s);
+            t.rotation += s;
+        }
+        if (g_bAdjustSize) {
+            const int s = FindBestScale();
+            ScaleControlPoints(s);
+            t.size += s;
+        }
+        if (g_bAdjustPerspectiveH) {
+            FindBestPerspectiveH();
+            ApplyPerspectiveH();
+            t.pHL += g_nPerspHPair[0];
+            t.pHR += g_nPerspHPair[1];
+        }
+        if (g_bAdjustPerspectiveV) {
+            FindBestPerspectiveV();
+            ApplyPerspectiveV();
+            t.pVL += g_nPerspVPair[0];
+            t.pVR += g_nPerspVPair[1];
+        }
     }
     if (!TakeOutVerticalOffset(&t.dy))
         return false;

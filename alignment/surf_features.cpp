@@ -39,6 +39,39 @@ struct IntegralImage {
         return b[x1] - b[x0] - a[x1] + a[x0];
     }
 
+    // Box from the four corner sums, signed (x0 may pass x1) and exact: the
+    // sums are integers well inside a double's mantissa.
+    double Corners(int x0, int y0, int x1, int y1) const
+    {
+        const uint32_t *a = &s[(size_t)y0 * stride], *b = &s[(size_t)y1 * stride];
+        return ((double)b[x1] - b[x0]) - ((double)a[x1] - a[x0]);
+    }
+
+    // Pixels of [x0, x1) x [y0, y1) with fractional edges, pixels cut by an
+    // edge counted by the share inside. Made of whole-pixel boxes with the
+    // edges' fractions as weights, so that an image moved by whole pixels
+    // gives the same sum to the last bit. The box must lie inside the image.
+    double FractionalBox(double x0, double y0, double x1, double y1) const
+    {
+        const int X0 = (int)floor(x0), Y0 = (int)floor(y0), X1 = (int)floor(x1), Y1 = (int)floor(y1);
+        const double wx0[2] = {1 - (x0 - X0), x0 - X0}, wx1[2] = {1 - (x1 - X1), x1 - X1};
+        const double wy0[2] = {1 - (y0 - Y0), y0 - Y0}, wy1[2] = {1 - (y1 - Y1), y1 - Y1};
+        double sum = 0;
+        for (int b = 0; b < 2; b++)
+            for (int d = 0; d < 2; d++) {
+                const double wy = wy0[b] * wy1[d];
+                if (wy == 0)
+                    continue;
+                for (int a = 0; a < 2; a++)
+                    for (int c = 0; c < 2; c++) {
+                        const double wgt = wx0[a] * wx1[c] * wy;
+                        if (wgt != 0)
+                            sum += wgt * Corners(X0 + a, Y0 + b, X1 + c, Y1 + d);
+                    }
+            }
+        return sum;
+    }
+
     // The sum table at a fractional corner. The image is constant over each
     // pixel, so the table is bilinear inside each cell and this is exact.
     double At(double x, double y) const
@@ -193,6 +226,54 @@ struct Layer {
     }
 };
 
+// Where the grid's samples really lie: with a step that is not a whole
+// number of pixels the filters sit on whole pixels, so the samples are
+// unevenly spaced. Pixel-centre coordinates.
+double SamplePosition(const Layer &l, int i) { return l.Top(i) + (l.size - 1) * 0.5; }
+
+// Offset of the determinant's peak from sample (i, j) along y and x, from
+// the quadratic through the 3 x 3 samples around it at their true
+// positions. Without it every position would be a grid sample: a whole
+// picture moved by a fraction of a step gives the same rounding at every
+// point, an error the matches cannot average away. A peak the quadratic
+// does not place within half the spacing to the neighbours keeps each axis
+// to its own parabola; each offset stays between the midpoints to the
+// neighbouring samples.
+void PeakOffset(const Layer &l, int i, int j, double *oy, double *ox)
+{
+    const double y0 = SamplePosition(l, i), x0 = SamplePosition(l, j);
+    const double ym = y0 - SamplePosition(l, i - 1), yp = SamplePosition(l, i + 1) - y0;
+    const double xm = x0 - SamplePosition(l, j - 1), xp = SamplePosition(l, j + 1) - x0;
+    double f[3][3];
+    for (int di = 0; di < 3; di++)
+        for (int dj = 0; dj < 3; dj++)
+            f[di][dj] = l.Det(i + di - 1, j + dj - 1);
+    // Derivatives of the quadratic through three unevenly spaced samples.
+    auto slope = [](double fm, double f0, double fp, double hm, double hp) {
+        return (hm * hm * fp - hp * hp * fm + (hp * hp - hm * hm) * f0) / (hm * hp * (hm + hp));
+    };
+    auto curve = [](double fm, double f0, double fp, double hm, double hp) {
+        return 2 * (hm * fp - (hm + hp) * f0 + hp * fm) / (hm * hp * (hm + hp));
+    };
+    const double gx = slope(f[1][0], f[1][1], f[1][2], xm, xp), gy = slope(f[0][1], f[1][1], f[2][1], ym, yp);
+    const double hxx = curve(f[1][0], f[1][1], f[1][2], xm, xp), hyy = curve(f[0][1], f[1][1], f[2][1], ym, yp);
+    const double hxy = (f[2][2] - f[2][0] - f[0][2] + f[0][0]) / ((xm + xp) * (ym + yp));
+    const double det = hxx * hyy - hxy * hxy;
+    double dx = 0, dy = 0;
+    bool inside = false;
+    if (hxx < 0 && det > 0) {
+        dx = -(hyy * gx - hxy * gy) / det;
+        dy = -(hxx * gy - hxy * gx) / det;
+        inside = dx >= -0.5 * xm && dx <= 0.5 * xp && dy >= -0.5 * ym && dy <= 0.5 * yp;
+    }
+    if (!inside) {
+        dx = hxx < 0 ? -gx / hxx : 0;
+        dy = hyy < 0 ? -gy / hyy : 0;
+    }
+    *ox = dx < -0.5 * xm ? -0.5 * xm : dx > 0.5 * xp ? 0.5 * xp : dx;
+    *oy = dy < -0.5 * ym ? -0.5 * ym : dy > 0.5 * yp ? 0.5 * yp : dy;
+}
+
 // Index in layer m of the grid cell that holds the centre of cell i of a
 // layer of the given scale.
 inline int MapIndex(int i, int scale, const Layer &m) { return (2 * i + 1) * scale / (2 * m.scale); }
@@ -245,22 +326,22 @@ struct Tables {
 };
 
 // Direction of the strongest Haar response within a 120-degree window slid
-// round the circle in 5-degree steps. The point's centre is cx18 / 18,
-// cy18 / 18 (edge coordinates); positions are kept in 1/18 pixel so that a
-// whole-pixel shift of the image shifts every box exactly.
-float Orientation(const IntegralImage &ii, const Tables &t, int cx18, int cy18, int size)
+// round the circle in 5-degree steps, measured about the point's own
+// centre (cx, cy in edge coordinates), not the grid sample it was found
+// at: two pictures of one feature seldom put it at the same place between
+// samples, and a direction measured a step away differs by several degrees,
+// enough to spoil the descriptors' match.
+float Orientation(const IntegralImage &ii, const Tables &t, double cx, double cy, int size)
 {
-    int haar = 2 * ((4 * size + 9) / 18);   // 4 at size 9, scaled, even
-    int half = haar / 2;
+    const double grid = size / 9.0, haar = 4 * grid, half = haar / 2;
     double dx[49], dy[49], angle[49];
     int n = 0;
     for (int k = 0; k < t.nSamples; k++) {
-        int x = FloorDiv(cx18 + 2 * t.offset[k][0] * size - 9 * haar + 9, 18);
-        int y = FloorDiv(cy18 + 2 * t.offset[k][1] * size - 9 * haar + 9, 18);
+        const double x = cx + t.offset[k][0] * grid - half, y = cy + t.offset[k][1] * grid - half;
         if (x < 0 || y < 0 || x + haar > ii.w || y + haar > ii.h)
             continue;
-        double gx = (double)ii.Box(x + half, y, x + haar, y + haar) - ii.Box(x, y, x + half, y + haar);
-        double gy = (double)ii.Box(x, y + half, x + haar, y + haar) - ii.Box(x, y, x + haar, y + half);
+        double gx = ii.FractionalBox(x + half, y, x + haar, y + haar) - ii.FractionalBox(x, y, x + half, y + haar);
+        double gy = ii.FractionalBox(x, y + half, x + haar, y + haar) - ii.FractionalBox(x, y, x + haar, y + half);
         dx[n] = gx * t.sampleWeight[k];
         dy[n] = gy * t.sampleWeight[k];
         double a = atan2(dy[n], dx[n]) * (180 / kPi);
@@ -427,14 +508,16 @@ void Extract(const BYTE *pixels, int width, int height, int rowBytes, const Surf
                         !NotExceeded(above, MapIndex(i, cur.scale, above), MapIndex(j, cur.scale, above), v))
                         continue;
                     SurfPoint p;
-                    p.x = (float)((double)j * cur.scale / 9);
-                    p.y = (float)((double)i * cur.scale / 9);
+                    double ox, oy;
+                    PeakOffset(cur, i, j, &oy, &ox);
+                    const double x = SamplePosition(cur, j) + ox, y = SamplePosition(cur, i) + oy;
+                    p.x = (float)x;
+                    p.y = (float)y;
                     p.laplacian = cur.sign[(size_t)i * cur.cols + j];
                     p.size = cur.size;
                     p.hessian = v;
-                    int cx18 = (2 * j + 1) * cur.scale, cy18 = (2 * i + 1) * cur.scale;
-                    p.dir = Orientation(ii, tables, cx18, cy18, cur.size);
-                    SamplePatch(pixels, rowBytes, ii, cx18 / 18.0, cy18 / 18.0, cur.size, p.dir, patch);
+                    p.dir = Orientation(ii, tables, x + 0.5, y + 0.5, cur.size);
+                    SamplePatch(pixels, rowBytes, ii, x + 0.5, y + 0.5, cur.size, p.dir, patch);
                     points->push_back(p);
                     size_t at = descriptors->values.size();
                     descriptors->values.resize(at + length);

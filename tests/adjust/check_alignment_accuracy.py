@@ -209,9 +209,9 @@ def print_table(title, rows, limit_of):
     for case, v, rms, worst, share in rows:
         w, h, rot, size, voff, turn, disp, _ = case
         limit = limit_of(case, v)
-        ok = limit is None or (rms < limit and share > 0.5)
+        ok = rms < limit and share > 0.5
         failures += not ok
-        note = "not accepted (50 points or fewer)" if limit is None else f"< {limit}" if ok else f"OVER {limit}"
+        note = "NOT ACCEPTED (50 points or fewer)" if limit == 0 else f"< {limit}" if ok else f"OVER {limit}"
         print(f"{w:>4}x{h:<5} {rot:5.1f} {100 * (size - 1):6.1f} {voff:5d} {turn:5.1f} {disp:4d} | "
               f"{(v['RotationL'] - v['RotationR']) / 10:5.1f} {(v['SizeL'] - v['SizeR']) / 10:6.1f} "
               f"{-v['ShiftY']:5.0f} {v['PerspectiveVL'] / 10:4.1f}/{v['PerspectiveVR'] / 10:<5.1f} "
@@ -229,17 +229,25 @@ def main():
     print("of the fit; then the vertical disparity left over the region shown (RMS, largest, share of the")
     print("frame shown).\n")
     failures = 0
-    # The outside tools' route (the stand-ins): the target, 0.5 pixel; a
-    # turned camera leaves more, the fit's and the meshes' lens model being
-    # coarser than a pinhole's.
+    # The outside tools' route (the stand-ins): the target, 0.5 pixel. A
+    # camera turned by 2 degrees at 1920 x 1080 leaves more: the fit's
+    # searches, one value at a time on grids of 0.1 degree with the offset
+    # in whole pixels, settle where the turn about the horizontal axis has
+    # taken up part of the offset (its points are true to 0.07 pixel; the
+    # same points fitted without that item leave 0.15 pixel).
     rows = measure(wine_run, probe, [standins + "\\", "1"], only)
     failures += print_table("generatekeys and autopano (stand-ins):", rows,
-                            lambda case, v: 1.0 if case[5] else LIMIT_RMS)
-    # The built-in matcher: working images of 500 pixels and keypoints on
-    # their grid, so points to a pixel or two; bounds against regressions.
+                            lambda case, v: 1.0 if case[5] and case[0] > 1000 else LIMIT_RMS)
+    # The built-in matcher: the target at 720 x 480. At 1920 x 1080 the
+    # working image of 500 to 600 pixels is a fourth to a third of the frame,
+    # so each point is good to about 2 frame pixels, and the 50 to 80 points
+    # the first accepted pass finds leave a few tenths of a pixel in the
+    # offset and a tenth of a degree in the rotation (0.1 degree is 1.7
+    # pixels at the frame's edges). A fit on 50 points or fewer is a
+    # failure: every pair here has enough texture for more.
     rows = measure(wine_run, probe, [], only)
     failures += print_table("\nbuilt-in matcher:", rows,
-                            lambda case, v: None if v["MatchedPoints"] <= 50 else 1.5 if case[0] < 1000 else 2.5)
+                            lambda case, v: 0 if v["MatchedPoints"] <= 50 else LIMIT_RMS if case[0] < 1000 else 1.5)
     sys.exit(1 if failures else 0)
 
 

@@ -180,8 +180,15 @@ def main():
             # The searches take one value after the other on fixed grids;
             # with every item on they trade a unit or two between them.
             ('everything, every item on', dict(rot=9, size=-6, dy=4, pv=3, ph=-2), '111111', 2),
-            ('pinhole camera turned +0.6', dict(pv=6, pinhole=True), '110010', 1),
+            # The fit's lens is not a pinhole: the turn that leaves the
+            # least vertical error on a pinhole's points is two tenths
+            # larger (a mean error of 0.22 px at 0.8 degree; a single round
+            # of searches a step stopped at 0.5 degree with 0.30 px).
+            ('pinhole camera turned +0.6', dict(pv=6, pinhole=True), '110010', 2),
         ]
+        # Mean vertical error left on the noise-free sets that the fit's
+        # own model cannot reach exactly.
+        model_error = {'everything, every item on': 0.5, 'pinhole camera turned +0.6': 0.25}
         for name, inj, items, tolerance in cases:
             left, right, inlier = make_pair(rng, 400, symmetric=True, **inj)
             inj.pop('pinhole', None)
@@ -194,7 +201,7 @@ def main():
             slack = dict(pv=1 if inj.get('pv', 0) < 0 else 0, ph=1 if inj.get('ph', 0) < 0 else 0)
             good = all(abs(got[k] - inj.get(k, 0)) <= tolerance + slack.get(k, 0) for k in got)
             good &= v['points'] == 400 and abs(v['shift_x'] - 12) <= 1 + tolerance
-            good &= tolerance > 0 or v['mean_error'] < 0.2
+            good &= v['mean_error'] < model_error.get(name, 0.2)
             report(name, good, 'injected %s, fitted %s, window %d, mean error %.4f'
                    % (inj, {k: got[k] for k in got if got[k] or inj.get(k)}, v['shift_x'], v['mean_error']))
 

@@ -324,12 +324,13 @@ TEST_F(MatcherTest, ControlPointsRecoverTheKnownWarp)
         double den = sxx - (sx * sx + sy * sy) / m;
         double a = (sxX - (sx * sX + sy * sY) / m) / den, b = (sxY - (sx * sY - sy * sX) / m) / den;
         double tx = (sX - a * sx + b * sy) / m, ty = (sY - b * sx - a * sy) / m;
-        EXPECT_NEAR(1.5, atan2(b, a) * 180 / kPi, 0.05);
-        EXPECT_NEAR(1.02, hypot(a, b), 0.002);
-        // The reported positions sit a little up and left of the filter
-        // centres, on both sides alike; what remains is a fraction of a pixel.
-        EXPECT_NEAR(7, tx, 0.6);
-        EXPECT_NEAR(-4, ty, 0.6);
+        EXPECT_NEAR(1.5, atan2(b, a) * 180 / kPi, 0.03);
+        EXPECT_NEAR(1.02, hypot(a, b), 0.001);
+        // Positions between the grid samples: a shift that is no whole
+        // number of working pixels is found to a tenth of a frame pixel
+        // (on the samples alone it was off by up to half a step).
+        EXPECT_NEAR(7, tx, 0.15);
+        EXPECT_NEAR(-4, ty, 0.15);
     }
 }
 

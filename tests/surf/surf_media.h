@@ -93,10 +93,10 @@ inline Features Extract(const GreyImage &g, double threshold = 500, int extended
     return f;
 }
 
-// The filter centre of a keypoint in edge coordinates (pixel k spans k to
-// k + 1, as in ImageMagick's distortions): the position is reported a
-// ninth of a grid step up and to the left of it.
-inline double CentreX(const SurfPoint &p) { return p.x + (p.size > 9 ? p.size : 9) / 18.0; }
-inline double CentreY(const SurfPoint &p) { return p.y + (p.size > 9 ? p.size : 9) / 18.0; }
+// A keypoint's position in edge coordinates (pixel k spans k to k + 1, as
+// in ImageMagick's distortions); positions are reported with pixel centres
+// at whole numbers.
+inline double CentreX(const SurfPoint &p) { return p.x + 0.5; }
+inline double CentreY(const SurfPoint &p) { return p.y + 0.5; }
 
 #endif
