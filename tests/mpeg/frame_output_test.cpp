@@ -219,13 +219,17 @@ TEST(Rgb24, GeometryBeyondTheBufferStaysInside)
 }
 
 #ifndef _WIN32
+#include <unistd.h>
+
 // Colour matrix and range against ffmpeg's own conversion: 4:4:4 input so
 // that chroma siting plays no part.
 std::vector<uint8_t> RunFfmpegToBgr(const std::vector<uint8_t> &yuv444, int w, int h, const char *matrix,
                                     const char *range)
 {
     std::string dir = ::testing::TempDir();
-    std::string in = dir + "/twr_rgb_in.yuv", out = dir + "/twr_rgb_out.bgr";
+    // Named per process: test runs of other checkouts share the folder.
+    std::string tag = std::to_string(getpid());
+    std::string in = dir + "/twr_rgb_in." + tag + ".yuv", out = dir + "/twr_rgb_out." + tag + ".bgr";
     FILE *f = fopen(in.c_str(), "wb");
     fwrite(yuv444.data(), 1, yuv444.size(), f);
     fclose(f);
