@@ -41,7 +41,9 @@ LRESULT CALLBACK AnswerSaveDialog(int code, WPARAM wParam, LPARAM lParam)
     if (code == HCBT_ACTIVATE) {
         HWND w = (HWND)wParam;
         int field = GetDlgItem(w, 0x480) ? 0x480 : GetDlgItem(w, 0x47C) ? 0x47C : 0;
-        if (field) {
+        // A busy desktop can activate one dialog twice: answer it once.
+        if (field && !GetPropA(w, "twr_answered")) {
+            SetPropA(w, "twr_answered", (HANDLE)1);
             SetDlgItemTextA(w, field, s_name.c_str());
             PostMessageA(w, WM_COMMAND, s_name.empty() ? IDCANCEL : IDOK, 0);
             s_name.clear();

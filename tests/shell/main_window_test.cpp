@@ -66,7 +66,9 @@ LRESULT CALLBACK CancelDialogs(int code, WPARAM wParam, LPARAM lParam)
         HWND w = (HWND)wParam;
         char cls[32] = "", title[600] = "";
         GetClassNameA(w, cls, sizeof cls);
-        if (!strcmp(cls, "#32770") && GetWindow(w, GW_OWNER) == g_hwndMain) {
+        // A busy desktop can activate one dialog twice: answer it once.
+        if (!strcmp(cls, "#32770") && GetWindow(w, GW_OWNER) == g_hwndMain && !GetPropA(w, "twr_answered")) {
+            SetPropA(w, "twr_answered", (HANDLE)1);
             GetWindowTextA(w, title, sizeof title);
             s_dialogs.push_back(Utf8(title));
             PostMessageA(w, WM_COMMAND, IDCANCEL, 0);

@@ -55,7 +55,9 @@ LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam)
         HWND w = (HWND)wParam;
         char cls[32] = "";
         GetClassNameA(w, cls, sizeof cls);
-        if (!strcmp(cls, "#32770")) {
+        // A busy desktop can activate one dialog twice: answer it once.
+        if (!strcmp(cls, "#32770") && !GetPropA(w, "twr_answered")) {
+            SetPropA(w, "twr_answered", (HANDLE)1);
             int field = GetDlgItem(w, 0x480) ? 0x480 : GetDlgItem(w, 0x47C) ? 0x47C : 0;
             HWND owner = GetWindow(w, GW_OWNER);
             if (!field && owner && (GetDlgItem(owner, 0x480) || GetDlgItem(owner, 0x47C))) {
