@@ -1,11 +1,13 @@
 #include "pipeline/camera_avi.h"
 
+#include "alignment/frame_adjustment.h"
 #include "pipeline/audio_prepare.h"
 #include "pipeline/camera_files.h"
 #include "pipeline/jpeg_file.h"
 #include "pipeline/pair_position.h"
 #include "pipeline/save_loop.h"
 #include "pipeline/save_movie.h"
+#include "pipeline/wave_image.h"
 #include "resources/resource_ids.h"
 #include "shared/dib_gdi.h"
 #include "shared/global_memory.h"
@@ -680,6 +682,7 @@ int Save3dAvi(HWND window, StereoPair *pair, const char *outputPath)
     if (file) {
         AVIFileRelease(file);
         RepairAviHeaders(tempPath);
+        OrderAviIndex(tempPath);
         if (written > 0)
             WriteCamera3dAvi(outputPath, work, thumbL, thumbR);
     }
