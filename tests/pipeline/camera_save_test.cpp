@@ -93,18 +93,23 @@ TEST_F(CameraSaveTest, SavesWholeSecondsAtTheCamerasRate)
 {
     struct Case {
         const char *name, *left, *right;
-        int rightStart, kind;
+        int rightStart, endCut, kind;
         int sourceFrames, outputFrames, totalFrames;
         int kindByte, fps;
+        bool sound;
     } cases[] = {
         // 10 frames at 25 a second: 8 at 20, filled to 20.
-        {"cam_3ds.avi", "L.avi", "R.avi", 4, 3, 10, 8, 20, 17, 20},
+        {"cam_3ds.avi", "L.avi", "R.avi", 4, 0, 3, 10, 8, 20, 17, 20, true},
         // 12 frames at 25: 14 at 30, filled to 30.
-        {"cam_w3.avi", "Lm.avi", "Rm.avi", 0, 0, 12, 14, 30, 2, 30},
+        {"cam_w3.avi", "Lm.avi", "Rm.avi", 0, 0, 0, 12, 14, 30, 2, 30, true},
+        // One frame: one output frame, a second of it; its 40 ms of sound
+        // are too short to convert, so the second is silent.
+        {"cam_one.avi", "L.avi", "R.avi", 0, 11, 1, 1, 1, 30, 1, 30, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         OpenPair(c.left, c.right, c.rightStart);
+        g_nEndOffset = c.endCut;
         g_n3dAviKind = c.kind;
         g_bRecDateSet = 1;
         SetDate(2011, 2, 26, 13, 5, 9);
@@ -113,10 +118,13 @@ TEST_F(CameraSaveTest, SavesWholeSecondsAtTheCamerasRate)
         EXPECT_EQ(g_nBusy, 0);
         EXPECT_EQ(g_nJpegSampling, 0);
         EXPECT_EQ(g_nFrameCount, c.sourceFrames);
-        // The start and end notices of the final file, nothing else.
-        ASSERT_EQ(ShownBoxes().size(), 2u);
-        EXPECT_EQ(ShownBoxes()[0].caption, "Start");
-        EXPECT_EQ(ShownBoxes()[1].caption, "End");
+        // The start and end notices of the final file, after the notice
+        // of the silent sound where there is one.
+        ASSERT_EQ(ShownBoxes().size(), c.sound ? 2u : 3u);
+        if (!c.sound)
+            EXPECT_EQ(ShownBoxes()[0].text, LoadStr(IDS_NO_3DAVI_SOUND));
+        EXPECT_EQ(ShownBoxes()[c.sound ? 0 : 1].caption, "Start");
+        EXPECT_EQ(ShownBoxes().back().caption, "End");
         std::string path = OutPath(c.name);
         EXPECT_FALSE(FileExists(path + "tmp.avi"));
         Bytes file = FileBytes(path);
@@ -133,10 +141,40 @@ TEST_F(CameraSaveTest, SavesWholeSecondsAtTheCamerasRate)
         Manifest(std::string(c.name) + " left=" + c.left + " right=" + c.right + " rstart=" +
                  std::to_string(c.rightStart) + " width=" + std::to_string(k.eyeWidth) + " height=" +
                  std::to_string(k.eyeHeight) + " fps=" + std::to_string(c.fps) + " N=" + std::to_string(c.sourceFrames) + " n=" + std::to_string(c.outputFrames) +
-                 " total=" + std::to_string(c.totalFrames) + " exif=" + (IsNintendoKind(c.kind) ? "2011:02:26_13:05:09" : "none"));
+                 " total=" + std::to_string(c.totalFrames) + " sound=" + (c.sound ? c.left : "none") + " exif=" + (IsNintendoKind(c.kind) ? "2011:02:26_13:05:09" : "none"));
         CloseMovieSource(g_pLeft);
         CloseMovieSource(g_pRight);
     }
+}
+
+// A cancel during the third second ends the file after that second: 60
+// frames at 20 a second of the 80 that 100 source frames give.
+namespace {
+WNDPROC s_mainProc;
+LRESULT CALLBACK CancelInThirdSecond(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+{
+    // Output frame 50 shows source frame 62.
+    if (msg == WM_SETTEXT && strstr((const char *)lp, "(0-62-99)"))
+        g_bCancel = 1;
+    return CallWindowProcA(s_mainProc, w, msg, wp, lp);
+}
+}  // namespace
+
+TEST_F(CameraSaveTest, CancelEndsAtTheEndOfASecond)
+{
+    OpenPair("Llong.avi", "Rlong.avi");
+    g_n3dAviKind = 3;
+    g_bRecDateSet = 1;
+    SetDate(2011, 2, 26, 13, 5, 9);
+    s_mainProc = (WNDPROC)SetWindowLongPtrA(g_hwndMain, GWLP_WNDPROC, (LONG_PTR)CancelInThirdSecond);
+    int result = Save("cam_cancel.avi");
+    SetWindowLongPtrA(g_hwndMain, GWLP_WNDPROC, (LONG_PTR)s_mainProc);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(g_bCancel, 0);
+    EXPECT_EQ(g_pLeft->nStart, 0);
+    // Output frame 59, the last one written, shows source frame 73.
+    Manifest("cam_cancel.avi left=Llong.avi right=Rlong.avi rstart=0 width=400 height=240 fps=20 N=74 n=60 total=60 "
+             "sound=Llong.avi exif=2011:02:26_13:05:09");
 }
 
 // A 3DS-style file made here: the camera header, a frame with the EXIF
