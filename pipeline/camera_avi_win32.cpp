@@ -455,9 +455,15 @@ int WriteCamera3dAvi(const char *outputPath, const char *workJpegPath, const Pac
     StepTitle("005");
     char tempPath[MAX_PATH + 16];
     snprintf(tempPath, sizeof tempPath, "%stmp.avi", outputPath);
+    // The writer may still hold the file for a moment: retried for ten
+    // seconds while it is in use, not when it is missing.
     HANDLE in = INVALID_HANDLE_VALUE;
     for (int i = 0; i < 100 && in == INVALID_HANDLE_VALUE; i++) {
         in = CreateFileA(tempPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        DWORD why = GetLastError();
+        if (in == INVALID_HANDLE_VALUE && why != ERROR_SHARING_VIOLATION && why != ERROR_LOCK_VIOLATION &&
+            why != ERROR_ACCESS_DENIED)
+            break;
         if (in == INVALID_HANDLE_VALUE)
             Sleep(100);
     }

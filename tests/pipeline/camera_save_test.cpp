@@ -300,3 +300,92 @@ TEST_F(CameraSaveTest, SegmentRewriteOnFiles)
     EXPECT_FALSE(FileExists(path + "$"));
     EXPECT_EQ(RewriteJpegSegments(OutPath("segments_missing.jpg").c_str(), 3), 1);
 }
+
+namespace {
+
+void Put32(Bytes &b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; i++)
+        b[at + i] = (unsigned char)(v >> 8 * i);
+}
+void Append(Bytes &b, const char *id, const Bytes &payload)
+{
+    size_t at = b.size();
+    b.insert(b.end(), id, id + 4);
+    b.resize(b.size() + 4);
+    Put32(b, at + 4, (uint32_t)payload.size());
+    b.insert(b.end(), payload.begin(), payload.end());
+    if (payload.size() & 1)
+        b.push_back(0);
+}
+
+}  // namespace
+
+// The final file from an intermediate AVI made here, whose movie data
+// holds the ids' letters inside the chunks: only the chunk ids and the
+// index entries change; an older, longer output is replaced whole; the
+// intermediate file goes.
+TEST_F(CameraSaveTest, FinalFileRenamesOnlyChunkIds)
+{
+    std::string out = OutPath("cam_ids.avi"), temp = out + "tmp.avi";
+    Bytes tmp(kTempHeaderBytes, 0);
+    memcpy(&tmp[0], "RIFF", 4);
+    memcpy(&tmp[8], "AVI ", 4);
+    Bytes data1, data2, sound;
+    for (const char *s : {"00db", "02db", "0", "2", "d", "b"})
+        data1.insert(data1.end(), s, s + strlen(s));
+    data2 = Bytes(101, '0');
+    data2.back() = 'd';
+    for (int i = 0; i < 10; i++)
+        sound.insert(sound.end(), {'0', '0', 'd', 'b'});
+    Bytes movi = {'m', 'o', 'v', 'i'};
+    Append(movi, "00db", data1);
+    Append(movi, "01wb", sound);
+    Append(movi, "02db", data2);
+    Bytes list;
+    Append(list, "LIST", movi);
+    tmp.insert(tmp.end(), list.begin(), list.end());
+    Bytes index;
+    const char *ids[3] = {"00db", "01wb", "02db"};
+    uint32_t offsets[3] = {4, 4 + 8 + (uint32_t)data1.size(), 4 + 16 + (uint32_t)(data1.size() + sound.size())};
+    uint32_t sizes[3] = {(uint32_t)data1.size(), (uint32_t)sound.size(), (uint32_t)data2.size()};
+    for (int i = 0; i < 3; i++) {
+        Bytes e(16);
+        memcpy(&e[0], ids[i], 4);
+        Put32(e, 4, 0x10);
+        Put32(e, 8, offsets[i]);
+        Put32(e, 12, sizes[i]);
+        index.insert(index.end(), e.begin(), e.end());
+    }
+    Append(tmp, "idx1", index);
+    Put32(tmp, 4, (uint32_t)tmp.size() - 8);
+    // Wine's writer leaves zeros after the RIFF: not copied.
+    Bytes file = tmp;
+    file.resize(file.size() + 20, 0);
+    ASSERT_TRUE(WriteFileBytes(temp, file));
+    ASSERT_TRUE(WriteFileBytes(out, Bytes(500000, 'x')));
+
+    g_n3dAviKind = 0;
+    ShownBoxes().clear();
+    ASSERT_EQ(WriteCamera3dAvi(out.c_str(), OutPath("ids_work.jpg").c_str(), nullptr, nullptr), 0);
+    EXPECT_FALSE(FileExists(temp));
+    Bytes got = FileBytes(out);
+    ASSERT_EQ(got.size(), kCameraHeaderBytes + tmp.size() - kTempHeaderBytes);
+    EXPECT_EQ(got[4] | got[5] << 8 | got[6] << 16 | (size_t)got[7] << 24, got.size() - 8);
+    Bytes expected(tmp.begin() + kTempHeaderBytes, tmp.end());
+    // The ids of the two video chunks and of their index entries.
+    size_t movieAt = 12, secondAt = movieAt + 8 + data1.size() + 8 + sound.size(), indexAt = list.size() + 8;
+    expected[movieAt + 3] = 'c';
+    expected[secondAt + 3] = 'c';
+    expected[indexAt + 3] = 'c';
+    expected[indexAt + 32 + 3] = 'c';
+    EXPECT_EQ(Bytes(got.begin() + kCameraHeaderBytes, got.end()), expected);
+    EXPECT_EQ(ShownBoxes().size(), 2u);
+
+    // An intermediate file that is not there: nothing written, the step
+    // named in the title.
+    DeleteFileA(out.c_str());
+    EXPECT_EQ(WriteCamera3dAvi(OutPath("cam_none.avi").c_str(), OutPath("ids_work.jpg").c_str(), nullptr, nullptr), 6);
+    EXPECT_FALSE(FileExists(OutPath("cam_none.avi")));
+    EXPECT_EQ(WindowTitle(g_hwndMain), "3DAVI_ERROR_CHECK_005");
+}
