@@ -147,6 +147,29 @@ TEST_F(CameraSaveTest, SavesWholeSecondsAtTheCamerasRate)
     }
 }
 
+// The sound through ffmpeg (the stand-in beside this program) from a
+// left movie that starts at its frame 5: the file's sound begins with the
+// source's sound at 0.2 s. Without a date of the user's the EXIF dates are
+// the clock's.
+TEST_F(CameraSaveTest, SoundThroughFfmpegFollowsTheStart)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    *strrchr(self, '\\') = '\0';
+    snprintf(g_szFfmpegPath, sizeof g_szFfmpegPath, "%s\\ffmpeg.exe", self);
+    ASSERT_TRUE(FileExists(g_szFfmpegPath));
+    OpenPair("Lm.avi", "Rm.avi", 5);
+    g_pLeft->nStart = 5;
+    g_n3dAviKind = 4;  // 400 x 240, 30 a second
+    ASSERT_EQ(Save("cam_ffmpeg.avi"), 0);
+    EXPECT_EQ(g_nFrameCount, 7);
+    ASSERT_EQ(ShownBoxes().size(), 2u);
+    // 7 frames at 25 a second: 8 at 30, filled to 30.
+    Manifest("cam_ffmpeg.avi left=Lm.avi right=Rm.avi lstart=5 rstart=5 width=400 height=240 fps=30 N=7 n=8 total=30 "
+             "sound=Lm.avi sstart=9600 exif=clock");
+    g_szFfmpegPath[0] = '\0';
+}
+
 // A cancel during the third second ends the file after that second: 60
 // frames at 20 a second of the 80 that 100 source frames give.
 namespace {

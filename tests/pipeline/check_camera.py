@@ -15,6 +15,7 @@ import concurrent.futures
 import json
 import math
 import os
+import re
 import subprocess
 import sys
 
@@ -92,6 +93,7 @@ def check_camera(name, f):
         # sound, allowing for the converters' delays.
         ref = np.frombuffer(run("ffmpeg", "-v", "error", "-i", os.path.join(media_dir, f["sound"]), "-map", "0:a",
                                 "-ac", "2", "-ar", "48000", "-f", "s16le", "-"), np.int16).reshape(-1, 2)
+        ref = ref[int(f.get("sstart", 0)):]
         ours = sound.reshape(-1, 2).astype(float)
         for ch in (0, 1):
             a = ours[100:2500, ch]
@@ -105,7 +107,7 @@ def check_camera(name, f):
     else:
         sw, sh = W, SH * W // SW
     N = int(f["N"])
-    for stream, src, start in ((0, f["left"], 0), (2, f["right"], int(f["rstart"]))):
+    for stream, src, start in ((0, f["left"], int(f.get("lstart", 0))), (2, f["right"], int(f["rstart"]))):
         frames = rgb_frames(["-xerror", "-i", path, "-map", "0:%d" % stream], W, H)
         if len(frames) != total:
             fail(name, "stream %d decodes to %d frames" % (stream, len(frames)))
@@ -129,6 +131,12 @@ def check_camera(name, f):
                         "-f", "mjpeg", "-")
             e = exif(first)
             date = f["exif"].replace("_", " ")
+            if date == "clock":
+                # Without a date of the user's, the time the frame was
+                # encoded.
+                date = e.get("DateTimeOriginal", "")
+                if not re.fullmatch(r"20\d\d:[01]\d:[0-3]\d [0-2]\d:[0-5]\d:[0-5]\d", date):
+                    fail(name, "stream %d: date %r" % (stream, date))
             want = {"Make": "Nintendo", "Model": "Nintendo 3DS", "DateTimeOriginal": date, "CreateDate": date,
                     "ModifyDate": date, "ExifImageWidth": W, "ExifImageHeight": H}
             got = {k: e.get(k) for k in want}
