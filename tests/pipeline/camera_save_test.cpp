@@ -158,15 +158,15 @@ TEST_F(CameraSaveTest, SoundThroughFfmpegFollowsTheStart)
     *strrchr(self, '\\') = '\0';
     snprintf(g_szFfmpegPath, sizeof g_szFfmpegPath, "%s\\ffmpeg.exe", self);
     ASSERT_TRUE(FileExists(g_szFfmpegPath));
-    OpenPair("Lm.avi", "Rm.avi", 5);
+    OpenPair("Lchirp.avi", "Rm.avi", 5);
     g_pLeft->nStart = 5;
     g_n3dAviKind = 4;  // 400 x 240, 30 a second
     ASSERT_EQ(Save("cam_ffmpeg.avi"), 0);
     EXPECT_EQ(g_nFrameCount, 7);
     ASSERT_EQ(ShownBoxes().size(), 2u);
     // 7 frames at 25 a second: 8 at 30, filled to 30.
-    Manifest("cam_ffmpeg.avi left=Lm.avi right=Rm.avi lstart=5 rstart=5 width=400 height=240 fps=30 N=7 n=8 total=30 "
-             "sound=Lm.avi sstart=9600 exif=clock");
+    Manifest("cam_ffmpeg.avi left=Lchirp.avi right=Rm.avi lstart=5 rstart=5 width=400 height=240 fps=30 N=7 n=8 total=30 "
+             "sound=Lchirp.avi sstart=9600 exif=clock");
     g_szFfmpegPath[0] = '\0';
 }
 
