@@ -172,9 +172,8 @@ void ReadPluginRange(HWND window, MovieSource *m, MovieSource *other, int frames
     }
 }
 
-// The prepared sound: 16-bit stereo at 48 kHz. *base is the 48 kHz sample
-// of the block's first byte counted from the record's start frame
-// (negative: the block begins at the movie's start, before it).
+// The prepared sound: 16-bit stereo at 48 kHz, beginning at the movie's
+// start (ffmpeg, AVIFile) or at the record's start frame (the raw roads).
 struct PreparedSound {
     BYTE *block = nullptr;
     int size = 0;
@@ -534,7 +533,7 @@ int Save3dAvi(HWND window, StereoPair *pair, const char *outputPath)
     g_nBusy = kBusySaving;
     g_nJpegSampling = 2;
     g_bCancel = 0;
-    bool split = false, noSound = false;
+    bool split = false;
     int written = 0;
     char work[MAX_PATH + 16], tempPath[MAX_PATH + 16];
     TempFilePath(work, sizeof work, "twr.jpg");
@@ -575,7 +574,7 @@ int Save3dAvi(HWND window, StereoPair *pair, const char *outputPath)
         }
         bool made = composite && canvasL && canvasR && thumbL && thumbR &&
                     AVIFileOpenA(&file, tempPath, OF_CREATE | OF_SHARE_DENY_NONE | OF_WRITE, nullptr) == 0;
-        BITMAPINFOHEADER format = {sizeof format, E, F, 1, 24, mmioFOURCC('M', 'J', 'P', 'G'), (DWORD)(E * F * 3)};
+        BITMAPINFOHEADER format = {sizeof format, E, F, 1, 24, mmioFOURCC('M', 'J', 'P', 'G'), (DWORD)(E * F * 3), 0, 0, 0, 0};
         EyeStreamInfo(&info, kind);
         made = made && AVIFileCreateStreamA(file, &streams[0], &info) == 0 &&
                AVIStreamSetFormat(streams[0], 0, &format, sizeof format) == 0;
@@ -593,8 +592,8 @@ int Save3dAvi(HWND window, StereoPair *pair, const char *outputPath)
         if (made && RecordHasSound(sound.record)) {
             prepared = PrepareSound(window, sound.record, sound.other, N > 0 ? N : 0);
             if (!prepared.block) {
+                // The file gets silence.
                 AppMessageBox(g_hwndMain, LoadStr(IDS_NO_3DAVI_SOUND), LoadStr(IDS_WARNING_CAPTION), MB_ICONWARNING);
-                noSound = true;
             }
         }
         InvalidateRect(window, nullptr, TRUE);
@@ -672,7 +671,6 @@ int Save3dAvi(HWND window, StereoPair *pair, const char *outputPath)
             }
         }
     }
-    (void)noSound;
     StepTitle("001");
     if (!split)
         ICCompressorFree(&g_compVars);
