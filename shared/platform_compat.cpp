@@ -6,6 +6,7 @@
 #include <string.h>
 #include <vfw.h>
 
+#include <algorithm>
 #include <vector>
 
 bool IsRunningOnWine()
@@ -351,6 +352,53 @@ bool RepairAviHeaders(const char *path)
         }
         if (changed)
             ok = WriteAt(file, hdrlAt, hdrl.data(), hdrlBytes);
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+bool OrderAviIndex(const char *path)
+{
+    if (!IsRunningOnWine())
+        return true;
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BYTE head[12];
+    LARGE_INTEGER size;
+    uint64_t idx1At = 0;
+    DWORD idx1Bytes = 0;
+    if (GetFileSizeEx(file, &size) && ReadAt(file, 0, head, 12) && memcmp(head, "RIFF", 4) == 0) {
+        uint64_t end = 8 + (uint64_t)Read32(head + 4);
+        if (end > (uint64_t)size.QuadPart)
+            end = (uint64_t)size.QuadPart;
+        for (uint64_t pos = 12; pos + 8 <= end;) {
+            BYTE chunk[8];
+            if (!ReadAt(file, pos, chunk, 8))
+                break;
+            DWORD bytes = Read32(chunk + 4);
+            if (memcmp(chunk, "idx1", 4) == 0 && bytes <= end - pos - 8) {
+                idx1At = pos + 8;
+                idx1Bytes = bytes - bytes % 16;
+            }
+            pos += 8 + (uint64_t)bytes + (bytes & 1);
+        }
+    }
+    bool ok = idx1At != 0 && idx1Bytes < 0x10000000;
+    if (ok && idx1Bytes) {
+        std::vector<BYTE> idx1(idx1Bytes);
+        ok = ReadAt(file, idx1At, idx1.data(), idx1Bytes);
+        struct Entry {
+            BYTE bytes[16];
+        };
+        std::vector<Entry> entries(idx1Bytes / 16);
+        if (ok)
+            memcpy(entries.data(), idx1.data(), idx1Bytes);
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const Entry &a, const Entry &b) { return Read32(a.bytes + 8) < Read32(b.bytes + 8); });
+        if (ok && memcmp(entries.data(), idx1.data(), idx1Bytes) != 0)
+            ok = WriteAt(file, idx1At, entries.data(), idx1Bytes);
     }
     CloseHandle(file);
     return ok;

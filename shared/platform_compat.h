@@ -87,4 +87,11 @@ bool AviStreamsMustPrecedeData();
 // as Windows would have written it.
 bool RepairAviHeaders(const char *path);
 
+// Wine's AVIFile writer groups the 'idx1' entries by stream (all of
+// stream 0, then stream 1 ...) where Windows lists the chunks in the order
+// they were written; ffmpeg then misreads a file whose first chunk is not
+// stream 0's. OrderAviIndex puts the entries in file order (under Wine
+// only). True when the index is in file order.
+bool OrderAviIndex(const char *path);
+
 #endif

@@ -3,6 +3,7 @@
 #include "alignment/alignment_file.h"
 #include "alignment/alignment_state.h"
 #include "alignment/frame_adjustment.h"
+#include "pipeline/camera_avi.h"
 #include "pipeline/pair_position.h"
 #include "pipeline/save_movie.h"
 #include "pipeline/show_pair.h"
@@ -359,6 +360,50 @@ void OpenPairAndCopyCommand(HWND main)
     g_bFrameLogWrite = 0;
 }
 
+// A camera 3D-AVI of the pair; such a save never continues into a second
+// file.
+void SaveCamera3dAviCommand(HWND main)
+{
+    if (g_bGLActive == 1 || !BothOpen())
+        return;
+    if (!AskSaveName(main, IDS_TITLE_SAVE_3DAVI, SaveOptionsBHookProc, "SAVE3DAVI", kPanelFlags | OFN_OVERWRITEPROMPT))
+        return;
+    CopyPathText(g_szSaveName, sizeof g_szSaveName, g_szDialogFile);
+    if (RefusedOverSource(main, g_szSaveName))
+        return;
+    StoreStarts();
+    if (g_bAllFrameAdjust == 1 && AnalyseBeforeSave(main) == 1) {
+        RestoreAndShow();
+        g_bFrameLogWrite = 0;
+        return;
+    }
+    DeleteFileA(g_szSaveName);
+    lstrcpynA(g_stereoPair.szName, g_szSaveName, sizeof g_stereoPair.szName);
+    Save3dAvi(main, &g_stereoPair, g_szSaveName);
+    RestoreAndShow();
+    g_bFrameLogWrite = 0;
+}
+
+// The 3DS date: the dialog's panel reads and rewrites it while it is open.
+void Change3dsDateCommand(HWND main)
+{
+    char folder[kPathBytes], title[256];
+    CopyFolderOfPath(folder, g_szSaveName);
+    g_szDialogFile[0] = '\0';
+    lstrcpynA(title, LoadStr(IDS_TITLE_3DS_DATE), sizeof title);
+    g_ofnSave.hwndOwner = main;
+    g_ofnSave.lpstrInitialDir = folder;
+    g_ofnSave.lpstrTitle = title;
+    g_ofnSave.lpstrFilter = "AVI (*.AVI)\0*.AVI\0";
+    g_ofnSave.nFilterIndex = 1;
+    g_ofnSave.lpfnHook = DateChangeHookProc;
+    g_ofnSave.lpTemplateName = "DATECNGDLG";
+    g_ofnSave.Flags = kPanelFlags | OFN_OVERWRITEPROMPT;
+    GetOpenFileNameA(&g_ofnSave);
+    g_ofnSave.lpstrInitialDir = nullptr;
+    g_ofnSave.lpstrTitle = nullptr;
+}
+
 void BatchCommand(HWND main)
 {
     if (g_nBusy != 0)
@@ -509,6 +554,8 @@ void SaveCommand(HWND main, int id)
     case IDM_SPLIT_3DAVI: Split3dAviCommand(main); break;
     case IDM_BATCH: BatchCommand(main); break;
     case IDM_OPEN_PAIR_SAVE_3DAVI: OpenPairAndCopyCommand(main); break;
-    default: break;  // the camera 3D-AVI and the 3DS date: camera files
+    case IDM_SAVE_3DAVI: SaveCamera3dAviCommand(main); break;
+    case IDM_CHANGE_3DS_DATE: Change3dsDateCommand(main); break;
+    default: break;
     }
 }

@@ -42,4 +42,14 @@ ff -f lavfi -t 0.56 -i "$right" -c:v mjpeg -q:v 3 Rns.avi
 # A camera-style two-stream 3D-AVI: first eye, sound, second eye.
 ff -f lavfi -t 0.4 -i "$left" -f lavfi -t 0.4 -i "$right" -f lavfi -t 0.5 -i "sine=sample_rate=8000" \
    -map 0:v -map 2:a -map 1:v -c:v mjpeg -q:v 3 -c:a pcm_s16le stereo3d.avi
+# A pair of four seconds for the camera saves that run over several
+# seconds of output.
+ff -f lavfi -t 4 -i "$left" -f lavfi -t 4.2 -i "$stereo:s=44100" -map 0:v -map 1:a \
+   -c:v rawvideo -pix_fmt bgr24 -c:a pcm_s16le Llong.avi
+ff -f lavfi -t 4 -i "$right" -c:v rawvideo -pix_fmt bgr24 Rlong.avi
+# Sound that never repeats itself (two rising tones), where a shift in
+# time must show.
+ff -f lavfi -t 0.48 -i "$left" -f lavfi -t 0.6 \
+   -i "aevalsrc=0.5*sin(2*PI*(200+1500*t)*t)|0.3*sin(2*PI*(300+2500*t)*t):s=44100" -map 0:v -map 1:a \
+   -c:v mjpeg -q:v 3 -c:a pcm_s16le Lchirp.avi
 echo "$stamp" > .stamp

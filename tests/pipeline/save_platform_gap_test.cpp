@@ -178,3 +178,79 @@ TEST_F(AviWriteGapTest, SoundWrittenInBlocksAndHeadersRepaired)
     EXPECT_EQ(AVIStreamLength(check), 960);
     AVIStreamRelease(check);
 }
+
+namespace {
+
+// The 'idx1' entries of a file: chunk id and offset, in the index's order.
+std::vector<std::pair<std::string, DWORD>> IndexEntries(const std::string &path)
+{
+    std::vector<unsigned char> b = FileBytes(path);
+    std::string text(b.begin(), b.end());
+    std::vector<std::pair<std::string, DWORD>> entries;
+    size_t at = text.rfind("idx1");
+    if (at == std::string::npos)
+        return entries;
+    DWORD bytes = Word32(b, at + 4);
+    for (size_t e = at + 8; e + 16 <= at + 8 + bytes && e + 16 <= b.size(); e += 16)
+        entries.push_back({text.substr(e, 4), Word32(b, e + 8)});
+    return entries;
+}
+
+}  // namespace
+
+// Sound first, then a frame of each of two video streams, twice: Wine
+// indexes them stream by stream; OrderAviIndex lists them as written.
+TEST_F(AviWriteGapTest, IndexInTheOrderOfWriting)
+{
+    std::string path = OutPath("gap_index.avi");
+    DeleteFileA(path.c_str());
+    PAVIFILE file = nullptr;
+    ASSERT_EQ(AVIFileOpenA(&file, path.c_str(), OF_CREATE | OF_WRITE | OF_SHARE_DENY_NONE, nullptr), 0);
+    AVISTREAMINFOA vi = {};
+    vi.fccType = streamtypeVIDEO;
+    vi.dwScale = 1;
+    vi.dwRate = 25;
+    SetRect(&vi.rcFrame, 0, 0, 16, 16);
+    AVISTREAMINFOA ai = {};
+    ai.fccType = streamtypeAUDIO;
+    ai.dwScale = 1;
+    ai.dwRate = 8000;
+    ai.dwSampleSize = 4;
+    BITMAPINFOHEADER bi = {sizeof bi, 16, 16, 1, 24, BI_RGB, 16 * 16 * 3, 0, 0, 0, 0};
+    WAVEFORMATEX wf = {WAVE_FORMAT_PCM, 2, 8000, 32000, 4, 16, 0};
+    PAVISTREAM left = nullptr, sound = nullptr, right = nullptr;
+    ASSERT_EQ(AVIFileCreateStreamA(file, &left, &vi), 0);
+    ASSERT_EQ(AVIStreamSetFormat(left, 0, &bi, sizeof bi), 0);
+    ASSERT_EQ(AVIFileCreateStreamA(file, &sound, &ai), 0);
+    ASSERT_EQ(AVIStreamSetFormat(sound, 0, &wf, sizeof wf), 0);
+    ASSERT_EQ(AVIFileCreateStreamA(file, &right, &vi), 0);
+    ASSERT_EQ(AVIStreamSetFormat(right, 0, &bi, sizeof bi), 0);
+    std::vector<BYTE> frame(16 * 16 * 3, 90), block(320 * 4, 7);
+    for (int i = 0; i < 2; i++) {
+        ASSERT_EQ(WriteSoundBlocks(sound, i * 320, 320, block.data(), (LONG)block.size(), nullptr, nullptr), 0);
+        ASSERT_EQ(AVIStreamWrite(left, i, 1, frame.data(), (LONG)frame.size(), AVIIF_KEYFRAME, nullptr, nullptr), 0);
+        ASSERT_EQ(AVIStreamWrite(right, i, 1, frame.data(), (LONG)frame.size(), AVIIF_KEYFRAME, nullptr, nullptr), 0);
+    }
+    AVIStreamRelease(left);
+    AVIStreamRelease(sound);
+    AVIStreamRelease(right);
+    AVIFileRelease(file);
+
+    auto entries = IndexEntries(path);
+    ASSERT_EQ(entries.size(), 6u);
+    std::string ids;
+    for (auto &e : entries)
+        ids += e.first.substr(0, 2);
+    if (IsRunningOnWine())
+        EXPECT_EQ(ids, "000001010202") << "Wine indexes in writing order now";
+    ASSERT_TRUE(OrderAviIndex(path.c_str()));
+    entries = IndexEntries(path);
+    ASSERT_EQ(entries.size(), 6u);
+    ids.clear();
+    for (size_t i = 0; i < entries.size(); i++) {
+        ids += entries[i].first.substr(0, 2);
+        if (i)
+            EXPECT_GT(entries[i].second, entries[i - 1].second);
+    }
+    EXPECT_EQ(ids, "010002010002");
+}

@@ -218,3 +218,65 @@ TEST_F(Panels, DatePanelWithoutADate)
 }
 
 }  // namespace
+
+namespace {
+
+// A file of 100,000 bytes holding a 3DS date three times after "Nintendo".
+std::string Make3dsDateFile()
+{
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    std::string path = std::string(folder) + "twr_panel_date.avi";
+    std::string bytes(100000, '.');
+    bytes.replace(40, 8, "Nintendo");
+    for (size_t at : {300, 500, 520})
+        bytes.replace(at, 19, "2011:02:26 13:05:09");
+    FILE *f = fopen(path.c_str(), "wb");
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+    return path;
+}
+
+std::string FileText(const std::string &path)
+{
+    std::string text;
+    FILE *f = fopen(path.c_str(), "rb");
+    char buf[4096];
+    size_t n;
+    while (f && (n = fread(buf, 1, sizeof buf, f)) > 0)
+        text.append(buf, n);
+    if (f)
+        fclose(f);
+    return text;
+}
+
+}  // namespace
+
+// The panel shows the date of the file selected and rewrites it with the
+// date in its edits, telling how many places it changed.
+TEST_F(Panels, DatePanelReadsAndRewritesTheDate)
+{
+    std::string path = Make3dsDateFile();
+    Open("DATECNGDLG", DateChangeHookProc);
+    Select(path);
+    EXPECT_TRUE(Shown(IDC_DATE_CHANGE));
+    const int shown[6] = {2011, 2, 26, 13, 5, 9};
+    for (int i = 0; i < 6; i++)
+        EXPECT_EQ(Number(IDC_DATE_FIRST + i), shown[i]) << i;
+    const int wanted[6] = {2012, 12, 1, 8, 30, 0};
+    for (int i = 0; i < 6; i++)
+        SetDlgItemInt(panel, IDC_DATE_FIRST + i, (UINT)wanted[i], FALSE);
+    Click(IDC_DATE_CHANGE);
+    EXPECT_EQ(Number(IDC_DATE_CHANGED_COUNT), 3);
+    std::string text = FileText(path);
+    ASSERT_EQ(text.size(), 100000u);
+    for (size_t at : {300, 500, 520})
+        EXPECT_EQ(text.substr(at, 19), "2012:12:01 08:30:00");
+    // A part wider than its field changes nothing.
+    SetDlgItemInt(panel, IDC_DATE_FIRST + 1, 123, FALSE);
+    Click(IDC_DATE_CHANGE);
+    EXPECT_EQ(Number(IDC_DATE_CHANGED_COUNT), 0);
+    EXPECT_EQ(FileText(path), text);
+    Close();
+    DeleteFileA(path.c_str());
+}

@@ -358,3 +358,41 @@ TEST_F(SaveCommands, Split3dAviCopiesBothStreams)
     }
     AVIFileRelease(file);
 }
+
+// A camera 3D-AVI through the save dialog with its panel: the kind chosen
+// before, whole seconds of 320 x 240 frames, the pair shown as before.
+TEST_F(SaveCommands, Camera3dAviThroughTheSaveDialog)
+{
+    OpenPair(Media("scene_L.avi"), Media("scene_R.avi"));
+    ASSERT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
+    g_pLeft->nStart = 2;
+    g_n3dAviKind = 1;
+    std::string out = Out("camera.avi");
+    DeleteFileA(out.c_str());
+    s_names = {out};
+    Command(IDM_SAVE_3DAVI);
+    EXPECT_TRUE(s_names.empty()) << "the dialog was not shown";
+    ASSERT_EQ(s_boxes.size(), 2u);
+    EXPECT_EQ(s_boxes[0], "Making 3D AVI file");
+    std::vector<unsigned char> file = Bytes(out);
+    ASSERT_GT(file.size(), 28660u);
+    EXPECT_EQ(file[224], 1);
+    EXPECT_FALSE(Exists(out + "tmp.avi"));
+    Saved s = ReadBack(out);
+    EXPECT_GT(s.frames, 0);
+    EXPECT_EQ(s.frames % 30, 0);
+    EXPECT_EQ(s.width, 320);
+    EXPECT_EQ(s.height, 240);
+    EXPECT_EQ(g_pLeft->nStart, 2);
+    EXPECT_EQ(g_nFrameCount, 8);
+    EXPECT_EQ(g_nBusy, 0);
+    g_n3dAviKind = 0;
+}
+
+// The date change opens its dialog with its own title.
+TEST_F(SaveCommands, DateChangeOpensItsDialog)
+{
+    Command(IDM_CHANGE_3DS_DATE);
+    ASSERT_EQ(s_cancelled.size(), 1u);
+    EXPECT_EQ(s_cancelled[0], LoadStr(IDS_TITLE_3DS_DATE));
+}
