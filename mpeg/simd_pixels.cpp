@@ -2,6 +2,7 @@
 // the processor forms always did), RGB24 converters in 13-bit precision
 // with rounding, the quantiser-matrix scaler and the block put/add.
 #include "mpeg/simd.h"
+#include "mpeg/rgb_coef13.h"
 
 #ifdef TWR_HAVE_X86_SIMD
 
@@ -21,12 +22,6 @@ inline __m64 Ld(const void *p)
     return v;
 }
 inline void St(void *p, __m64 v) { memcpy(p, &v, 8); }
-inline __m64 Ld4(const void *p)
-{
-    int32_t v;
-    memcpy(&v, p, 4);
-    return _mm_cvtsi32_si64(v);
-}
 
 // ---- upsampling: o = (wa a + wb b) >> shift, truncating ----
 
@@ -119,14 +114,6 @@ void UpsampleInterlacedPlane(uint8_t *plane, int width, int height)
 
 // ---- RGB24 in 13-bit precision ----
 
-struct Coef13 {
-    int16_t off, gain, ub, ug, vg, vr;
-    explicit Coef13(const OutputInfo *i)
-        : off((int16_t)i->luma_offset), gain((int16_t)((i->luma_gain + 4) >> 3)), ub((int16_t)((i->u_to_b + 4) >> 3)),
-          ug((int16_t)((i->u_to_g + 4) >> 3)), vg((int16_t)((i->v_to_g + 4) >> 3)), vr((int16_t)((i->v_to_r + 4) >> 3))
-    {
-    }
-};
 
 // Eight BGR0 pixels (dwords) written as 24 bytes: packed into six 32-bit
 // words when the group is whole (32-bit shifts: the program is 32-bit),
@@ -141,70 +128,6 @@ inline void WriteBgr8(uint8_t *o, const uint32_t p[8], int n)
     }
     for (int i = 0; i < n; i++)
         memcpy(o + 3 * i, p + i, 3);
-}
-
-// Eight pixels with the 64-bit registers. The offsets are folded into one
-// constant per channel: (Y - off) g + (U - 128) k + 4096 is
-// Y g + U k + (4096 - off g - 128 k), the same integers with fewer
-// operations. Chroma terms are formed once per chroma sample, and the
-// 24 output bytes are packed in the registers (no trip through memory).
-void ConvertRowMmx(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uint8_t *o, int cols, const Coef13 &k)
-{
-    const __m64 z = _mm_setzero_si64();
-    const __m64 kB = _mm_set_pi16(0, k.ub, 0, k.ub), kG = _mm_set_pi16(k.vg, k.ug, k.vg, k.ug);
-    const __m64 kR = _mm_set_pi16(k.vr, 0, k.vr, 0), kY = _mm_set_pi16(0, k.gain, 0, k.gain);
-    const int32_t base = 4096 - k.off * k.gain;
-    const __m64 cB = _mm_set1_pi32(base - 128 * k.ub), cG = _mm_set1_pi32(base - 128 * (k.ug + k.vg));
-    const __m64 cR = _mm_set1_pi32(base - 128 * k.vr);
-    const __m64 m24 = _mm_set_pi32(0, 0x00FFFFFF), m24hi = _mm_set_pi32(0x0000FFFF, (int)0xFF000000u);
-    const __m64 m8 = _mm_set_pi32(0, 0xFF), m24mid = _mm_set_pi32(0, (int)0xFFFFFF00u);
-    for (int x = 0; x < cols; x += 8) {
-        __m64 y8 = Ld(py + x);
-        __m64 uv = _mm_unpacklo_pi8(Ld4(pu + x / 2), Ld4(pv + x / 2)); // u0 v0 u1 v1 ...
-        __m64 res[3][2];
-        for (int h = 0; h < 2; h++) {
-            __m64 c = h ? _mm_unpackhi_pi8(uv, z) : _mm_unpacklo_pi8(uv, z); // two chroma samples
-            __m64 cb = _mm_add_pi32(_mm_madd_pi16(c, kB), cB);
-            __m64 cg = _mm_add_pi32(_mm_madd_pi16(c, kG), cG);
-            __m64 cr = _mm_add_pi32(_mm_madd_pi16(c, kR), cR);
-            __m64 y = h ? _mm_unpackhi_pi8(y8, z) : _mm_unpacklo_pi8(y8, z); // four luma samples
-            __m64 y01 = _mm_madd_pi16(_mm_unpacklo_pi16(y, z), kY);
-            __m64 y23 = _mm_madd_pi16(_mm_unpackhi_pi16(y, z), kY);
-            __m64 t[3] = {cb, cg, cr};
-            for (int ch = 0; ch < 3; ch++) {
-                __m64 c0 = _mm_unpacklo_pi32(t[ch], t[ch]), c1 = _mm_unpackhi_pi32(t[ch], t[ch]);
-                res[ch][h] = _mm_packs_pi32(_mm_srai_pi32(_mm_add_pi32(y01, c0), 13),
-                                            _mm_srai_pi32(_mm_add_pi32(y23, c1), 13));
-            }
-        }
-        __m64 B = _mm_packs_pu16(res[0][0], res[0][1]), G = _mm_packs_pu16(res[1][0], res[1][1]);
-        __m64 R = _mm_packs_pu16(res[2][0], res[2][1]);
-        __m64 bgl = _mm_unpacklo_pi8(B, G), bgh = _mm_unpackhi_pi8(B, G);
-        __m64 rl = _mm_unpacklo_pi8(R, z), rh = _mm_unpackhi_pi8(R, z);
-        __m64 p01 = _mm_unpacklo_pi16(bgl, rl), p23 = _mm_unpackhi_pi16(bgl, rl); // BGR0 pairs
-        __m64 p45 = _mm_unpacklo_pi16(bgh, rh), p67 = _mm_unpackhi_pi16(bgh, rh);
-        // bytes 0-7: pixel 0, pixel 1, two bytes of pixel 2
-        __m64 q0 = _mm_or_si64(_mm_or_si64(_mm_and_si64(p01, m24), _mm_and_si64(_mm_srli_si64(p01, 8), m24hi)),
-                               _mm_slli_si64(p23, 48));
-        // bytes 8-15: last byte of pixel 2, pixel 3, pixel 4, first byte of pixel 5
-        __m64 q1 = _mm_or_si64(_mm_or_si64(_mm_and_si64(_mm_srli_si64(p23, 16), m8),
-                                           _mm_and_si64(_mm_srli_si64(p23, 24), m24mid)),
-                               _mm_or_si64(_mm_slli_si64(p45, 32), _mm_slli_si64(_mm_srli_si64(p45, 32), 56)));
-        // bytes 16-23: last two bytes of pixel 5, pixels 6 and 7
-        __m64 q2 = _mm_or_si64(_mm_or_si64(_mm_srli_si64(p45, 40), _mm_slli_si64(_mm_and_si64(p67, m24), 16)),
-                               _mm_slli_si64(_mm_srli_si64(p67, 32), 40));
-        if (cols - x >= 8) {
-            St(o + 3 * x, q0);
-            St(o + 3 * x + 8, q1);
-            St(o + 3 * x + 16, q2);
-        } else {
-            uint8_t tmp[24];
-            St(tmp, q0);
-            St(tmp + 8, q1);
-            St(tmp + 16, q2);
-            memcpy(o + 3 * x, tmp, 3 * (size_t)(cols - x));
-        }
-    }
 }
 
 void ConvertRowSse2(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uint8_t *o, int cols, const Coef13 &k)
@@ -243,8 +166,7 @@ void ConvertRowSse2(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uin
     }
 }
 
-template <bool kSse2>
-void Convert(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
+void ConvertSse2(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
 {
     ConvertArea area = ConvertAreaOf(top, bottom, info, false);
     Coef13 k(info);
@@ -253,13 +175,8 @@ void Convert(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, co
         size_t row = (size_t)r * src->width;
         uint8_t *o = out + (ptrdiff_t)r * info->pitch;
         const uint8_t *py = src->y + row, *pu = src->u + row + area.chromaOffset, *pv = src->v + row + area.chromaOffset;
-        if (kSse2)
-            ConvertRowSse2(py, pu, pv, o, area.cols, k);
-        else
-            ConvertRowMmx(py, pu, pv, o, area.cols, k);
+        ConvertRowSse2(py, pu, pv, o, area.cols, k);
     }
-    if (!kSse2)
-        _mm_empty();
     FillOutsideArea(out, info, area);
 }
 
@@ -291,14 +208,9 @@ void UpsampleChromaInterlacedSse2(FrameBuffer *fb)
     UpsampleInterlacedPlane<Sse2Blend>(fb->v, fb->width, fb->height);
 }
 
-void ConvertRgb24Mmx(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
-{
-    Convert<false>(top, bottom, out, info);
-}
-
 void ConvertRgb24Sse2(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
 {
-    Convert<true>(top, bottom, out, info);
+    ConvertSse2(top, bottom, out, info);
 }
 
 void ScaleQuantMatricesMmx(int16_t *dst, const int16_t *m, int scale)
