@@ -1,13 +1,14 @@
-// Processor forms of the pixel stages: chroma upsamplers (truncating, as
-// the processor forms always did), RGB24 converters in 13-bit precision
-// with rounding, the quantiser-matrix scaler and the block put/add.
+// SSE2 forms of the pixel stages: chroma upsamplers (truncating, as the
+// processor forms always did), the RGB24 converter in 13-bit precision
+// with rounding and the quantiser-matrix scaler. The MMX forms are in
+// simd_pixels_mmx.cpp.
 #include "mpeg/simd.h"
 #include "mpeg/rgb_coef13.h"
+#include "mpeg/upsample_planes.h"
 
 #ifdef TWR_HAVE_X86_SIMD
 
 #include <emmintrin.h>
-#include <mmintrin.h>
 #include <stddef.h>
 #include <string.h>
 
@@ -15,31 +16,7 @@
 
 namespace {
 
-inline __m64 Ld(const void *p)
-{
-    __m64 v;
-    memcpy(&v, p, 8);
-    return v;
-}
-inline void St(void *p, __m64 v) { memcpy(p, &v, 8); }
-
 // ---- upsampling: o = (wa a + wb b) >> shift, truncating ----
-
-// Weighted rows with 16-bit lanes; `n` samples, the tail done one by one.
-template <int WA, int WB, int SHIFT>
-inline void BlendRowMmx(const uint8_t *a, const uint8_t *b, uint8_t *o, int n)
-{
-    const __m64 z = _mm_setzero_si64(), wa = _mm_set1_pi16(WA), wb = _mm_set1_pi16(WB);
-    int x = 0;
-    for (; x + 8 <= n; x += 8) {
-        __m64 va = Ld(a + x), vb = Ld(b + x);
-        __m64 lo = _mm_add_pi16(_mm_mullo_pi16(_mm_unpacklo_pi8(va, z), wa), _mm_mullo_pi16(_mm_unpacklo_pi8(vb, z), wb));
-        __m64 hi = _mm_add_pi16(_mm_mullo_pi16(_mm_unpackhi_pi8(va, z), wa), _mm_mullo_pi16(_mm_unpackhi_pi8(vb, z), wb));
-        St(o + x, _mm_packs_pu16(_mm_srli_pi16(lo, SHIFT), _mm_srli_pi16(hi, SHIFT)));
-    }
-    for (; x < n; x++)
-        o[x] = (uint8_t)((WA * a[x] + WB * b[x]) >> SHIFT);
-}
 
 template <int WA, int WB, int SHIFT>
 inline void BlendRowSse2(const uint8_t *a, const uint8_t *b, uint8_t *o, int n)
@@ -58,59 +35,10 @@ inline void BlendRowSse2(const uint8_t *a, const uint8_t *b, uint8_t *o, int n)
         o[x] = (uint8_t)((WA * a[x] + WB * b[x]) >> SHIFT);
 }
 
-struct MmxBlend {
-    template <int WA, int WB, int S>
-    static void Row(const uint8_t *a, const uint8_t *b, uint8_t *o, int n) { BlendRowMmx<WA, WB, S>(a, b, o, n); }
-};
 struct Sse2Blend {
     template <int WA, int WB, int S>
     static void Row(const uint8_t *a, const uint8_t *b, uint8_t *o, int n) { BlendRowSse2<WA, WB, S>(a, b, o, n); }
 };
-
-template <class B>
-void UpsampleProgressivePlane(uint8_t *plane, int width, int height)
-{
-    int half = width / 2, h = height / 2;
-    if (h < 1)
-        return;
-    uint8_t *o = plane + half;
-    memcpy(o, plane, half);
-    for (int m = 0; m + 1 < h; m++) {
-        const uint8_t *a = plane + (size_t)m * width, *b = a + width;
-        uint8_t *o1 = o + (size_t)(2 * m + 1) * width;
-        B::template Row<3, 1, 2>(a, b, o1, half);
-        B::template Row<1, 3, 2>(a, b, o1 + width, half);
-    }
-    if (2 * h - 1 < height)
-        memcpy(o + (size_t)(height - 1) * width, plane + (size_t)(h - 1) * width, half);
-}
-
-template <class B>
-void UpsampleInterlacedPlane(uint8_t *plane, int width, int height)
-{
-    int half = width / 2, h = height / 2;
-    if (h < 2) {
-        UpsampleProgressivePlane<B>(plane, width, height);
-        return;
-    }
-    uint8_t *o = plane + half;
-    const uint8_t *c = plane;
-    memcpy(o, c, half);
-    memcpy(o + width, c + width, half);
-    int lastOut = 1;
-    if (height > 4)
-        for (int k = 0; k <= (height - 5) >> 2; k++) {
-            const uint8_t *t0 = c + (size_t)2 * k * width, *b0 = t0 + width, *t1 = b0 + width, *b1 = t1 + width;
-            uint8_t *o2 = o + (size_t)(4 * k + 2) * width;
-            B::template Row<5, 3, 3>(t0, t1, o2, half);
-            B::template Row<7, 1, 3>(b0, b1, o2 + width, half);
-            B::template Row<1, 7, 3>(t0, t1, o2 + 2 * width, half);
-            B::template Row<3, 5, 3>(b0, b1, o2 + 3 * width, half);
-            lastOut = 4 * k + 5;
-        }
-    for (int n = lastOut + 1; n < height; n++)
-        memcpy(o + (size_t)n * width, c + (size_t)(h - 2 + ((height - n) & 1 ? 1 : 0)) * width, half);
-}
 
 // ---- RGB24 in 13-bit precision ----
 
@@ -182,30 +110,16 @@ void ConvertSse2(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out
 
 } // namespace
 
-void UpsampleChromaProgressiveMmx(FrameBuffer *fb)
-{
-    UpsampleProgressivePlane<MmxBlend>(fb->u, fb->width, fb->height);
-    UpsampleProgressivePlane<MmxBlend>(fb->v, fb->width, fb->height);
-    _mm_empty();
-}
-
-void UpsampleChromaInterlacedMmx(FrameBuffer *fb)
-{
-    UpsampleInterlacedPlane<MmxBlend>(fb->u, fb->width, fb->height);
-    UpsampleInterlacedPlane<MmxBlend>(fb->v, fb->width, fb->height);
-    _mm_empty();
-}
-
 void UpsampleChromaProgressiveSse2(FrameBuffer *fb)
 {
-    UpsampleProgressivePlane<Sse2Blend>(fb->u, fb->width, fb->height);
-    UpsampleProgressivePlane<Sse2Blend>(fb->v, fb->width, fb->height);
+    upsample_detail::UpsampleProgressivePlane<Sse2Blend>(fb->u, fb->width, fb->height);
+    upsample_detail::UpsampleProgressivePlane<Sse2Blend>(fb->v, fb->width, fb->height);
 }
 
 void UpsampleChromaInterlacedSse2(FrameBuffer *fb)
 {
-    UpsampleInterlacedPlane<Sse2Blend>(fb->u, fb->width, fb->height);
-    UpsampleInterlacedPlane<Sse2Blend>(fb->v, fb->width, fb->height);
+    upsample_detail::UpsampleInterlacedPlane<Sse2Blend>(fb->u, fb->width, fb->height);
+    upsample_detail::UpsampleInterlacedPlane<Sse2Blend>(fb->v, fb->width, fb->height);
 }
 
 void ConvertRgb24Sse2(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
@@ -213,35 +127,11 @@ void ConvertRgb24Sse2(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t
     ConvertSse2(top, bottom, out, info);
 }
 
-void ScaleQuantMatricesMmx(int16_t *dst, const int16_t *m, int scale)
-{
-    const __m64 s = _mm_set1_pi16((short)scale);
-    for (int i = 0; i < kQuantSetSize; i += 4)
-        St(dst + i, _mm_mullo_pi16(Ld(m + i), s));
-}
-
 void ScaleQuantMatricesSse2(int16_t *dst, const int16_t *m, int scale)
 {
     const __m128i s = _mm_set1_epi16((short)scale);
     for (int i = 0; i < kQuantSetSize; i += 8)
         _mm_storeu_si128((__m128i *)(dst + i), _mm_mullo_epi16(_mm_loadu_si128((const __m128i *)(m + i)), s));
-}
-
-void PutBlockMmx(const int16_t *block, uint8_t *dst, int pitch)
-{
-    for (int r = 0; r < 8; r++, block += 8, dst += pitch)
-        St(dst, _mm_packs_pu16(Ld(block), Ld(block + 4)));
-}
-
-void AddBlockMmx(const int16_t *block, uint8_t *dst, int pitch)
-{
-    const __m64 z = _mm_setzero_si64();
-    for (int r = 0; r < 8; r++, block += 8, dst += pitch) {
-        __m64 p = Ld(dst);
-        __m64 lo = _mm_add_pi16(_mm_unpacklo_pi8(p, z), Ld(block));
-        __m64 hi = _mm_add_pi16(_mm_unpackhi_pi8(p, z), Ld(block + 4));
-        St(dst, _mm_packs_pu16(lo, hi));
-    }
 }
 
 #endif

@@ -1,9 +1,12 @@
-// The MMX RGB24 converter. This file is compiled without SSE2 in the
-// 32-bit build: with SSE2 enabled, GCC keeps 64-bit vectors partly in SSE
+// The MMX forms of the pixel stages: chroma upsamplers (truncating, as the
+// processor forms always did), the RGB24 converter in 13-bit precision
+// with rounding, the quantiser-matrix scaler and the block put/add. This
+// file is compiled without SSE2 in the 32-bit build: with SSE2 enabled, GCC keeps 64-bit vectors partly in SSE
 // registers and moves them to and fro (movq2dq, trips through the stack),
 // which cost several times the work itself. It holds integer code only.
 #include "mpeg/rgb_coef13.h"
 #include "mpeg/simd.h"
+#include "mpeg/upsample_planes.h"
 
 #ifdef TWR_HAVE_X86_SIMD
 
@@ -20,6 +23,27 @@ inline __m64 Ld(const void *p)
     return v;
 }
 inline void St(void *p, __m64 v) { memcpy(p, &v, 8); }
+
+// Weighted rows with 16-bit lanes; `n` samples, the tail done one by one.
+template <int WA, int WB, int SHIFT>
+inline void BlendRowMmx(const uint8_t *a, const uint8_t *b, uint8_t *o, int n)
+{
+    const __m64 z = _mm_setzero_si64(), wa = _mm_set1_pi16(WA), wb = _mm_set1_pi16(WB);
+    int x = 0;
+    for (; x + 8 <= n; x += 8) {
+        __m64 va = Ld(a + x), vb = Ld(b + x);
+        __m64 lo = _mm_add_pi16(_mm_mullo_pi16(_mm_unpacklo_pi8(va, z), wa), _mm_mullo_pi16(_mm_unpacklo_pi8(vb, z), wb));
+        __m64 hi = _mm_add_pi16(_mm_mullo_pi16(_mm_unpackhi_pi8(va, z), wa), _mm_mullo_pi16(_mm_unpackhi_pi8(vb, z), wb));
+        St(o + x, _mm_packs_pu16(_mm_srli_pi16(lo, SHIFT), _mm_srli_pi16(hi, SHIFT)));
+    }
+    for (; x < n; x++)
+        o[x] = (uint8_t)((WA * a[x] + WB * b[x]) >> SHIFT);
+}
+
+struct MmxBlend {
+    template <int WA, int WB, int S>
+    static void Row(const uint8_t *a, const uint8_t *b, uint8_t *o, int n) { BlendRowMmx<WA, WB, S>(a, b, o, n); }
+};
 
 // One channel of four pixels: the luma terms of pixels 0-1 and 2-3 (32-bit
 // lanes) plus the chroma term of each pair, scaled down, to 16 bits.
@@ -106,6 +130,44 @@ void ConvertRgb24Mmx(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t 
     }
     _mm_empty();
     FillOutsideArea(out, info, area);
+}
+
+void UpsampleChromaProgressiveMmx(FrameBuffer *fb)
+{
+    upsample_detail::UpsampleProgressivePlane<MmxBlend>(fb->u, fb->width, fb->height);
+    upsample_detail::UpsampleProgressivePlane<MmxBlend>(fb->v, fb->width, fb->height);
+    _mm_empty();
+}
+
+void UpsampleChromaInterlacedMmx(FrameBuffer *fb)
+{
+    upsample_detail::UpsampleInterlacedPlane<MmxBlend>(fb->u, fb->width, fb->height);
+    upsample_detail::UpsampleInterlacedPlane<MmxBlend>(fb->v, fb->width, fb->height);
+    _mm_empty();
+}
+
+void ScaleQuantMatricesMmx(int16_t *dst, const int16_t *m, int scale)
+{
+    const __m64 s = _mm_set1_pi16((short)scale);
+    for (int i = 0; i < kQuantSetSize; i += 4)
+        St(dst + i, _mm_mullo_pi16(Ld(m + i), s));
+}
+
+void PutBlockMmx(const int16_t *block, uint8_t *dst, int pitch)
+{
+    for (int r = 0; r < 8; r++, block += 8, dst += pitch)
+        St(dst, _mm_packs_pu16(Ld(block), Ld(block + 4)));
+}
+
+void AddBlockMmx(const int16_t *block, uint8_t *dst, int pitch)
+{
+    const __m64 z = _mm_setzero_si64();
+    for (int r = 0; r < 8; r++, block += 8, dst += pitch) {
+        __m64 p = Ld(dst);
+        __m64 lo = _mm_add_pi16(_mm_unpacklo_pi8(p, z), Ld(block));
+        __m64 hi = _mm_add_pi16(_mm_unpackhi_pi8(p, z), Ld(block + 4));
+        St(dst, _mm_packs_pu16(lo, hi));
+    }
 }
 
 #endif
