@@ -79,6 +79,8 @@ void PredSse2(const uint8_t *src, uint8_t *dst, int ss, int ds, int rows)
 
 } // namespace
 
+using predict_mmx::PredMmx;
+
 const PredictRoutine g_predictMmxExt[kPredictSlots] = {
     PredMmxExt<8, 0, 0, 0>,  PredMmx<8, 0, 0, 1>,     PredMmxExt<8, 0, 1, 0>,  PredMmxExt<8, 0, 1, 1>,
     PredMmxExt<8, 1, 0, 0>,  PredMmxExt<8, 1, 0, 1>,  PredMmx<8, 1, 1, 0>,     PredMmx<8, 1, 1, 1>,
