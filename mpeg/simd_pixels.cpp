@@ -58,6 +58,20 @@ inline void WriteBgr8(uint8_t *o, const uint32_t p[8], int n)
         memcpy(o + 3 * i, p + i, 3);
 }
 
+// Masks of Pack12.
+struct Pack12Masks {
+    __m128i lo24, hi24, bytes0to5, bytes6to11;
+};
+
+// Four BGR0 dwords to their twelve bytes at the start of the register
+// (the rest zero), in the registers: each qword's two pixels side by side,
+// then the second qword's six bytes moved up to the first's.
+inline __m128i Pack12(__m128i p, const Pack12Masks &m)
+{
+    __m128i pairs = _mm_or_si128(_mm_and_si128(p, m.lo24), _mm_and_si128(_mm_srli_epi64(p, 8), m.hi24));
+    return _mm_or_si128(_mm_and_si128(pairs, m.bytes0to5), _mm_and_si128(_mm_srli_si128(pairs, 2), m.bytes6to11));
+}
+
 void ConvertRowSse2(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uint8_t *o, int cols, const Coef13 &k)
 {
     const __m128i z = _mm_setzero_si128(), off = _mm_set1_epi16(k.off), c128 = _mm_set1_epi16(128);
@@ -66,6 +80,9 @@ void ConvertRowSse2(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uin
     const __m128i kvg = _mm_set_epi16(0, k.vg, 0, k.vg, 0, k.vg, 0, k.vg);
     const __m128i kr = _mm_set_epi16(k.vr, k.gain, k.vr, k.gain, k.vr, k.gain, k.vr, k.gain);
     const __m128i rnd = _mm_set1_epi32(4096);
+    const Pack12Masks k24 = {_mm_set1_epi64x(0x0000000000FFFFFFll), _mm_set1_epi64x(0x0000FFFFFF000000ll),
+                             _mm_set_epi32(0, 0, 0x0000FFFF, (int)0xFFFFFFFFu),
+                             _mm_set_epi32(0, (int)0xFFFFFFFFu, (int)0xFFFF0000u, 0)};
     for (int x = 0; x < cols; x += 8) {
         int32_t cu, cv;
         memcpy(&cu, pu + x / 2, 4);
@@ -87,10 +104,17 @@ void ConvertRowSse2(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uin
         __m128i R = fin(_mm_madd_epi16(yv0, kr), _mm_madd_epi16(yv1, kr));
         __m128i b8 = _mm_packus_epi16(B, B), g8 = _mm_packus_epi16(G, G), r8 = _mm_packus_epi16(R, R);
         __m128i bg = _mm_unpacklo_epi8(b8, g8), r0 = _mm_unpacklo_epi8(r8, z);
-        alignas(16) uint32_t px[8];
-        _mm_store_si128((__m128i *)px, _mm_unpacklo_epi16(bg, r0));
-        _mm_store_si128((__m128i *)(px + 4), _mm_unpackhi_epi16(bg, r0));
-        WriteBgr8(o + 3 * x, px, std::min(8, cols - x));
+        __m128i p03 = _mm_unpacklo_epi16(bg, r0), p47 = _mm_unpackhi_epi16(bg, r0); // BGR0 dwords
+        if (cols - x >= 8) {
+            __m128i q0 = Pack12(p03, k24), q1 = Pack12(p47, k24);
+            _mm_storeu_si128((__m128i *)(o + 3 * x), _mm_or_si128(q0, _mm_slli_si128(q1, 12)));
+            _mm_storel_epi64((__m128i *)(o + 3 * x + 16), _mm_srli_si128(q1, 4));
+        } else {
+            alignas(16) uint32_t px[8];
+            _mm_store_si128((__m128i *)px, p03);
+            _mm_store_si128((__m128i *)(px + 4), p47);
+            WriteBgr8(o + 3 * x, px, cols - x);
+        }
     }
 }
 
