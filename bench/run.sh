@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every benchmark script beside it (bench/*.sh but this one), or the
+# Runs every benchmark script beside it (bench/*.sh but this one and the
+# output checksum scripts), or the
 # ones named on the command line. Each prints its figures beside the peer
 # measured in the same run.
 set -euo pipefail
@@ -10,7 +11,10 @@ if [ $# -gt 0 ]; then
 else
   scripts=()
   for s in "$here"/*.sh; do
-    [ "$(basename "$s")" = run.sh ] || scripts+=("$s")
+    case "$(basename "$s")" in
+      run.sh | *_sums.sh) ;;
+      *) scripts+=("$s") ;;
+    esac
   done
 fi
 for s in "${scripts[@]}"; do

@@ -2,6 +2,7 @@
 
 #include "mpeg/start_code.h"
 
+#include <stdint.h>
 #include <string.h>
 
 static int ReadBlock(BlockReader *r)
@@ -47,6 +48,21 @@ void CloseBlockSource(BlockReader *r)
 void RefillReaderBits(BlockReader *r)
 {
     const BYTE *b = ReaderBlock(r);
+    if (r->accBits <= 56 && r->pos + 8 <= r->bufLen) {
+        // Inside the block: the whole bytes that fit, at once (what the
+        // loop below adds one by one; the bits under them stay zero).
+        int k = (64 - r->accBits) >> 3;
+        const BYTE *p = b + r->pos;
+        unsigned long long v = (unsigned long long)((uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 |
+                                                    (uint32_t)p[2] << 8 | p[3])
+                                   << 32 |
+                               ((uint32_t)p[4] << 24 | (uint32_t)p[5] << 16 | (uint32_t)p[6] << 8 | p[7]);
+        v &= ~0ull << (64 - 8 * k);
+        r->acc |= v >> r->accBits;
+        r->accBits += 8 * k;
+        r->pos += k;
+        return;
+    }
     while (r->accBits <= 56) {
         if (r->pos >= r->bufLen) {
             if (!LoadNextBlock(r))

@@ -180,6 +180,14 @@ void IdctRowColumn(int16_t *block)
         int32_t C4 = k[0], C2 = k[1], C6 = k[2], C1 = k[3], C3 = k[4], C5 = k[5], C7 = k[6];
         int16_t *x = block + r * 8;
         int32_t x0 = x[0], x1 = x[1], x2 = x[2], x3 = x[3], x4 = x[4], x5 = x[5], x6 = x[6], x7 = x[7];
+        if (!(x1 | x2 | x3 | x4 | x5 | x6 | x7)) {
+            // Most rows of a coded block hold at most their first value:
+            // every output is then the same (b[] is zero).
+            int16_t d = (int16_t)((C4 * x0 + 1024) >> 11);
+            for (int i = 0; i < 8; i++)
+                x[i] = d;
+            continue;
+        }
         int32_t a[4], b[4];
         a[0] = C4 * x0 + C2 * x2 + C4 * x4 + C6 * x6;
         a[1] = C4 * x0 + C6 * x2 - C4 * x4 - C2 * x6;

@@ -1,12 +1,14 @@
-// Processor forms of the pixel stages: chroma upsamplers (truncating, as
-// the processor forms always did), RGB24 converters in 13-bit precision
-// with rounding, the quantiser-matrix scaler and the block put/add.
+// SSE2 forms of the pixel stages: chroma upsamplers (truncating, as the
+// processor forms always did), the RGB24 converter in 13-bit precision
+// with rounding and the quantiser-matrix scaler. The MMX forms are in
+// simd_pixels_mmx.cpp.
 #include "mpeg/simd.h"
+#include "mpeg/rgb_coef13.h"
+#include "mpeg/upsample_planes.h"
 
 #ifdef TWR_HAVE_X86_SIMD
 
 #include <emmintrin.h>
-#include <mmintrin.h>
 #include <stddef.h>
 #include <string.h>
 
@@ -14,37 +16,7 @@
 
 namespace {
 
-inline __m64 Ld(const void *p)
-{
-    __m64 v;
-    memcpy(&v, p, 8);
-    return v;
-}
-inline void St(void *p, __m64 v) { memcpy(p, &v, 8); }
-inline __m64 Ld4(const void *p)
-{
-    int32_t v;
-    memcpy(&v, p, 4);
-    return _mm_cvtsi32_si64(v);
-}
-
 // ---- upsampling: o = (wa a + wb b) >> shift, truncating ----
-
-// Weighted rows with 16-bit lanes; `n` samples, the tail done one by one.
-template <int WA, int WB, int SHIFT>
-inline void BlendRowMmx(const uint8_t *a, const uint8_t *b, uint8_t *o, int n)
-{
-    const __m64 z = _mm_setzero_si64(), wa = _mm_set1_pi16(WA), wb = _mm_set1_pi16(WB);
-    int x = 0;
-    for (; x + 8 <= n; x += 8) {
-        __m64 va = Ld(a + x), vb = Ld(b + x);
-        __m64 lo = _mm_add_pi16(_mm_mullo_pi16(_mm_unpacklo_pi8(va, z), wa), _mm_mullo_pi16(_mm_unpacklo_pi8(vb, z), wb));
-        __m64 hi = _mm_add_pi16(_mm_mullo_pi16(_mm_unpackhi_pi8(va, z), wa), _mm_mullo_pi16(_mm_unpackhi_pi8(vb, z), wb));
-        St(o + x, _mm_packs_pu16(_mm_srli_pi16(lo, SHIFT), _mm_srli_pi16(hi, SHIFT)));
-    }
-    for (; x < n; x++)
-        o[x] = (uint8_t)((WA * a[x] + WB * b[x]) >> SHIFT);
-}
 
 template <int WA, int WB, int SHIFT>
 inline void BlendRowSse2(const uint8_t *a, const uint8_t *b, uint8_t *o, int n)
@@ -63,70 +35,13 @@ inline void BlendRowSse2(const uint8_t *a, const uint8_t *b, uint8_t *o, int n)
         o[x] = (uint8_t)((WA * a[x] + WB * b[x]) >> SHIFT);
 }
 
-struct MmxBlend {
-    template <int WA, int WB, int S>
-    static void Row(const uint8_t *a, const uint8_t *b, uint8_t *o, int n) { BlendRowMmx<WA, WB, S>(a, b, o, n); }
-};
 struct Sse2Blend {
     template <int WA, int WB, int S>
     static void Row(const uint8_t *a, const uint8_t *b, uint8_t *o, int n) { BlendRowSse2<WA, WB, S>(a, b, o, n); }
 };
 
-template <class B>
-void UpsampleProgressivePlane(uint8_t *plane, int width, int height)
-{
-    int half = width / 2, h = height / 2;
-    if (h < 1)
-        return;
-    uint8_t *o = plane + half;
-    memcpy(o, plane, half);
-    for (int m = 0; m + 1 < h; m++) {
-        const uint8_t *a = plane + (size_t)m * width, *b = a + width;
-        uint8_t *o1 = o + (size_t)(2 * m + 1) * width;
-        B::template Row<3, 1, 2>(a, b, o1, half);
-        B::template Row<1, 3, 2>(a, b, o1 + width, half);
-    }
-    if (2 * h - 1 < height)
-        memcpy(o + (size_t)(height - 1) * width, plane + (size_t)(h - 1) * width, half);
-}
-
-template <class B>
-void UpsampleInterlacedPlane(uint8_t *plane, int width, int height)
-{
-    int half = width / 2, h = height / 2;
-    if (h < 2) {
-        UpsampleProgressivePlane<B>(plane, width, height);
-        return;
-    }
-    uint8_t *o = plane + half;
-    const uint8_t *c = plane;
-    memcpy(o, c, half);
-    memcpy(o + width, c + width, half);
-    int lastOut = 1;
-    if (height > 4)
-        for (int k = 0; k <= (height - 5) >> 2; k++) {
-            const uint8_t *t0 = c + (size_t)2 * k * width, *b0 = t0 + width, *t1 = b0 + width, *b1 = t1 + width;
-            uint8_t *o2 = o + (size_t)(4 * k + 2) * width;
-            B::template Row<5, 3, 3>(t0, t1, o2, half);
-            B::template Row<7, 1, 3>(b0, b1, o2 + width, half);
-            B::template Row<1, 7, 3>(t0, t1, o2 + 2 * width, half);
-            B::template Row<3, 5, 3>(b0, b1, o2 + 3 * width, half);
-            lastOut = 4 * k + 5;
-        }
-    for (int n = lastOut + 1; n < height; n++)
-        memcpy(o + (size_t)n * width, c + (size_t)(h - 2 + ((height - n) & 1 ? 1 : 0)) * width, half);
-}
-
 // ---- RGB24 in 13-bit precision ----
 
-struct Coef13 {
-    int16_t off, gain, ub, ug, vg, vr;
-    explicit Coef13(const OutputInfo *i)
-        : off((int16_t)i->luma_offset), gain((int16_t)((i->luma_gain + 4) >> 3)), ub((int16_t)((i->u_to_b + 4) >> 3)),
-          ug((int16_t)((i->u_to_g + 4) >> 3)), vg((int16_t)((i->v_to_g + 4) >> 3)), vr((int16_t)((i->v_to_r + 4) >> 3))
-    {
-    }
-};
 
 // Eight BGR0 pixels (dwords) written as 24 bytes: packed into six 32-bit
 // words when the group is whole (32-bit shifts: the program is 32-bit),
@@ -143,68 +58,18 @@ inline void WriteBgr8(uint8_t *o, const uint32_t p[8], int n)
         memcpy(o + 3 * i, p + i, 3);
 }
 
-// Eight pixels with the 64-bit registers. The offsets are folded into one
-// constant per channel: (Y - off) g + (U - 128) k + 4096 is
-// Y g + U k + (4096 - off g - 128 k), the same integers with fewer
-// operations. Chroma terms are formed once per chroma sample, and the
-// 24 output bytes are packed in the registers (no trip through memory).
-void ConvertRowMmx(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uint8_t *o, int cols, const Coef13 &k)
+// Masks of Pack12.
+struct Pack12Masks {
+    __m128i lo24, hi24, bytes0to5, bytes6to11;
+};
+
+// Four BGR0 dwords to their twelve bytes at the start of the register
+// (the rest zero), in the registers: each qword's two pixels side by side,
+// then the second qword's six bytes moved up to the first's.
+inline __m128i Pack12(__m128i p, const Pack12Masks &m)
 {
-    const __m64 z = _mm_setzero_si64();
-    const __m64 kB = _mm_set_pi16(0, k.ub, 0, k.ub), kG = _mm_set_pi16(k.vg, k.ug, k.vg, k.ug);
-    const __m64 kR = _mm_set_pi16(k.vr, 0, k.vr, 0), kY = _mm_set_pi16(0, k.gain, 0, k.gain);
-    const int32_t base = 4096 - k.off * k.gain;
-    const __m64 cB = _mm_set1_pi32(base - 128 * k.ub), cG = _mm_set1_pi32(base - 128 * (k.ug + k.vg));
-    const __m64 cR = _mm_set1_pi32(base - 128 * k.vr);
-    const __m64 m24 = _mm_set_pi32(0, 0x00FFFFFF), m24hi = _mm_set_pi32(0x0000FFFF, (int)0xFF000000u);
-    const __m64 m8 = _mm_set_pi32(0, 0xFF), m24mid = _mm_set_pi32(0, (int)0xFFFFFF00u);
-    for (int x = 0; x < cols; x += 8) {
-        __m64 y8 = Ld(py + x);
-        __m64 uv = _mm_unpacklo_pi8(Ld4(pu + x / 2), Ld4(pv + x / 2)); // u0 v0 u1 v1 ...
-        __m64 res[3][2];
-        for (int h = 0; h < 2; h++) {
-            __m64 c = h ? _mm_unpackhi_pi8(uv, z) : _mm_unpacklo_pi8(uv, z); // two chroma samples
-            __m64 cb = _mm_add_pi32(_mm_madd_pi16(c, kB), cB);
-            __m64 cg = _mm_add_pi32(_mm_madd_pi16(c, kG), cG);
-            __m64 cr = _mm_add_pi32(_mm_madd_pi16(c, kR), cR);
-            __m64 y = h ? _mm_unpackhi_pi8(y8, z) : _mm_unpacklo_pi8(y8, z); // four luma samples
-            __m64 y01 = _mm_madd_pi16(_mm_unpacklo_pi16(y, z), kY);
-            __m64 y23 = _mm_madd_pi16(_mm_unpackhi_pi16(y, z), kY);
-            __m64 t[3] = {cb, cg, cr};
-            for (int ch = 0; ch < 3; ch++) {
-                __m64 c0 = _mm_unpacklo_pi32(t[ch], t[ch]), c1 = _mm_unpackhi_pi32(t[ch], t[ch]);
-                res[ch][h] = _mm_packs_pi32(_mm_srai_pi32(_mm_add_pi32(y01, c0), 13),
-                                            _mm_srai_pi32(_mm_add_pi32(y23, c1), 13));
-            }
-        }
-        __m64 B = _mm_packs_pu16(res[0][0], res[0][1]), G = _mm_packs_pu16(res[1][0], res[1][1]);
-        __m64 R = _mm_packs_pu16(res[2][0], res[2][1]);
-        __m64 bgl = _mm_unpacklo_pi8(B, G), bgh = _mm_unpackhi_pi8(B, G);
-        __m64 rl = _mm_unpacklo_pi8(R, z), rh = _mm_unpackhi_pi8(R, z);
-        __m64 p01 = _mm_unpacklo_pi16(bgl, rl), p23 = _mm_unpackhi_pi16(bgl, rl); // BGR0 pairs
-        __m64 p45 = _mm_unpacklo_pi16(bgh, rh), p67 = _mm_unpackhi_pi16(bgh, rh);
-        // bytes 0-7: pixel 0, pixel 1, two bytes of pixel 2
-        __m64 q0 = _mm_or_si64(_mm_or_si64(_mm_and_si64(p01, m24), _mm_and_si64(_mm_srli_si64(p01, 8), m24hi)),
-                               _mm_slli_si64(p23, 48));
-        // bytes 8-15: last byte of pixel 2, pixel 3, pixel 4, first byte of pixel 5
-        __m64 q1 = _mm_or_si64(_mm_or_si64(_mm_and_si64(_mm_srli_si64(p23, 16), m8),
-                                           _mm_and_si64(_mm_srli_si64(p23, 24), m24mid)),
-                               _mm_or_si64(_mm_slli_si64(p45, 32), _mm_slli_si64(_mm_srli_si64(p45, 32), 56)));
-        // bytes 16-23: last two bytes of pixel 5, pixels 6 and 7
-        __m64 q2 = _mm_or_si64(_mm_or_si64(_mm_srli_si64(p45, 40), _mm_slli_si64(_mm_and_si64(p67, m24), 16)),
-                               _mm_slli_si64(_mm_srli_si64(p67, 32), 40));
-        if (cols - x >= 8) {
-            St(o + 3 * x, q0);
-            St(o + 3 * x + 8, q1);
-            St(o + 3 * x + 16, q2);
-        } else {
-            uint8_t tmp[24];
-            St(tmp, q0);
-            St(tmp + 8, q1);
-            St(tmp + 16, q2);
-            memcpy(o + 3 * x, tmp, 3 * (size_t)(cols - x));
-        }
-    }
+    __m128i pairs = _mm_or_si128(_mm_and_si128(p, m.lo24), _mm_and_si128(_mm_srli_epi64(p, 8), m.hi24));
+    return _mm_or_si128(_mm_and_si128(pairs, m.bytes0to5), _mm_and_si128(_mm_srli_si128(pairs, 2), m.bytes6to11));
 }
 
 void ConvertRowSse2(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uint8_t *o, int cols, const Coef13 &k)
@@ -215,6 +80,9 @@ void ConvertRowSse2(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uin
     const __m128i kvg = _mm_set_epi16(0, k.vg, 0, k.vg, 0, k.vg, 0, k.vg);
     const __m128i kr = _mm_set_epi16(k.vr, k.gain, k.vr, k.gain, k.vr, k.gain, k.vr, k.gain);
     const __m128i rnd = _mm_set1_epi32(4096);
+    const Pack12Masks k24 = {_mm_set1_epi64x(0x0000000000FFFFFFll), _mm_set1_epi64x(0x0000FFFFFF000000ll),
+                             _mm_set_epi32(0, 0, 0x0000FFFF, (int)0xFFFFFFFFu),
+                             _mm_set_epi32(0, (int)0xFFFFFFFFu, (int)0xFFFF0000u, 0)};
     for (int x = 0; x < cols; x += 8) {
         int32_t cu, cv;
         memcpy(&cu, pu + x / 2, 4);
@@ -236,15 +104,21 @@ void ConvertRowSse2(const uint8_t *py, const uint8_t *pu, const uint8_t *pv, uin
         __m128i R = fin(_mm_madd_epi16(yv0, kr), _mm_madd_epi16(yv1, kr));
         __m128i b8 = _mm_packus_epi16(B, B), g8 = _mm_packus_epi16(G, G), r8 = _mm_packus_epi16(R, R);
         __m128i bg = _mm_unpacklo_epi8(b8, g8), r0 = _mm_unpacklo_epi8(r8, z);
-        alignas(16) uint32_t px[8];
-        _mm_store_si128((__m128i *)px, _mm_unpacklo_epi16(bg, r0));
-        _mm_store_si128((__m128i *)(px + 4), _mm_unpackhi_epi16(bg, r0));
-        WriteBgr8(o + 3 * x, px, std::min(8, cols - x));
+        __m128i p03 = _mm_unpacklo_epi16(bg, r0), p47 = _mm_unpackhi_epi16(bg, r0); // BGR0 dwords
+        if (cols - x >= 8) {
+            __m128i q0 = Pack12(p03, k24), q1 = Pack12(p47, k24);
+            _mm_storeu_si128((__m128i *)(o + 3 * x), _mm_or_si128(q0, _mm_slli_si128(q1, 12)));
+            _mm_storel_epi64((__m128i *)(o + 3 * x + 16), _mm_srli_si128(q1, 4));
+        } else {
+            alignas(16) uint32_t px[8];
+            _mm_store_si128((__m128i *)px, p03);
+            _mm_store_si128((__m128i *)(px + 4), p47);
+            WriteBgr8(o + 3 * x, px, cols - x);
+        }
     }
 }
 
-template <bool kSse2>
-void Convert(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
+void ConvertSse2(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
 {
     ConvertArea area = ConvertAreaOf(top, bottom, info, false);
     Coef13 k(info);
@@ -253,59 +127,28 @@ void Convert(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, co
         size_t row = (size_t)r * src->width;
         uint8_t *o = out + (ptrdiff_t)r * info->pitch;
         const uint8_t *py = src->y + row, *pu = src->u + row + area.chromaOffset, *pv = src->v + row + area.chromaOffset;
-        if (kSse2)
-            ConvertRowSse2(py, pu, pv, o, area.cols, k);
-        else
-            ConvertRowMmx(py, pu, pv, o, area.cols, k);
+        ConvertRowSse2(py, pu, pv, o, area.cols, k);
     }
-    if (!kSse2)
-        _mm_empty();
     FillOutsideArea(out, info, area);
 }
 
 } // namespace
 
-void UpsampleChromaProgressiveMmx(FrameBuffer *fb)
-{
-    UpsampleProgressivePlane<MmxBlend>(fb->u, fb->width, fb->height);
-    UpsampleProgressivePlane<MmxBlend>(fb->v, fb->width, fb->height);
-    _mm_empty();
-}
-
-void UpsampleChromaInterlacedMmx(FrameBuffer *fb)
-{
-    UpsampleInterlacedPlane<MmxBlend>(fb->u, fb->width, fb->height);
-    UpsampleInterlacedPlane<MmxBlend>(fb->v, fb->width, fb->height);
-    _mm_empty();
-}
-
 void UpsampleChromaProgressiveSse2(FrameBuffer *fb)
 {
-    UpsampleProgressivePlane<Sse2Blend>(fb->u, fb->width, fb->height);
-    UpsampleProgressivePlane<Sse2Blend>(fb->v, fb->width, fb->height);
+    upsample_detail::UpsampleProgressivePlane<Sse2Blend>(fb->u, fb->width, fb->height);
+    upsample_detail::UpsampleProgressivePlane<Sse2Blend>(fb->v, fb->width, fb->height);
 }
 
 void UpsampleChromaInterlacedSse2(FrameBuffer *fb)
 {
-    UpsampleInterlacedPlane<Sse2Blend>(fb->u, fb->width, fb->height);
-    UpsampleInterlacedPlane<Sse2Blend>(fb->v, fb->width, fb->height);
-}
-
-void ConvertRgb24Mmx(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
-{
-    Convert<false>(top, bottom, out, info);
+    upsample_detail::UpsampleInterlacedPlane<Sse2Blend>(fb->u, fb->width, fb->height);
+    upsample_detail::UpsampleInterlacedPlane<Sse2Blend>(fb->v, fb->width, fb->height);
 }
 
 void ConvertRgb24Sse2(const FrameBuffer *top, const FrameBuffer *bottom, uint8_t *out, const OutputInfo *info)
 {
-    Convert<true>(top, bottom, out, info);
-}
-
-void ScaleQuantMatricesMmx(int16_t *dst, const int16_t *m, int scale)
-{
-    const __m64 s = _mm_set1_pi16((short)scale);
-    for (int i = 0; i < kQuantSetSize; i += 4)
-        St(dst + i, _mm_mullo_pi16(Ld(m + i), s));
+    ConvertSse2(top, bottom, out, info);
 }
 
 void ScaleQuantMatricesSse2(int16_t *dst, const int16_t *m, int scale)
@@ -313,23 +156,6 @@ void ScaleQuantMatricesSse2(int16_t *dst, const int16_t *m, int scale)
     const __m128i s = _mm_set1_epi16((short)scale);
     for (int i = 0; i < kQuantSetSize; i += 8)
         _mm_storeu_si128((__m128i *)(dst + i), _mm_mullo_epi16(_mm_loadu_si128((const __m128i *)(m + i)), s));
-}
-
-void PutBlockMmx(const int16_t *block, uint8_t *dst, int pitch)
-{
-    for (int r = 0; r < 8; r++, block += 8, dst += pitch)
-        St(dst, _mm_packs_pu16(Ld(block), Ld(block + 4)));
-}
-
-void AddBlockMmx(const int16_t *block, uint8_t *dst, int pitch)
-{
-    const __m64 z = _mm_setzero_si64();
-    for (int r = 0; r < 8; r++, block += 8, dst += pitch) {
-        __m64 p = Ld(dst);
-        __m64 lo = _mm_add_pi16(_mm_unpacklo_pi8(p, z), Ld(block));
-        __m64 hi = _mm_add_pi16(_mm_unpackhi_pi8(p, z), Ld(block + 4));
-        St(dst, _mm_packs_pu16(lo, hi));
-    }
 }
 
 #endif

@@ -392,7 +392,8 @@ int SliceDecoder<R>::DecodeIntra(int cc, bool mpeg1)
     const CoefVlc *longTable = b15 ? g_vlc.coefLongB15 : g_vlc.coefLongB14;
     int sum = f[0];
     for (int i = 0;;) {
-        unsigned v = rd_.Peek(16);
+        // The code and the sign bit after it in one look.
+        unsigned v17 = rd_.Peek(17), v = v17 >> 1;
         const CoefVlc &e = v >= 0x400 ? shortTable[v >> 8] : longTable[v & 0x3FF];
         if (!e.len || e.run == kCoefEob) {
             if (e.len)
@@ -415,9 +416,9 @@ int SliceDecoder<R>::DecodeIntra(int cc, bool mpeg1)
                 level = SignExtend(rd_.Read(12), 12);
             }
         } else {
-            rd_.Skip(e.len);
+            rd_.Skip(e.len + 1);
             run = e.run;
-            level = rd_.Read(1) ? -e.level : e.level;
+            level = (v17 >> (16 - e.len)) & 1 ? -e.level : e.level;
         }
         i += run + 1;
         if (i > 63)
@@ -445,13 +446,14 @@ int SliceDecoder<R>::DecodeNonIntra(bool chroma, bool mpeg1)
     int sum = 0;
     bool first = true;
     for (int i = -1;;) {
-        unsigned v = rd_.Peek(16);
+        // The code and the sign bit after it in one look.
+        unsigned v17 = rd_.Peek(17), v = v17 >> 1;
         int run, level;
         if (first && (v & 0x8000)) {
             // "1s": run 0, level 1
-            rd_.Skip(1);
+            rd_.Skip(2);
             run = 0;
-            level = rd_.Read(1) ? -1 : 1;
+            level = (v17 >> 15) & 1 ? -1 : 1;
         } else {
             const CoefVlc &e = v >= 0x400 ? g_vlc.coefShortB14[v >> 8] : g_vlc.coefLongB14[v & 0x3FF];
             if (!e.len || e.run == kCoefEob) {
@@ -474,9 +476,9 @@ int SliceDecoder<R>::DecodeNonIntra(bool chroma, bool mpeg1)
                     level = SignExtend(rd_.Read(12), 12);
                 }
             } else {
-                rd_.Skip(e.len);
+                rd_.Skip(e.len + 1);
                 run = e.run;
-                level = rd_.Read(1) ? -e.level : e.level;
+                level = (v17 >> (16 - e.len)) & 1 ? -e.level : e.level;
             }
         }
         first = false;

@@ -180,6 +180,44 @@ TEST(Rgb24, FieldPairingAndNegativePitch)
             ASSERT_EQ(c[(H - 1 - r) * 3 * W + i], a[r * 3 * W + i]);
 }
 
+// Every width (pairs of pixels sharing chroma, a last odd pixel) gives the
+// saturated fixed-point sums of each pixel, and nothing is written between
+// the rows of a wider pitch or after the last row's last pixel (the
+// buffer ends there).
+TEST(Rgb24, EveryWidthGivesTheSaturatedSumsWithinItsRows)
+{
+    const int FW = 48, H = 3;
+    std::mt19937 rng(5);
+    FbPtr fb(NewFrameBuffer(FW, H));
+    for (int i = 0; i < FW * H; i++) {
+        fb->y[i] = (uint8_t)rng();
+        fb->u[i] = (uint8_t)rng();
+        fb->v[i] = (uint8_t)rng();
+    }
+    auto sat = [](long long v) { return (int)(v < 0 ? 0 : v > 255 ? 255 : v); };
+    for (int w : {1, 2, 3, 4, 5, 7, 16, 31, 48}) {
+        OutputInfo o = Bt601Studio(w, H);
+        o.chroma_offset = FW / 2;
+        o.pitch = 3 * w + 5;
+        std::vector<uint8_t> out((size_t)o.pitch * (H - 1) + 3 * w, 0xEE);
+        ConvertRgb24From422(fb.get(), fb.get(), out.data(), &o);
+        for (int r = 0; r < H; r++) {
+            for (int x = 0; x < w; x++) {
+                long long y = (long long)(fb->y[r * FW + x] - 16) * 76309;
+                int u = fb->u[r * FW + FW / 2 + x / 2] - 128, v = fb->v[r * FW + FW / 2 + x / 2] - 128;
+                const uint8_t *px = &out[(size_t)r * o.pitch + 3 * x];
+                ASSERT_EQ(px[0], sat((y + u * 132201LL) >> 16)) << w << " " << r << " " << x;
+                ASSERT_EQ(px[1], sat((y + u * -25675LL + v * -53279LL) >> 16)) << w << " " << r << " " << x;
+                ASSERT_EQ(px[2], sat((y + v * 104597LL) >> 16)) << w << " " << r << " " << x;
+            }
+            if (r + 1 < H) {
+                for (int i = 3 * w; i < o.pitch; i++)
+                    ASSERT_EQ(out[(size_t)r * o.pitch + i], 0xEE) << w << " " << r;
+            }
+        }
+    }
+}
+
 // Coefficients beyond any colour matrix (sums past the saturation table)
 // still saturate: the converter checks its tables before using the fast path.
 TEST(Rgb24, SumsBeyondTheClipTableStillSaturate)
