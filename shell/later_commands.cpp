@@ -1,10 +1,5 @@
 #include "shell/later_commands.h"
 
-// Playback in the view: the play loop is not part of the program yet.
-void PlayInViewCommand(HWND, int)
-{
-}
-
 // Saving stereo, left and right and camera movies, splitting, batches and
 // the 3DS date change.
 void SaveCommand(HWND, int)
@@ -33,11 +28,5 @@ void AnaglyphSettingsCommand(HWND, int)
 }
 
 void ChromaKeySettingsCommand(HWND)
-{
-}
-
-// Easy adjustment, automatic alignment, the per-frame steps and the cosima
-// alignment.
-void AlignmentCommand(HWND, int)
 {
 }

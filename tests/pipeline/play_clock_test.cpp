@@ -129,8 +129,9 @@ TEST(PlayClock, ASlowComposerShowsOneAndSkipsOne)
         EXPECT_LE(step, 2);
         if (step == 2 && firstSkip < 0)
             firstSkip = (int)i;
-        if (firstSkip >= 0 && run.shown[i] < 57)
+        if (firstSkip >= 0 && run.shown[i] < 57) {
             EXPECT_EQ(step, 2) << "frame " << run.shown[i];
+        }
     }
     EXPECT_EQ(run.drops + (int)run.shown.size(), 60);
     EXPECT_EQ(run.shown.back(), 59);

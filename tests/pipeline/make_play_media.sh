@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Makes the playback tests' media in the given folder (once per content of
+# this script): pairs of 96 x 64 movies of 20 frames at 25 frames/s with
+# 44.1 kHz stereo noise (a different noise per channel, so that a shift by
+# one sample or an exchange of the channels shows), uncompressed
+# (raw_L/raw_R.avi) and Motion-JPEG (mjpg_L/mjpg_R.avi); and ffmpeg's own
+# decode of each movie's sound as s16le stereo (<name>.pcm).
+set -euo pipefail
+out=$1
+stamp=$(sha1sum "$0" | cut -c1-16)
+[ -f "$out/.stamp" ] && [ "$(cat "$out/.stamp")" = "$stamp" ] && exit 0
+rm -rf "$out"
+mkdir -p "$out"
+cd "$out"
+ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
+for eye in L R; do
+  seed=1; shift=0
+  [ $eye = R ] && seed=5 && shift=8
+  noise="-f lavfi -i anoisesrc=r=44100:a=0.4:seed=$seed -f lavfi -i anoisesrc=r=44100:a=0.4:seed=$((seed + 1))"
+  video="-f lavfi -i testsrc2=size=112x64:rate=25"
+  ff $video $noise -filter_complex "[0]crop=96:64:$shift:0[v];[1][2]amerge=inputs=2[a]" -map '[v]' -map '[a]' \
+     -frames:v 20 -t 0.8 -c:v rawvideo -pix_fmt bgr24 -c:a pcm_s16le raw_$eye.avi
+  ff $video $noise -filter_complex "[0]crop=96:64:$shift:0[v];[1][2]amerge=inputs=2[a]" -map '[v]' -map '[a]' \
+     -frames:v 20 -t 0.8 -c:v mjpeg -q:v 3 -pix_fmt yuvj420p -c:a pcm_s16le mjpg_$eye.avi
+  for kind in raw mjpg; do
+    ff -i ${kind}_$eye.avi -map 0:a -ac 2 -f s16le ${kind}_$eye.pcm
+  done
+done
+echo "$stamp" > .stamp
