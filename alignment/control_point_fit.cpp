@@ -18,14 +18,16 @@ bool AnyIncluded()
     return false;
 }
 
-// The vertical step of the iterations: the mean vertical offset, truncated,
-// taken out of the right points. False when no point is left to take a
+// The vertical step of the iterations: the mean vertical offset, rounded to
+// whole pixels, taken out of the right points. (Truncated toward zero it
+// left up to a whole pixel of the vertical disparity: points 14.8 pixels
+// apart gave an offset of 14.) False when no point is left to take a
 // mean of.
 bool TakeOutVerticalOffset(int64_t *total)
 {
     if (!AnyIncluded())
         return false;
-    const int d = TruncSat32(MeanVerticalOffset());
+    const int d = TruncSat32(floor(MeanVerticalOffset() + 0.5));
     ShiftControlPointsVertically(d);
     *total += d;
     return true;

@@ -65,6 +65,10 @@ DisplacementMesh *BuildPerspectiveHMesh(const DisplacementMesh *mesh, int angle,
 DisplacementMesh *BuildPerspectiveRotationHMesh(const DisplacementMesh *mesh, int angle, int width, int height,
                                                int shift);
 DisplacementMesh *ResampleMesh(const DisplacementMesh *mesh, int width, int height);
+// The input scaled by (1000 + size1000) / 1000 about its centre, at its own
+// size (the factor at least 1/1000); points that fall outside the input
+// have no source.
+DisplacementMesh *BuildScaleMesh(const DisplacementMesh *mesh, int size1000);
 // The input centred in a mesh of width x height whose other points have no
 // source.
 DisplacementMesh *PadMesh(const DisplacementMesh *mesh, int width, int height);

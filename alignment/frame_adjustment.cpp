@@ -43,17 +43,12 @@ DisplacementMesh *Identity(int w, int h)
     return m;
 }
 
-// A side scaled by (1000 + size) / 1000, kept at least 1 pixel.
-int ScaledSide(int side, int size)
-{
-    const int64_t v = (int64_t)side * (1000 + (int64_t)size) / 1000;
-    return v < 1 ? 1 : v > kDibMaxSide + 1 ? kDibMaxSide + 1 : (int)v;
-}
-
-// The mesh of one eye of a w x h frame: the corrections, and the size
-// change as a resampling of the corrected mesh (enlarging; the warped frame
-// is then cut back by *crop) or of an identity mesh padded back to the
-// frame size (shrinking).
+// The mesh of one eye of a w x h frame: the corrections and the size
+// change, each about the frame's centre, the enlarged or shrunk picture at
+// the frame's own size. (Sizes worked out as whole pixels would put the
+// picture off its centre by half a pixel and scale it by up to a pixel
+// less than asked, as much vertical disparity as the alignment removes.)
+// An enlarged eye then needs no cut: its window is the whole frame.
 DisplacementMesh *BuildEyeMesh(int w, int h, const EyeValues &e, RECT *crop)
 {
     DisplacementMesh *m = Identity(w, h);
@@ -66,20 +61,14 @@ DisplacementMesh *BuildEyeMesh(int w, int h, const EyeValues &e, RECT *crop)
         FreeMesh(m);
         if (!t)
             return nullptr;
-        const int nw = ScaledSide(t->width, e.size), nh = ScaledSide(t->height, e.size);
-        crop->left = (nw - t->width) / 2;
-        crop->top = (nh - t->height) / 2;
-        crop->right = t->width + crop->left;
-        crop->bottom = t->height + crop->top;
-        mesh = ResampleMesh(t, nw, nh);
+        mesh = BuildScaleMesh(t, e.size);
+        crop->left = crop->top = 0;
+        crop->right = t->width;
+        crop->bottom = t->height;
         FreeMesh(t);
     } else if (e.size < 0) {
-        DisplacementMesh *r = ResampleMesh(m, ScaledSide(w, e.size), ScaledSide(h, e.size));
+        DisplacementMesh *p = BuildScaleMesh(m, e.size);
         FreeMesh(m);
-        if (!r)
-            return nullptr;
-        DisplacementMesh *p = PadMesh(r, w, h);
-        FreeMesh(r);
         if (!p)
             return nullptr;
         mesh = BuildCorrectionMesh(p, e.barrel, e.rotation, e.perspectiveV, e.perspectiveH, e.otherPerspectiveH, w,

@@ -67,7 +67,8 @@ void SetFrameCrop(const MovieSource *left)
 PackedDib *WarpEye(HWND owner, const DisplacementMesh *mesh, const PackedDib *frame, int size, const RECT &crop)
 {
     PackedDib *warped = WarpDibByMesh(mesh, frame);
-    if (!warped || size < 1)
+    if (!warped || size < 1 ||
+        (crop.left == 0 && crop.top == 0 && crop.right == DibWidth(warped) && crop.bottom == DibHeight(warped)))
         return warped;
     PackedDib *cut = CropDib(owner, warped, crop.left, crop.top, crop.right, crop.bottom);
     FreeDib(warped);

@@ -11,5 +11,8 @@ long long RawFileSeek(int fd, long long offset, int whence);
 // Bytes read (0 at the end), or -1 on an error.
 int RawFileRead(int fd, void *buf, unsigned count);
 void RawFileClose(int fd);
+// True when both names reach one existing file (the same volume and file
+// index, or device and inode), whatever their spelling.
+bool RawFilesAreSame(const char *a, const char *b);
 
 #endif

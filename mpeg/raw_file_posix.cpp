@@ -1,6 +1,7 @@
 #include "mpeg/raw_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int RawFileOpenRead(const char *path)
@@ -28,4 +29,10 @@ int RawFileRead(int fd, void *buf, unsigned count)
 void RawFileClose(int fd)
 {
     close(fd);
+}
+
+bool RawFilesAreSame(const char *a, const char *b)
+{
+    struct stat sa, sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }

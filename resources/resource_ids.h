@@ -409,4 +409,16 @@
 // written.
 #define IDS_TOOL_IMAGE_FAILED 2480
 
+// Saving: the audio preparation's progress (English, as the title shows
+// it) and the texts of the savers and save commands beside the numbered
+// ones above.
+#define IDS_AUDIO_PREP_FFMPEG 2950
+#define IDS_AUDIO_PREP_FFMPEG_WAIT 2951
+#define IDS_AUDIO_PREP_STEP 2952
+#define IDS_AUDIO_PREP_PERCENT 2953
+#define IDS_NO_COMPRESSED_STREAM 2954
+#define IDS_SAVE_OVER_SOURCE 2955
+#define IDS_BATCH_PATH_TOO_LONG 2956
+#define IDS_COPY_FAILED 2957
+
 #endif

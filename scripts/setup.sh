@@ -16,7 +16,7 @@ PACKAGES=(
   mingw-w64-i686-dev libz-mingw-w64-dev cmake ninja-build make nasm pkgconf
   googletest dpkg-dev
   # native build of the portable code (sanitizers, fuzzers)
-  g++ clang libclang-rt-14-dev libgtest-dev
+  g++ clang libclang-rt-14-dev libgtest-dev libjpeg62-turbo-dev
   # running and testing under Wine
   wine wine32:i386 xvfb xauth x11-utils x11-apps xdotool xclip
   fonts-ipafont-gothic locales

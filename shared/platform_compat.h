@@ -8,6 +8,8 @@
 
 #include <stdint.h>
 
+struct IAVIStream;
+
 // True when the program runs under Wine.
 bool IsRunningOnWine();
 
@@ -33,5 +35,45 @@ bool AviGetterMisreadsRawFrames();
 // owner has been shown gives what Windows shows; on Windows it changes
 // nothing.
 void RaiseOwnedPopup(HWND popup);
+
+// Writing AVI files through Wine's AVIFile:
+//
+// EditStreamCopy "succeeds" with the wrong range (asked for frames 10-29
+// it reports frames 0-29) and hands back a stream whose calls crash the
+// process; AVISaveV of an edit stream decompresses its frames. CopyStreamRange makes the copy of frames start .. start +
+// length - 1 of a stream: an editable stream and EditStreamCopy on
+// Windows; under Wine a read-only stream over the range of the source,
+// which AVISaveV and the sound copy read like the copy. *editable (null
+// under Wine) and *copy are released with AVIStreamRelease.
+long CopyStreamRange(IAVIStream *source, long start, long length, IAVIStream **editable, IAVIStream **copy);
+bool EditStreamCopyUnusable();
+
+// AVIMakeStreamFromClipboard (CF_WAVE) is a stub under Wine. The WAVE
+// image (a locked global block: header and samples) then goes to a
+// temporary file opened with AVIStreamOpenFromFile; ReleaseWaveStream
+// releases the stream and deletes that file.
+long MakeWaveStream(void *waveBlock, IAVIStream **stream);
+void ReleaseWaveStream(IAVIStream *stream);
+
+// A positioned AVIStreamWrite into a sound stream fails after the first
+// block under Wine (AVIERR_UNSUPPORTED); appending (position -1) writes the
+// same. The savers write sound in order, so the position each block is
+// written at is always the stream's end.
+long WriteSoundBlocks(IAVIStream *stream, long position, long samples, const void *data, long bytes,
+                      long *samplesWritten, long *bytesWritten);
+
+// A stream created after data was written to another one fails under Wine
+// (AVIERR_UNSUPPORTED): a sound stream that Windows adds at the end of a
+// save is made before the first frame instead.
+bool AviStreamsMustPrecedeData();
+
+// Wine's AVIFile writer stores a frame time 1,000 times too long in 'avih'
+// (30,000,000 microseconds at 30 frames a second) and counts the writes,
+// not the samples, in a sound stream's length. RepairAviHeaders puts
+// there what Windows writes: the first video stream's frame time and each
+// sound stream's samples as its index counts them. Nothing is changed
+// outside Wine or in a file whose values are right. True when the file is
+// as Windows would have written it.
+bool RepairAviHeaders(const char *path);
 
 #endif

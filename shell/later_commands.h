@@ -1,14 +1,12 @@
 // Commands whose work belongs to subsystems that are not part of the
-// program yet: saving, the full-screen devices and the media player, the
-// settings dialogs of the display and the anaglyphs. Each is reached
-// through its own handler so that the work plugs in here; until then they
-// do nothing.
+// program yet: the full-screen devices and the media player, the settings
+// dialogs of the display and the anaglyphs. Each is reached through its
+// own handler so that the work plugs in here; until then they do nothing.
 #ifndef TWR_SHELL_LATER_COMMANDS_H
 #define TWR_SHELL_LATER_COMMANDS_H
 
 #include "shared/wintypes.h"
 
-void SaveCommand(HWND main, int id);                // 2001, 2052, 2118, 2119, 2122, 2130-2132, 2189, 2192, 2193
 void FullScreenPlayCommand(HWND main, int id);      // 2027, 2029-2031
 void MediaPlayerCommand(HWND main);                 // 2028
 void ShutterSettingsCommand(HWND main);             // 2047

@@ -16,6 +16,7 @@
 #include "shell/later_commands.h"
 #include "shell/open_commands.h"
 #include "shell/play_commands.h"
+#include "shell/save_commands.h"
 #include "shell/toolbars.h"
 #include "shell/view_commands.h"
 

@@ -25,6 +25,7 @@
 #include "shell/open_filter.h"
 #include "shell/toolbars.h"
 #include "sources/movie_open.h"
+#include "sources/plugin_source.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -56,53 +57,10 @@ bool Beside(char *out, size_t size, const char *folder, const char *name)
     return (size_t)snprintf(out, size, "%s%s", folder, name) < size;
 }
 
-// The outside plug-in "QTReader.vfp" beside the program: its filter text
-// when it was loaded, else null.
-typedef HRESULT(WINAPI *VfGetPluginInfo)(void *info);
-
-const char *LoadOutsidePlugin()
-{
-    g_nPlugins = 0;
-    g_bPluginFound = 0;
-    char pattern[kPathBytes + 16];
-    if (!Beside(pattern, sizeof pattern, g_szProgramFolder, "QTReader.vfp"))
-        return nullptr;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return nullptr;
-    const char *filter = nullptr;
-    do {
-        char path[kPathBytes + 16];
-        if (g_nPlugins >= (int)(sizeof g_hPlugins / sizeof g_hPlugins[0]) ||
-            !Beside(path, sizeof path, g_szProgramFolder, found.cFileName))
-            break;
-        HMODULE module = LoadLibraryA(path);
-        if (!module)
-            continue;
-        VfGetPluginInfo info = (VfGetPluginInfo)(void *)GetProcAddress(module, "vfGetPluginInfo");
-        if (!info) {
-            FreeLibrary(module);
-            continue;
-        }
-        memset(g_pluginInfo, 0, sizeof g_pluginInfo);
-        *(DWORD *)g_pluginInfo = sizeof g_pluginInfo;
-        if (info(g_pluginInfo) != 0) {
-            FreeLibrary(module);
-            continue;
-        }
-        g_hPlugins[g_nPlugins++] = module;
-        g_bPluginFound = 1;
-        g_pluginInfo[sizeof g_pluginInfo - 1] = 0;
-        filter = (const char *)g_pluginInfo + 272;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return filter;
-}
-
 void BuildFilterAndPlugin()
 {
-    const char *pluginFilter = LoadOutsidePlugin();
+    // The outside plug-in "QTReader.vfp" beside the program.
+    const char *pluginFilter = LoadOutsidePlugin(g_szProgramFolder);
     char avisynth[100];
     ReadAvisynthValue("", avisynth, sizeof avisynth);
     BuildOpenFilter(g_szOpenFilter, sizeof g_szOpenFilter, pluginFilter, strlen(avisynth) > 7);
@@ -175,8 +133,7 @@ LRESULT OnCreate(HWND hwnd)
     g_nCacheBudget = MemoryBudgetFromPhysical(memory.dwTotalPhys);
 
     FindHelperFiles();
-    // The placeholder movie of plug-in sources is written here once the
-    // plug-in sources are part of the program.
+    WritePlaceholderAvi();
     AVIFileInit();
 
     SetStartValues();

@@ -3,6 +3,7 @@
 #include "alignment/alignment_state.h"
 #include "alignment/frame_adjustment.h"
 #include "pipeline/pipeline_state.h"
+#include "pipeline/save_geometry.h"
 #include "pipeline/show_pair.h"
 #include "resources/resource_ids.h"
 #include "shared/message_box.h"
@@ -107,9 +108,11 @@ void WriteHistory(bool added)
     }
 }
 
-// After a successful open: the bar, the window and the history.
+// After a successful open: the save region, the bar, the window and the
+// history.
 void Opened(HWND hwnd)
 {
+    g_rcSaveRegion = {g_pLeft->nWidth / 4, 0, 3 * g_pLeft->nWidth / 4, g_pLeft->nHeight};
     ResetPositionBar();
     FitMainWindowToPair(hwnd);
 }

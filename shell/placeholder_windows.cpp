@@ -1,7 +1,10 @@
 // The page-flip window, the media player and the OpenGL window have their
 // classes registered at start, as the program always has; until their
-// subsystems are part of the program their windows are plain windows.
+// subsystems are part of the program their windows are plain windows. The
+// built-in MPEG decoder is registered as a plug-in at start.
 #include "shell/main_window.h"
+
+#include "mpeg/mpeg_plugin.h"
 
 LRESULT CALLBACK PageFlipWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -18,9 +21,7 @@ LRESULT CALLBACK GlStereoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-// The built-in MPEG decoder registers itself here once it is part of the
-// program (RegisterBuiltinMpegPlugin into g_mpegPlugin). Until then no
-// plug-in record exists and MPEG files are refused by the opener.
 void RegisterMpegDecoder()
 {
+    RegisterBuiltinMpegPlugin(&g_mpegPlugin);
 }

@@ -91,6 +91,7 @@ struct MovieSource {
     int nAudioCapacity;         // kind 1: entries pAudioIndex has room for
     int nDecodedFrame;          // kind 1: frame pDecoded holds, -1 none
     PackedDib *pTurned;         // the turned or mirrored eye image (owned)
+    DWORD nPluginAudioSamples;  // kind 2: the sound's length in samples, the bound of its reads
 };
 
 enum { kOpenErrorBytes = 256 };  // room the opener's error text needs

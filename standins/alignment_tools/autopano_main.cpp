@@ -35,18 +35,34 @@ int Fail(const std::string &message)
     return 1;
 }
 
-int MatchAndWrite(const std::vector<ImageKeys> &images, int maxMatches, const std::string &output)
+// Matches consecutive images and refines the pairs on the images
+// themselves (found by the names the keys were made from, relative to
+// `folder`); a key file whose image is gone gives unrefined points.
+int MatchAndWrite(const std::vector<ImageKeys> &images, int maxMatches, const std::string &folder,
+                  const std::string &output)
 {
     if (images.size() < 2)
         return Fail("need at least two images");
-    std::vector<std::vector<std::pair<int, int>>> matches;
-    for (size_t k = 0; k + 1 < images.size(); k++)
-        matches.push_back(MatchImageKeys(images[k], images[k + 1], kRatio, maxMatches));
+    std::vector<GreyImage> pictures(images.size());
+    for (size_t k = 0; k < images.size(); k++) {
+        std::string error;
+        if (!ReadTiffGrey((folder + images[k].image).c_str(), &pictures[k], &error) &&
+            !ReadTiffGrey(images[k].image.c_str(), &pictures[k], &error))
+            pictures[k] = GreyImage();
+    }
+    std::vector<std::vector<PointPair>> points;
+    std::vector<int> matched;
+    for (size_t k = 0; k + 1 < images.size(); k++) {
+        const auto matches = MatchImageKeys(images[k], images[k + 1], kRatio, maxMatches);
+        matched.push_back((int)matches.size());
+        points.push_back(MakeControlPoints(images[k], images[k + 1], matches, pictures[k], pictures[k + 1]));
+    }
     std::string error;
-    if (!WriteControlPointFile(output.c_str(), images, matches, &error))
+    if (!WriteControlPointFile(output.c_str(), images, points, &error))
         return Fail(error);
-    for (size_t k = 0; k < matches.size(); k++)
-        printf("images %d and %d: %d control points\n", (int)k, (int)k + 1, (int)matches[k].size());
+    for (size_t k = 0; k < points.size(); k++)
+        printf("images %d and %d: %d matches, %d control points\n", (int)k, (int)k + 1, matched[k],
+               (int)points[k].size());
     return 0;
 }
 
@@ -74,7 +90,7 @@ int FromKeyFiles(int argc, char **argv)
             return Fail(error);
         images.push_back(keys);
     }
-    return MatchAndWrite(images, maxMatches, output);
+    return MatchAndWrite(images, maxMatches, "", output);
 }
 
 // The folder form.
@@ -113,7 +129,7 @@ int FromFolder(int argc, char **argv)
         keys.image = name;
         images.push_back(keys);
     }
-    return MatchAndWrite(images, 0, folder + prefix + "0.oto");
+    return MatchAndWrite(images, 0, folder, folder + prefix + "0.oto");
 }
 
 } // namespace

@@ -47,10 +47,24 @@ bool ReadKeyFile(const char *path, ImageKeys *keys, std::string *error);
 // (0: all), the clearest first. Indices into a and b.
 std::vector<std::pair<int, int>> MatchImageKeys(const ImageKeys &a, const ImageKeys &b, double ratio, int maxMatches);
 
+// One control point: a position in each image, full-size pixels.
+struct PointPair {
+    double x, y, X, Y;
+};
+
+// The matched keypoints as control points. With both images at hand (empty
+// ones are not), each pair is refined at full size: a patch around the
+// first image's point is looked for around the second's by normalised
+// cross-correlation, to a fraction of a pixel; pairs whose patch is not
+// found clearly are dropped.
+std::vector<PointPair> MakeControlPoints(const ImageKeys &a, const ImageKeys &b,
+                                         const std::vector<std::pair<int, int>> &matches, const GreyImage &imageA,
+                                         const GreyImage &imageB);
+
 // Writes a control-point file for the images in order: a short project
-// header, an 'i' line per image, then "c n0 N1 x.. y.. X.. Y.. t0" per pair
-// of consecutive images.
+// header, an 'i' line per image, then "c n0 N1 x.. y.. X.. Y.. t0" per
+// control point of consecutive images.
 bool WriteControlPointFile(const char *path, const std::vector<ImageKeys> &images,
-                           const std::vector<std::vector<std::pair<int, int>>> &matches, std::string *error);
+                           const std::vector<std::vector<PointPair>> &points, std::string *error);
 
 #endif

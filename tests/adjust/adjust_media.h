@@ -3,7 +3,7 @@
 #ifndef TWR_TESTS_ADJUST_ADJUST_MEDIA_H
 #define TWR_TESTS_ADJUST_ADJUST_MEDIA_H
 
-#include "tests/test_frames.h"
+#include "tests/adjust/ppm_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -28,33 +28,6 @@ inline std::string HostPath(const std::string &p)
 }
 
 inline std::string AdjustMedia(const std::string &name) { return HostPath(std::string(TWR_ADJUST_MEDIA_DIR) + "/" + name); }
-
-// A binary PPM (P6, 8 bits) as a bottom-up 24-bit frame; null when it
-// cannot be read.
-inline DibPtr LoadPpm(const std::string &path)
-{
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return nullptr;
-    int w = 0, h = 0, max = 0;
-    DibPtr d;
-    if (fscanf(f, "P6 %d %d %d", &w, &h, &max) == 3 && max == 255 && fgetc(f) != EOF) {
-        d.reset(CreateDib(w, h, 24, 1));
-        for (int y = 0; d && y < h; y++) {
-            BYTE *row = DibRow(d.get(), h - 1 - y);
-            for (int x = 0; x < w; x++) {
-                BYTE rgb[3];
-                if (fread(rgb, 1, 3, f) != 3) {
-                    d.reset();
-                    break;
-                }
-                row[3 * x] = rgb[2], row[3 * x + 1] = rgb[1], row[3 * x + 2] = rgb[0];
-            }
-        }
-    }
-    fclose(f);
-    return d;
-}
 
 #define REQUIRE_ADJUST_MEDIA()                                                       \
     do {                                                                             \

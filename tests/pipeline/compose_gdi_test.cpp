@@ -86,6 +86,35 @@ TEST_F(GdiComposeTest, AppliedTrimmingChoosesTheSourceRectangles)
     EXPECT_EQ(PixelAt(out.get(), 32, 15), PositionPixel(8, 27, 2));
 }
 
+// The 1:1 drawing of plain frames is a copy of rows; it must give what
+// GDI's drawing gives (here a stretch to the same size, which copies):
+// offsets, trimming, 32-bit frames and rows with padding.
+TEST_F(GdiComposeTest, OneToOneCopyEqualsTheGdiDrawing)
+{
+    DibPtr l32 = MakeFrame(63, 30, [](int x, int y) { return PositionPixel(x, y, 3); }, 32);
+    DibPtr r24 = MakeFrame(63, 30, [](int x, int y) { return PositionPixel(x * 3, y, 4); });
+    struct Case {
+        int shiftX, shiftY;
+        bool trimmed, stacked;
+    } cases[] = {{0, 0, false, false}, {5, -3, false, false}, {-6, 2, false, true}, {0, 0, true, false},
+                 {3, 1, true, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.shiftX << "," << c.shiftY << (c.trimmed ? " trimmed" : "")
+                                        << (c.stacked ? " stacked" : ""));
+        g_nTrimState = c.trimmed ? 30 : 0;
+        g_rcTrim = {3, 5, 33, 22};
+        int m[4];
+        ShiftToCropMargins(m, 63, 30, c.shiftX, c.shiftY);
+        int w = c.trimmed ? 30 : 63 - m[0] - m[2], h = c.trimmed ? 17 : 30 - m[1] - m[3];
+        int ow = c.stacked ? w : 2 * w, oh = c.stacked ? 2 * h : h;
+        DibPtr copied(CreateDib(ow, oh, 24, 1)), drawn(CreateDib(ow, oh, 24, 1));
+        auto compose = c.stacked ? ComposeOverUnder : ComposeSideBySide;
+        ASSERT_TRUE(compose(copied.get(), l32.get(), r24.get(), m[0], m[1], m[2], m[3], w, h, 0));
+        ASSERT_TRUE(compose(drawn.get(), l32.get(), r24.get(), m[0], m[1], m[2], m[3], w, h, 1));
+        EXPECT_EQ(memcmp(FindDibBits(copied.get()), FindDibBits(drawn.get()), copied->biSizeImage), 0);
+    }
+}
+
 static int s_boxes;
 static int CountBox(HWND, const char *, const char *, UINT)
 {

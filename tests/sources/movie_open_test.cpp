@@ -2,6 +2,7 @@
 // decoders, the project's Motion-JPEG driver and the DV stand-in) and the
 // own AVI reader, checked against ffprobe and ffmpeg.
 #include "sources/movie_open.h"
+#include "sources/plugin_source.h"
 
 #include "resources/resource_ids.h"
 #include "shared/frame_conversions.h"
@@ -275,7 +276,12 @@ TEST_F(OpenTest, RefusalsCarryTheirTexts)
 TEST_F(OpenTest, ExtensionsAndAviSynth)
 {
     REQUIRE_MEDIA();
-    // Not AVI nor AviSynth: the plug-in opener, which leaves no text.
+    // Not AVI nor AviSynth: the plug-in opener (with its placeholder movie
+    // in place), which leaves no text when the plug-in fails.
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    snprintf(g_szTempAvi, sizeof g_szTempAvi, "%stwr-open-test.avi", folder);
+    WritePlaceholderAvi();
     EXPECT_EQ(Open(left, "movie.mpg"), 1);
     EXPECT_STREQ(error, "");
     EXPECT_EQ(Open(left, "noextension"), 1);

@@ -1,0 +1,1 @@
+twr_add_bench(mpeg_random_bench SOURCES mpeg_random_bench.cpp)

@@ -1,0 +1,358 @@
+// The save commands through the main window in this process: the file
+// dialogs are answered with names the test queues (the name field, then
+// OK), other modal dialogs cancelled and message boxes answered by the
+// hook; the compressor choice is preset to uncompressed frames. What the
+// commands wrote is read back through the program's own opener.
+#include "pipeline/save_movie.h"
+#include "pipeline/show_pair.h"
+#include "resources/resource_ids.h"
+#include "shared/message_box.h"
+#include "shared/settings_store.h"
+#include "shared/string_table.h"
+#include "shell/app_state.h"
+#include "shell/app_windows.h"
+#include "shell/main_window.h"
+#include "sources/movie_open.h"
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include <deque>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Windows(const std::string &unix)
+{
+    std::string w = "Z:";
+    for (char c : unix)
+        w += c == '/' ? '\\' : c;
+    return w;
+}
+std::string Media(const char *name) { return Windows(std::string(TWR_SHELL_MEDIA_DIR) + "/" + name); }
+std::string Out(const std::string &name) { return Windows(std::string(TWR_SAVE_COMMANDS_OUT) + "/" + name); }
+
+bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::string> s_boxes;
+int RecordBox(HWND, const char *text, const char *, UINT)
+{
+    s_boxes.push_back(text);
+    return IDOK;
+}
+
+// File dialogs take the next queued name; other dialogs of the main window
+// (the open error "FOURCC") are cancelled and their titles kept.
+std::deque<std::string> s_names;
+std::vector<std::string> s_cancelled;
+HHOOK s_cbt;
+LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND w = (HWND)wParam;
+        char cls[32] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (!strcmp(cls, "#32770")) {
+            int field = GetDlgItem(w, 0x480) ? 0x480 : GetDlgItem(w, 0x47C) ? 0x47C : 0;
+            HWND owner = GetWindow(w, GW_OWNER);
+            if (!field && owner && (GetDlgItem(owner, 0x480) || GetDlgItem(owner, 0x47C))) {
+                // The file dialog's own question (overwrite an existing file).
+                PostMessageA(w, WM_COMMAND, IDYES, 0);
+            } else if (field && !s_names.empty()) {
+                SetDlgItemTextA(w, field, s_names.front().c_str());
+                s_names.pop_front();
+                PostMessageA(w, WM_COMMAND, IDOK, 0);
+            } else {
+                char title[600] = "";
+                GetWindowTextA(w, title, sizeof title);
+                s_cancelled.push_back(title);
+                PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+            }
+        }
+    }
+    return CallNextHookEx(s_cbt, code, wParam, lParam);
+}
+
+BOOL ChooseUncompressed(COMPVARS *vars)
+{
+    vars->fccHandler = mmioFOURCC('D', 'I', 'B', ' ');
+    return TRUE;
+}
+
+void Pump()
+{
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+// Frames and size of a saved movie, through the program's opener.
+struct Saved {
+    int frames = -1, width = 0, height = 0;
+};
+Saved ReadBack(const std::string &path)
+{
+    Saved s;
+    MovieSource m;
+    InitMovieSource(&m);
+    char error[kOpenErrorBytes];
+    if (OpenMovieSource(nullptr, path.c_str(), &m, error, 0) == 0) {
+        s.frames = m.nFrames;
+        s.width = m.nWidth;
+        s.height = m.nHeight;
+    }
+    CloseMovieSource(&m);
+    return s;
+}
+
+std::vector<unsigned char> Bytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class SaveCommands : public testing::Test {
+protected:
+    static char key[80];
+    static HWND main;
+
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(RegisterAppClasses(GetModuleHandleA(nullptr)));
+        g_hInst = g_hInstPlayer = GetModuleHandleA(nullptr);
+        snprintf(key, sizeof key, "Software\\Vexa\\twinreel-test-save-%lu", GetCurrentProcessId());
+        g_pszSettingsKey = key;
+        RegDeleteTreeA(HKEY_CURRENT_USER, key);
+        g_pfnMessageBoxHook = RecordBox;
+        g_pfnCompressorChooseHook = ChooseUncompressed;
+        s_cbt = SetWindowsHookExA(WH_CBT, AnswerDialogs, nullptr, GetCurrentThreadId());
+        CreateDirectoryA(Out("").c_str(), nullptr);
+    }
+    static void TearDownTestSuite()
+    {
+        g_nBusy = 0;
+        if (IsWindow(main))
+            SendMessageA(main, WM_CLOSE, 0, 0);
+        Pump();
+        UnhookWindowsHookEx(s_cbt);
+        g_pfnMessageBoxHook = nullptr;
+        g_pfnCompressorChooseHook = nullptr;
+        RegDeleteTreeA(HKEY_CURRENT_USER, key);
+        g_pszSettingsKey = "Software\\Vexa\\twinreel";
+    }
+    void SetUp() override
+    {
+        s_boxes.clear();
+        s_names.clear();
+        s_cancelled.clear();
+        g_nBusy = 0;
+        g_bCancel = 0;
+        g_nSaveLayout = 0;
+        g_bSavePreview = 1;
+        g_bSaveResize = 0;
+        g_nTrimState = kTrimNone;
+        g_nSType = 0;
+        g_bAskFileType = 1;
+        if (!IsWindow(main)) {
+            main = CreateWindowExA(0, "2REELS", "", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr, g_hInst,
+                                   nullptr);
+            ASSERT_TRUE(main);
+            g_hwndView = CreateWindowExA(0, "2REELSC", nullptr, WS_CHILD, 0, 0, 0, 0, main, nullptr, g_hInst, nullptr);
+        }
+        CloseMovieSource(&g_leftMovie);
+        CloseMovieSource(&g_rightMovie);
+        FreeComposedFrame();
+        SetPairRecords(&g_leftMovie, &g_rightMovie);
+        g_bSwapped = 0;
+        g_nShiftX = g_nShiftY = 0;
+        g_nFrame = g_nEndOffset = 0;
+        Pump();
+    }
+    void TearDown() override
+    {
+        g_nBusy = 0;
+        Pump();
+    }
+
+    LRESULT Command(int id) { return SendMessageA(main, WM_COMMAND, id, 0); }
+    void OpenPair(const std::string &left, const std::string &right)
+    {
+        strcpy(g_szLeftName, left.c_str());
+        strcpy(g_szRightName, right.c_str());
+        Command(IDM_OPEN_PAIR_BY_NAME);
+    }
+};
+char SaveCommands::key[80];
+HWND SaveCommands::main;
+
+}  // namespace
+
+TEST_F(SaveCommands, StereoMovieThroughTheSaveDialog)
+{
+    OpenPair(Media("scene_L.avi"), Media("scene_R.avi"));
+    ASSERT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
+    g_pLeft->nStart = 2;
+    std::string out = Out("stereo.avi");
+    DeleteFileA(out.c_str());
+    s_names = {out};
+    Command(IDM_SAVE_STEREO);
+    EXPECT_TRUE(s_names.empty()) << "the dialog was not shown";
+    EXPECT_TRUE(s_boxes.empty());
+    Saved s = ReadBack(out);
+    EXPECT_EQ(s.frames, 8);
+    EXPECT_EQ(s.width, 320);
+    EXPECT_EQ(s.height, 120);
+    // The pair is shown as before the save.
+    EXPECT_EQ(g_pLeft->nStart, 2);
+    EXPECT_EQ(g_nFrameCount, 8);
+    EXPECT_EQ(g_nBusy, 0);
+    EXPECT_STREQ(g_szSaveName, out.c_str());
+}
+
+// Saving over a movie that is open would truncate it under its reader: the
+// save is refused and the movie stays as it was.
+TEST_F(SaveCommands, OutputOverAnOpenSourceIsRefused)
+{
+    std::string left = Out("over_L.avi"), right = Out("over_R.avi");
+    ASSERT_TRUE(CopyFileA(Media("scene_L.avi").c_str(), left.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(Media("scene_R.avi").c_str(), right.c_str(), FALSE));
+    std::vector<unsigned char> before = Bytes(right);
+    OpenPair(left, right);
+    ASSERT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
+    // The same file named otherwise (the case of the letters).
+    std::string sameFile = right;
+    sameFile.replace(sameFile.size() - 5, 5, "r.AVI");
+    s_names = {sameFile};
+    Command(IDM_SAVE_STEREO);
+    ASSERT_EQ(s_boxes.size(), 1u);
+    EXPECT_EQ(s_boxes[0], LoadStr(IDS_SAVE_OVER_SOURCE));
+    EXPECT_TRUE(Bytes(right) == before);
+    // Left and right movies whose right output is the open left movie.
+    s_boxes.clear();
+    std::string base = Out("over");
+    s_names = {base};
+    g_bCopyStreams = 0;
+    Command(IDM_SAVE_LEFT_RIGHT);  // over_l.avi and over_r.avi: the sources' names in other case
+    ASSERT_EQ(s_boxes.size(), 1u);
+    EXPECT_EQ(s_boxes[0], LoadStr(IDS_SAVE_OVER_SOURCE));
+    EXPECT_TRUE(Bytes(right) == before);
+    EXPECT_EQ(ReadBack(left).frames, 10);
+}
+
+// trip.avi gives trip_l.avi and trip_r.avi.
+TEST_F(SaveCommands, LeftAndRightMoviesThroughTheSaveDialog)
+{
+    OpenPair(Media("scene_L.avi"), Media("scene_R.avi"));
+    g_nShiftX = 16;
+    std::string base = Out("trip");
+    DeleteFileA((base + "_l.avi").c_str());
+    DeleteFileA((base + "_r.avi").c_str());
+    s_names = {base + ".avi"};
+    Command(IDM_SAVE_LEFT_RIGHT);
+    EXPECT_TRUE(s_boxes.empty());
+    for (const char *eye : {"_l.avi", "_r.avi"}) {
+        Saved s = ReadBack(base + eye);
+        EXPECT_EQ(s.frames, 10) << eye;
+        EXPECT_EQ(s.width, 144) << eye;
+        EXPECT_EQ(s.height, 120) << eye;
+    }
+    EXPECT_STREQ(g_szSaveName, (base + "_l.avi").c_str());
+    EXPECT_STREQ(g_szRightSaveName, (base + "_r.avi").c_str());
+}
+
+// The batch list: an entry saved from a stereo file, one from a pair as
+// left and right movies, one with too few commas (skipped), one whose
+// sources cannot be opened (its old output kept, not deleted or
+// "saved"), one whose joined path is too long (refused with a message).
+TEST_F(SaveCommands, BatchListSavesEachEntry)
+{
+    std::string folder = Out("batch\\");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char *name : {"scene_L.avi", "scene_R.avi", "sbs.avi"})
+        ASSERT_TRUE(CopyFileA(Media(name).c_str(), (folder + name).c_str(), FALSE));
+    for (const char *name : {"b.avi", "x.avi", "y.avi", "z.avi"})
+        DeleteFileA((folder + name).c_str());
+    std::vector<unsigned char> old = {'o', 'l', 'd'};
+    {
+        std::ofstream f(std::string(TWR_SAVE_COMMANDS_OUT) + "/batch/old.avi", std::ios::binary);
+        f.write((const char *)old.data(), (std::streamsize)old.size());
+    }
+    std::string tooLong(300, 'n');
+    {
+        std::ofstream list(std::string(TWR_SAVE_COMMANDS_OUT) + "/batch/list.txt");
+        list << "# pairs to save\n"
+             << "11,0,0,0,0,sbs.avi,11,b.avi\n"
+             << "21,0,0,0,0,scene_L.avi,scene_R.avi,21,x.avi,y.avi\n"
+             << "11,0,0,sbs.avi\n"
+             << "21,0,0,0,0,missing_L.avi,missing_R.avi,11,old.avi\n"
+             << "11,0,0,0,0," << tooLong << ".avi,11,z.avi\n";
+    }
+    g_nSType = 0;        // side by side
+    g_bAskFileType = 0;  // no question at the open of one file
+    s_names = {folder + "list.txt"};
+    Command(IDM_BATCH);
+    EXPECT_EQ(g_nBatchCount, 5);
+    Saved b = ReadBack(folder + "b.avi");
+    EXPECT_EQ(b.frames, 10);
+    EXPECT_EQ(b.width, 320);
+    for (const char *name : {"x.avi", "y.avi"}) {
+        Saved s = ReadBack(folder + name);
+        EXPECT_EQ(s.frames, 10) << name;
+        EXPECT_EQ(s.width, 160) << name;
+    }
+    EXPECT_TRUE(Bytes(std::string(TWR_SAVE_COMMANDS_OUT) + "/batch/old.avi") == old);
+    EXPECT_FALSE(Exists(folder + "z.avi"));
+    // The failed open's error dialog, and the path that was too long.
+    EXPECT_EQ(s_cancelled.size(), 1u);
+    ASSERT_EQ(s_boxes.size(), 1u);
+    EXPECT_EQ(s_boxes[0], LoadStr(IDS_BATCH_PATH_TOO_LONG));
+    EXPECT_EQ(g_nBusy, 0);
+}
+
+TEST_F(SaveCommands, UnreadableBatchListIsReported)
+{
+    s_names = {Out("no-such-list.txt")};
+    g_nBatchCount = 3;
+    Command(IDM_BATCH);
+    ASSERT_EQ(s_boxes.size(), 1u);
+    EXPECT_EQ(s_boxes[0], LoadStr(IDS_RAW_OPEN_FAILED));
+    EXPECT_EQ(g_nBatchCount, 0);
+}
+
+// A two-stream 3D-AVI split into left and right movies by copying the
+// frames as they are.
+TEST_F(SaveCommands, Split3dAviCopiesBothStreams)
+{
+    std::string source = Windows(std::string(TWR_SAVE_MEDIA_DIR) + "/stereo3d.avi");
+    std::string base = Out("split3d");
+    DeleteFileA((base + "_l.avi").c_str());
+    DeleteFileA((base + "_r.avi").c_str());
+    s_names = {source, base};
+    Command(IDM_SPLIT_3DAVI);
+    EXPECT_TRUE(s_boxes.empty());
+    PAVIFILE file = nullptr;
+    ASSERT_EQ(AVIFileOpenA(&file, source.c_str(), OF_SHARE_DENY_NONE, nullptr), 0);
+    for (int eye = 0; eye < 2; eye++) {
+        std::string copy = base + (eye ? "_r.avi" : "_l.avi");
+        PAVISTREAM in = nullptr, out = nullptr;
+        ASSERT_EQ(AVIFileGetStream(file, &in, streamtypeVIDEO, eye), 0);
+        ASSERT_EQ(AVIStreamOpenFromFileA(&out, copy.c_str(), streamtypeVIDEO, 0, OF_READ, nullptr), 0) << copy;
+        EXPECT_EQ(AVIStreamLength(out), AVIStreamLength(in));
+        for (LONG i = 0; i < AVIStreamLength(in); i++) {
+            std::vector<BYTE> a(1 << 16), b(1 << 16);
+            LONG na = 0, nb = 0;
+            AVIStreamRead(in, i, 1, a.data(), (LONG)a.size(), &na, nullptr);
+            AVIStreamRead(out, i, 1, b.data(), (LONG)b.size(), &nb, nullptr);
+            ASSERT_EQ(na, nb) << copy << " frame " << i;
+            ASSERT_EQ(memcmp(a.data(), b.data(), (size_t)na), 0) << copy << " frame " << i;
+        }
+        AVIStreamRelease(out);
+        AVIStreamRelease(in);
+    }
+    AVIFileRelease(file);
+}
