@@ -14,6 +14,8 @@
 #include "shared/global_memory.h"
 #include "shared/string_table.h"
 #include "shell/app_windows.h"
+#include "sources/plugin_audio.h"
+#include "sources/plugin_source.h"
 #include "sources/stereo_pair.h"
 
 #include <mmsystem.h>
@@ -153,6 +155,104 @@ void EndChunkSound(ChunkSound &c)
     PlaySoundA(nullptr, nullptr, SND_MEMORY | SND_ASYNC);
     FreeGlobalBlock(c.block);
     c.block = nullptr;
+}
+
+// ---- the sound of plug-in movies: frame by frame through the plug-in
+// into an in-memory WAVE that PlaySound streams ----
+
+struct PluginSound {
+    MovieSource *m = nullptr;
+    MovieSource *partner = nullptr;  // gives the right channel, when set
+    BYTE *block = nullptr;
+    StreamedSound s = {};
+    int next = 0;                    // next pair frame to write
+    int lastWritten = -1;
+    std::vector<BYTE> frame, other;
+};
+
+// Appends the sound of pair frame f; false when it does not fit or cannot
+// be read.
+bool AppendPluginFrame(PluginSound &p, int f)
+{
+    MovieSource *m = p.m;
+    int n = AudioSamplesInFrame(m, f + m->nStart);
+    int first = AudioSampleAtFrame(m, f + m->nStart);
+    uint32_t bytes = (uint32_t)n * (uint32_t)m->nBlockAlign;
+    if (n <= 0 || bytes > StreamedSoundSpace(&p.s))
+        return false;
+    p.frame.assign(bytes, 0);
+    if (ReadPluginAudio(m, p.frame.data(), n, first) != 0)
+        return false;
+    if (p.partner) {
+        // Left channel from the timing movie, right from the partner.
+        MovieSource *o = p.partner;
+        p.other.assign(bytes, 0);
+        if (ReadPluginAudio(o, p.other.data(), n, AudioSampleAtFrame(o, f + o->nStart)) == 0)
+            for (int i = 0; i < n; i++)
+                memcpy(&p.frame[4 * i + 2], &p.other[4 * i], 2);
+    }
+    AppendStreamedSound(&p.s, p.frame.data(), bytes);
+    p.lastWritten = f;
+    p.next = f + 1;
+    return true;
+}
+
+void AppendPluginFrames(PluginSound &p, int upTo, int frameCount)
+{
+    while (p.next <= upTo && p.next < frameCount && StreamedSoundWantsMore(&p.s))
+        if (!AppendPluginFrame(p, p.next))
+            break;
+}
+
+bool StartPluginSound(PluginSound &p, MovieSource *m, MovieSource *partner, int f0, int frameCount)
+{
+    if (!m->pWaveHeader || m->nBlockAlign <= 0 || m->nWaveBufSize <= 0)
+        return false;
+    ReopenPluginFile(m);
+    if (partner->nKind == kSourcePlugin)
+        ReopenPluginFile(partner);
+    p.m = m;
+    if (g_bStereoSound == 1 && m->nBlockAlign == 4 && partner->nKind == kSourcePlugin && partner->nBlockAlign == 4)
+        p.partner = partner;
+    size_t blockBytes = (size_t)m->nWaveBufSize * 10;
+    p.block = (BYTE *)AllocGlobalBlock(blockBytes, 1);
+    if (!p.block)
+        return false;  // played without sound
+    if (!BeginStreamedSound(&p.s, p.block, blockBytes, m->pWaveHeader, (uint32_t)g_nCacheBudget)) {
+        FreeGlobalBlock(p.block);
+        p.block = nullptr;
+        return false;
+    }
+    p.next = f0;
+    AppendPluginFrames(p, f0 + 9, frameCount);
+    PlaySoundA((LPCSTR)p.block, nullptr, SND_MEMORY | SND_ASYNC);
+    return true;
+}
+
+void KeepPluginSound(PluginSound &p, int dueFrame, int frameCount)
+{
+    if (!p.block)
+        return;
+    if (StreamedSoundWantsMore(&p.s)) {
+        AppendPluginFrames(p, dueFrame + 10, frameCount);
+        return;
+    }
+    if (p.lastWritten >= dueFrame || p.next >= frameCount)
+        return;
+    // What was written has been played: the next ten frames from the
+    // block's start.
+    RestartStreamedSound(&p.s);
+    AppendPluginFrames(p, p.next + 9, frameCount);
+    PlaySoundA((LPCSTR)p.block, nullptr, SND_MEMORY | SND_ASYNC);
+}
+
+void EndPluginSound(PluginSound &p)
+{
+    if (!p.block)
+        return;
+    PlaySoundA(nullptr, nullptr, SND_MEMORY | SND_ASYNC);
+    FreeGlobalBlock(p.block);
+    p.block = nullptr;
 }
 
 // ---- drawing ----
@@ -457,6 +557,7 @@ int PlayPair(StereoPair *pair)
     bool sound = g_bSound1 == 1 && (timing->pAudio || timing->pWaveHeader);
     bool waveOut = false;
     ChunkSound chunks;
+    PluginSound plugin;
     if (sound && timing->nKind == kSourceAviFile && timing->pAudio && timing->nRate) {
         LONG ms = (LONG)((int64_t)(f0 + timing->nStart) * timing->nScale * 1000 / timing->nRate);
         PAVISTREAM audio = (PAVISTREAM)timing->pAudio;
@@ -464,6 +565,8 @@ int PlayPair(StereoPair *pair)
         waveOut = StartWaveAudio(g_hwndMain, audio, first, AVIStreamStart(audio) + AVIStreamLength(audio), 0) != 0;
     } else if (sound && timing->nKind == kSourceOwnReader) {
         StartChunkSound(chunks, timing, f0);
+    } else if (sound && timing->nKind == kSourcePlugin) {
+        StartPluginSound(plugin, timing, timing == left ? right : left, f0, g_nFrameCount);
     }
 
     unsigned period = PlayTimerPeriod(caps.wPeriodMin, caps.wPeriodMax, timing->nMsPerFrame);
@@ -538,6 +641,8 @@ int PlayPair(StereoPair *pair)
                 OnWaveOutDone(g_hwndMain, done.message, done.wParam, done.lParam);
         } else if (chunks.block) {
             KeepChunkSound(chunks, (double)(uint32_t)g_nTimerTicks * period);
+        } else if (plugin.block) {
+            KeepPluginSound(plugin, f0 + due, g_nFrameCount);
         }
 
         if (!PumpPlayMessages())
@@ -558,6 +663,7 @@ int PlayPair(StereoPair *pair)
     g_nBusy = 0;
     g_bCancel = 0;
     EndChunkSound(chunks);
+    EndPluginSound(plugin);
     if (waveOut)
         StopWaveAudio();
     return result;

@@ -3,8 +3,10 @@
 # this script): pairs of 96 x 64 movies of 20 frames at 25 frames/s with
 # 44.1 kHz stereo noise (a different noise per channel, so that a shift by
 # one sample or an exchange of the channels shows), uncompressed
-# (raw_L/raw_R.avi) and Motion-JPEG (mjpg_L/mjpg_R.avi); and ffmpeg's own
-# decode of each movie's sound as s16le stereo (<name>.pcm).
+# (raw_L/raw_R.avi), Motion-JPEG (mjpg_L/mjpg_R.avi) and MPEG-1 program
+# streams with Layer II sound (mpg_L/mpg_R.mpg); and ffmpeg's own
+# decode of each movie's sound as s16le stereo (<name>.pcm), from the
+# first video frame on.
 set -euo pipefail
 out=$1
 stamp=$(sha1sum "$0" | cut -c1-16)
@@ -22,8 +24,20 @@ for eye in L R; do
      -frames:v 20 -t 0.8 -c:v rawvideo -pix_fmt bgr24 -c:a pcm_s16le raw_$eye.avi
   ff $video $noise -filter_complex "[0]crop=96:64:$shift:0[v];[1][2]amerge=inputs=2[a]" -map '[v]' -map '[a]' \
      -frames:v 20 -t 0.8 -c:v mjpeg -q:v 3 -pix_fmt yuvj420p -c:a pcm_s16le mjpg_$eye.avi
-  for kind in raw mjpg; do
-    ff -i ${kind}_$eye.avi -map 0:a -ac 2 -f s16le ${kind}_$eye.pcm
+  # MPEG-1 with Layer II sound, read through the built-in plug-in.
+  ff -i raw_$eye.avi -c:v mpeg1video -q:v 4 -c:a mp2 -b:a 192k -f mpeg mpg_$eye.mpg
+  for kind in raw mjpg mpg; do
+    file=${kind}_$eye.avi
+    [ $kind = mpg ] && file=mpg_$eye.mpg
+    # A program stream's sound is heard from the video's first frame on:
+    # what comes before it (the encoder's priming) is not the movie's.
+    drop=0
+    if [ $kind = mpg ]; then
+      v=$(ffprobe -v error -select_streams v -show_entries stream=start_time -of csv=p=0 $file)
+      a=$(ffprobe -v error -select_streams a -show_entries stream=start_time -of csv=p=0 $file)
+      drop=$(awk -v v="$v" -v a="$a" 'BEGIN { d = (v - a) * 44100; printf "%d", (d > 0 ? d + 0.5 : 0) }')
+    fi
+    ff -i $file -map 0:a -ac 2 -af atrim=start_sample=$drop -f s16le ${kind}_$eye.pcm
   done
 done
 echo "$stamp" > .stamp
