@@ -40,4 +40,12 @@ for eye in L R; do
     ff -i $file -map 0:a -ac 2 -af atrim=start_sample=$drop -f s16le ${kind}_$eye.pcm
   done
 done
+# A long movie beside a short one (both read by the own reader): the
+# pair is as long as the short one, the sound comes from the long one.
+noise="-f lavfi -i anoisesrc=r=44100:a=0.4:seed=9 -f lavfi -i anoisesrc=r=44100:a=0.4:seed=10"
+ff -f lavfi -i testsrc2=size=32x24:rate=25 $noise -filter_complex "[1][2]amerge=inputs=2[a]" -map 0:v -map '[a]' \
+   -frames:v 200 -t 8 -c:v rawvideo -pix_fmt bgr24 -c:a pcm_s16le long_L.avi
+ff -f lavfi -i testsrc2=size=32x24:rate=25 $noise -filter_complex "[1][2]amerge=inputs=2[a]" -map 0:v -map '[a]' \
+   -frames:v 4 -t 0.16 -c:v rawvideo -pix_fmt bgr24 -c:a pcm_s16le short_R.avi
+ff -i long_L.avi -map 0:a -f s16le long_L.pcm
 echo "$stamp" > .stamp
