@@ -4,6 +4,10 @@
 // with a slowed loop, the picture drawn as the view paints it, the sound
 // from the first played frame compared with ffmpeg's decode, the
 // follow-up chain, repeat, stop, and a save command during playback.
+#include "alignment/alignment_settings.h"
+#include "alignment/alignment_state.h"
+#include "alignment/auto_align.h"
+#include "alignment/frame_adjustment.h"
 #include "pipeline/pipeline_state.h"
 #include "pipeline/play_clock.h"
 #include "pipeline/play_pair.h"
@@ -600,6 +604,46 @@ TEST_F(Playback, ASaveCommandEndsThePlaybackAndRunsAfterIt)
         queued |= LOWORD(m.wParam) == IDM_SAVE_STEREO;
     EXPECT_FALSE(queued);
     EXPECT_TRUE(s_dialogs.empty());
+}
+
+TEST_F(Playback, RotationStepsAndTheAutomaticAlignment)
+{
+    OpenPair("raw_L.avi", "raw_R.avi");
+    g_nRotationL = g_nRotationR = 0;
+    g_bAdjustActive = 0;
+    // Shift+Right and Shift+Left turn both images by a tenth of a degree;
+    // the alignment is in force while a value is not 0.
+    Command(IDM_ADJUST_STEP_FORWARD);
+    EXPECT_EQ(g_nRotationL, 1);
+    EXPECT_EQ(g_nRotationR, 1);
+    EXPECT_EQ(g_bAdjustActive, 1);
+    Command(IDM_ADJUST_STEP_BACK);
+    Command(IDM_ADJUST_STEP_BACK);
+    EXPECT_EQ(g_nRotationL, -1);
+    Command(IDM_ADJUST_STEP_FORWARD);
+    EXPECT_EQ(g_nRotationL, 0);
+    EXPECT_EQ(g_bAdjustActive, 0);
+    // Refused while busy.
+    g_nBusy = kBusyPlaying;
+    g_nShiftX = 99;
+    Command(IDM_AUTO_ALIGN);
+    EXPECT_EQ(g_nShiftX, 99);
+    g_nBusy = 0;
+    // The passes run on the frames at the position (the matcher built in,
+    // no outside tools here), in the per-frame mode as the setting says.
+    g_nAlignPass = 0;
+    g_bAllFrameSetting = 0;
+    g_bAllFrameAdjust = 1;
+    Command(IDM_AUTO_ALIGN);
+    EXPECT_GE(g_nAlignPass, 2);
+    EXPECT_EQ(g_bAllFrameAdjust, 0);
+    // Played with the alignment in force: every frame passes the hook.
+    g_bSound1 = 0;
+    g_nFrame = 0;
+    Command(IDM_PLAY_PAIR);
+    EXPECT_GE(s_shown.size(), 16u);
+    g_bAdjustActive = 0;
+    g_nShiftX = g_nShiftY = 0;
 }
 
 }  // namespace
