@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Playback in the view: two 720x480 and two 1920x1080 Motion-JPEG movies
-# at 30 frames/s with sound, and the 1080p pair uncompressed, played in every display mode for PLAY_SECONDS
-# (10) seconds each under Wine on Xvfb: frames shown and skipped, the
+# Playback in the view: pairs of 720x480 and 1920x1080 movies at 30
+# frames/s with sound, uncompressed (read by the own AVI reader) for
+# PLAY_SECONDS (10) seconds in every display mode, and Motion-JPEG (through
+# AVIFile and its decoder) for MJPEG_SECONDS (3), under Wine on Xvfb: frames shown and skipped, the
 # interval between shown frames beside the movie's, the time each shown
 # frame takes to fetch, adjust, compose and draw, and the main thread's CPU
 # time per frame. Beside it, in the same run, ffmpeg reading the same two
@@ -34,14 +35,16 @@ make_pair() {  # name, width, height
 }
 make_pair sd 720 480
 make_pair hd 1920 1080
-# The same 1080p pair uncompressed (read by the own AVI reader): the loop's
-# own cost without the decoder's (1.9 GB a movie at 10 seconds).
-if [ ! -f "$dir/hdraw_R.avi" ] || [ "$(cat "$dir/hdraw.frames" 2>/dev/null)" != "$(cat "$dir/hd.frames")" ]; then
-  for eye in L R; do
-    ff -i "$dir/hd_$eye.avi" -c:v rawvideo -pix_fmt bgr24 -c:a copy "$dir/hdraw_$eye.avi"
-  done
-  cp "$dir/hd.frames" "$dir/hdraw.frames"
-fi
+# The same pairs uncompressed: the loop's own cost without a decoder's
+# (1.9 GB a 1080p movie at 10 seconds).
+for name in sd hd; do
+  if [ ! -f "$dir/${name}raw_R.avi" ] || [ "$(cat "$dir/${name}raw.frames" 2>/dev/null)" != "$(cat "$dir/$name.frames")" ]; then
+    for eye in L R; do
+      ff -i "$dir/${name}_$eye.avi" -c:v rawvideo -pix_fmt bgr24 -c:a copy "$dir/${name}raw_$eye.avi"
+    done
+    cp "$dir/$name.frames" "$dir/${name}raw.frames"
+  fi
+done
 
 # CPU and wall time of one run, in milliseconds.
 timed() {
@@ -49,11 +52,15 @@ timed() {
   awk '{printf "%.0f %.0f", ($1 + $2) * 1000, $3 * 1000}' "$dir/time"
 }
 
-for name in sd hd hdraw; do
+# Wine's AVIFile frame getter decodes Motion-JPEG from frame 0 again at
+# every frame (see the platform notes): the compressed pairs run shorter.
+for name in sdraw hdraw sd hd; do
   left=$(winepath -w "$dir/${name}_L.avi") right=$(winepath -w "$dir/${name}_R.avi")
+  run=$seconds
+  case $name in *raw) ;; *) run=${MJPEG_SECONDS:-3} ;; esac
   echo "-- the program ($name)"
-  wine "$TWR_BUILD_WIN/bench/play_bench.exe" "$left" "$right" "$seconds" 2>/dev/null | tr -d '\r'
-  frames=$((seconds * 30))
+  wine "$TWR_BUILD_WIN/bench/play_bench.exe" "$left" "$right" "$run" 2>/dev/null | tr -d '\r'
+  frames=$((run * 30))
   echo "-- ffmpeg -re, both movies decoded and composed with stereo3d ($name, $frames frames)"
   printf "  %-26s %9s %9s %9s\n" "output" "CPU/frame" "wall" "(movie)"
   for spec in "sbsl:sbsl side by side" "abl:abl over/under" "arcg:arcg grey anaglyph" "arcc:arcc colour anaglyph" \

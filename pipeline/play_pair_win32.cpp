@@ -35,6 +35,16 @@ void CALLBACK PlaybackTimerProc(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)
 
 namespace {
 
+// The in-memory sound's block, sized from the record that supplies the
+// sound: its header announces nWaveBufSize - 100 bytes of data, and
+// PlaySound plays no more than that, so a larger block would never be
+// heard (ten times as much, up to 640 MB, often cannot be had in a 32-bit
+// process at all).
+size_t SoundBlockBytes(const MovieSource *m)
+{
+    return (size_t)m->nWaveBufSize + kWaveHeaderBytes;
+}
+
 // ---- the sound of the own reader's movies: chunks straight from the file
 // into an in-memory WAVE that PlaySound streams ----
 
@@ -48,44 +58,42 @@ struct ChunkSound {
     std::vector<BYTE> bytes; // one chunk
 };
 
-bool ReadChunkBytes(ChunkSound &c, int chunk, uint32_t from, uint32_t *got)
+// Reads up to n bytes of a sound chunk from offset from; the bytes read.
+uint32_t ReadChunkBytes(ChunkSound &c, int chunk, uint32_t from, uint32_t n)
 {
     const AviChunkEntry &e = c.m->pAudioIndex[chunk];
-    *got = 0;
-    if (from >= e.size)
-        return true;
-    uint32_t n = e.size - from;
     c.bytes.resize(n);
     LARGE_INTEGER at;
     at.QuadPart = (LONGLONG)(e.Offset() + from);
     HANDLE file = (HANDLE)(INT_PTR)c.m->hFile;
     DWORD read = 0;
     if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) || !ReadFile(file, c.bytes.data(), n, &read, nullptr))
-        return false;
-    *got = read;
-    return true;
+        return 0;
+    return read;
 }
 
-// Appends whole chunks (the first from the cursor's offset) until about
-// want bytes were taken, the index ends or the block is full.
+// Appends chunks (the first from the cursor's offset) until about want
+// bytes were taken, the index ends or the block is full; never more than
+// the block holds is read, whatever size the index gives a chunk.
 void AppendChunks(ChunkSound &c, uint32_t want)
 {
     uint32_t taken = 0;
-    while (taken < want && c.chunk < c.m->nAudioChunks && StreamedSoundSpace(&c.s) > 0) {
-        uint32_t got;
-        if (!ReadChunkBytes(c, c.chunk, c.offset, &got) || got == 0) {
-            c.chunk++;
-            c.offset = 0;
-            if (got == 0)
-                continue;
+    while (taken < want && c.chunk < c.m->nAudioChunks) {
+        uint32_t size = c.m->pAudioIndex[c.chunk].size;
+        uint32_t space = StreamedSoundSpace(&c.s);
+        if (space == 0)
+            return;
+        uint32_t n = c.offset < size ? size - c.offset : 0;
+        if (n > space)
+            n = space;
+        uint32_t got = n ? ReadChunkBytes(c, c.chunk, c.offset, n) : 0;
+        uint32_t put = AppendStreamedSound(&c.s, c.bytes.data(), got);
+        taken += put;
+        if (got == n && c.offset + put < size && put > 0) {
+            c.offset += put;  // the block is full: go on from here next time
             return;
         }
-        uint32_t n = AppendStreamedSound(&c.s, c.bytes.data(), got);
-        taken += n;
-        if (n < got) {  // the block is full: go on from here next time
-            c.offset += n;
-            return;
-        }
+        // The chunk is done (or unreadable: passed over).
         c.chunk++;
         c.offset = 0;
     }
@@ -105,8 +113,7 @@ bool StartChunkSound(ChunkSound &c, MovieSource *m, int f0)
     if (!m->pWaveHeader || !m->pAudioIndex || m->nAudioChunks <= 0 || m->nBlockAlign <= 0 || m->nWaveBufSize <= 0)
         return false;
     c.m = m;
-    // Sized from the record that supplies the sound.
-    size_t blockBytes = (size_t)m->nWaveBufSize * 10;
+    size_t blockBytes = SoundBlockBytes(m);
     c.block = (BYTE *)AllocGlobalBlock(blockBytes, 1);
     if (!c.block)
         return false;
@@ -214,7 +221,7 @@ bool StartPluginSound(PluginSound &p, MovieSource *m, MovieSource *partner, int 
     p.m = m;
     if (g_bStereoSound == 1 && m->nBlockAlign == 4 && partner->nKind == kSourcePlugin && partner->nBlockAlign == 4)
         p.partner = partner;
-    size_t blockBytes = (size_t)m->nWaveBufSize * 10;
+    size_t blockBytes = SoundBlockBytes(m);
     p.block = (BYTE *)AllocGlobalBlock(blockBytes, 1);
     if (!p.block)
         return false;  // played without sound
@@ -399,8 +406,9 @@ void DrawPair(PlayDraw &d, MovieSource *left, MovieSource *right)
         return;
     int mode = g_nDisplayMode;
     bool eyes = mode == 0 || mode == 1 || mode == 5;
+    // The header always tells the region, filled or not (modes 0 and 1).
+    SizeComposed(mode == 7 ? 2 * g.w : g.w, g.h);
     if (!eyes) {
-        SizeComposed(mode == 7 ? 2 * g.w : g.w, g.h);
         switch (mode) {
         case 2: ComposeFastAnaglyph(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
         case 3: ComposeColourAnaglyph(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
@@ -409,7 +417,6 @@ void DrawPair(PlayDraw &d, MovieSource *left, MovieSource *right)
         default: break;
         }
     } else if (mode == 5) {
-        SizeComposed(g.w, g.h);
         ComposeBlend(g_pComposed, l, r, m[0], m[1], m[2], m[3]);
     }
     int srcW = eyes ? g.w : (mode == 7 ? 2 * g.w : g.w);
@@ -580,6 +587,9 @@ int PlayPair(StereoPair *pair)
     int result = 0;
     bool firstDraw = true;
     for (int k = 0; k < g_nFrameCount - f0;) {
+        // An exchange during playback shows at the next frame.
+        left = pair->pLeft;
+        right = pair->pRight;
         if (g_nDisplayMode != shownMode) {
             if (g_hwndView)
                 InvalidateRect(g_hwndView, nullptr, TRUE);

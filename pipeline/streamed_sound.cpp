@@ -76,6 +76,10 @@ bool StreamedSoundWantsMore(const StreamedSound *s)
 
 void RestartStreamedSound(StreamedSound *s)
 {
+    // The player plays as much as the header announces: a shorter round
+    // (the end of the sound) must end in silence, not in the last round.
+    if (s->block)
+        memset(s->block + kWaveHeaderBytes, 0, s->used);
     s->used = 0;
 }
 

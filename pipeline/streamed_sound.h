@@ -41,7 +41,8 @@ uint32_t StreamedSoundSpace(const StreamedSound *s);
 // left in the block.
 bool StreamedSoundWantsMore(const StreamedSound *s);
 
-// Starts again right after the header.
+// Starts again right after the header, with what the last round held
+// silenced.
 void RestartStreamedSound(StreamedSound *s);
 
 // Where the sound of a byte position lies in a list of chunk sizes: the

@@ -59,9 +59,14 @@ TEST(StreamedSound, AppendsStopAtTheEndOfTheBlock)
     EXPECT_EQ(AppendStreamedSound(&s, frame.data(), 300), 0u);
     for (size_t i = 44 + 1000; i < memory.size(); i++)
         ASSERT_EQ(memory[i], 0xA5) << i;
-    // Started again: room for the same again.
+    // Started again: room for the same again, and a shorter round ends in
+    // silence rather than in the last round's sound.
     RestartStreamedSound(&s);
     EXPECT_EQ(AppendStreamedSound(&s, frame.data(), 300), 300u);
+    for (size_t i = 44; i < 44 + 300; i++)
+        ASSERT_EQ(memory[i], 0x11) << i;
+    for (size_t i = 44 + 300; i < 44 + 1000; i++)
+        ASSERT_EQ(memory[i], 0) << i;
 }
 
 TEST(StreamedSound, RefillLimitAndWholeBlocks)
