@@ -1,6 +1,9 @@
 // Movie sources: the open of a long OpenDML file (its index walk, and the
 // whole open through AVIFile) and the fetch plus split of a side-by-side
 // pair beside a plain copy of the same bytes. CPU time of this process.
+// And the fetch of single frames of a compressed movie, by jumps and by
+// steps, beside AVIFile's frame getter on the same file (wall time: both
+// decode on this thread).
 #include "sources/avi_index.h"
 #include "sources/movie_open.h"
 #include "sources/stereo_layouts.h"
@@ -118,12 +121,74 @@ static int Split(const char *path, int rounds)
     return 0;
 }
 
+// Milliseconds taken by fetch(n) for each frame in order.
+template <typename Fetch> static void TimeFrames(const char *who, Fetch fetch, int last)
+{
+    struct Point {
+        const char *what;
+        int from, to;  // from: fetched first, untimed (-1 none)
+    } points[] = {{"frame 0", -1, 0},   {"frame 100", -1, 100}, {"last frame", -1, last},
+                  {"the last again", last, last}, {"step to the last", last - 1, last}};
+    printf("  %-34s", who);
+    for (const Point &p : points) {
+        if (p.from >= 0)
+            fetch(p.from);
+        double w0 = WallSeconds();
+        bool ok = fetch(p.to);
+        printf(" %s %7.1f%s", p.what, (WallSeconds() - w0) * 1000, ok ? "" : "(failed)");
+    }
+    double w0 = WallSeconds();
+    for (int n = 0; n < 25; n++)
+        fetch(n);
+    printf("  25 steps from 0 %6.1f per frame (ms)\n", (WallSeconds() - w0) * 1000 / 25);
+}
+
+static int Step(const char *path)
+{
+    AVIFileInit();
+    SetStartValues();
+    // The peer: a getter opened once, as the opener does.
+    PAVIFILE file = nullptr;
+    PAVISTREAM stream = nullptr;
+    if (AVIFileOpenA(&file, path, OF_SHARE_DENY_NONE, nullptr) != 0 ||
+        AVIFileGetStream(file, &stream, streamtypeVIDEO, 0) != 0) {
+        printf("AVIFile open failed\n");
+        return 1;
+    }
+    int last = (int)AVIStreamLength(stream) - 1;
+    PGETFRAME getter = AVIStreamGetFrameOpen(stream, nullptr);
+    if (!getter) {
+        printf("no getter\n");
+        return 1;
+    }
+    TimeFrames("AVIFile getter (AVIStreamGetFrame)", [&](int n) { return AVIStreamGetFrame(getter, n) != nullptr; },
+               last);
+    AVIStreamGetFrameClose(getter);
+    AVIStreamRelease(stream);
+    AVIFileRelease(file);
+
+    char error[kOpenErrorBytes];
+    MovieSource &m = g_leftMovie;
+    if (OpenMovieSource(nullptr, path, &m, error, 0) != 0) {
+        printf("open failed\n");
+        return 1;
+    }
+    char who[64];
+    snprintf(who, sizeof who, "ours: GetStereoFramePair (kind %d)", m.nKind);
+    TimeFrames(who, [&](int n) { return GetStereoFramePair(&m, n, &m, n) == 0; }, last);
+    CloseMovieSource(&m);
+    AVIFileExit();
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 3 && strcmp(argv[1], "step") == 0)
+        return Step(argv[2]);
     if (argc == 4 && strcmp(argv[1], "open") == 0)
         return Open(argv[2], atoi(argv[3]));
     if (argc == 4 && strcmp(argv[1], "split") == 0)
         return Split(argv[2], atoi(argv[3]));
-    fprintf(stderr, "usage: sources_bench open <file> <repeats> | split <file> <rounds>\n");
+    fprintf(stderr, "usage: sources_bench open <file> <repeats> | split <file> <rounds> | step <file>\n");
     return 2;
 }

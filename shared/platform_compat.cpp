@@ -28,6 +28,11 @@ bool AviGetterMisreadsRawFrames()
     return IsRunningOnWine();
 }
 
+bool AviGetterRedecodesCompressedFrames()
+{
+    return IsRunningOnWine();
+}
+
 void RaiseOwnedPopup(HWND popup)
 {
     if (popup)

@@ -28,6 +28,17 @@ bool AviFileOpenUnusable(uint64_t firstRiffEnd, bool zeroTimeStream);
 // through the own reader to be frame-accurate.
 bool AviGetterMisreadsRawFrames();
 
+// Wine's frame getter keeps no note of the compressed frame it last
+// decoded: every call decodes again from the key frame that its index
+// names before the frame asked for. And its index takes every '##dc' chunk
+// after the first for a delta frame when the main header carries
+// AVIF_TRUSTCKTYPE, as every file ffmpeg writes does. Frame n of such a
+// file then costs n + 1 decompressions, however the frames are stepped.
+// True when compressed video is to be read through the own reader, which
+// starts from the key frames of the file's own index and steps on from
+// the frame it holds.
+bool AviGetterRedecodesCompressedFrames();
+
 // In Wine's virtual desktop an owned popup that was shown while its owner
 // was still hidden stays under the owner on the screen once the owner is
 // shown, although Wine's own window order (EnumWindows) has it above. The

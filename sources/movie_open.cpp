@@ -189,9 +189,38 @@ BITMAPINFOHEADER *ReadInputFormat(OpenState &s, LONG *bytes)
     return in;
 }
 
+// The decompressor's own output format for the input, as the AVIFile
+// getter asks for it: RGB of 16, 24 or 32 bits at the input's size, else
+// false.
+bool DecoderOwnFormat(HIC hic, const BITMAPINFOHEADER *in, BITMAPINFOHEADER *out)
+{
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } format = {};
+    LRESULT size = ICDecompressGetFormatSize(hic, in);
+    if (size < (LRESULT)sizeof(BITMAPINFOHEADER) || size > (LRESULT)sizeof format ||
+        ICDecompressGetFormat(hic, in, &format) != ICERR_OK)
+        return false;
+    const BITMAPINFOHEADER &f = format.header;
+    if (f.biCompression != BI_RGB || (f.biBitCount != 16 && f.biBitCount != 24 && f.biBitCount != 32) ||
+        f.biWidth != in->biWidth || abs(f.biHeight) != abs(in->biHeight))
+        return false;
+    *out = f;
+    out->biSize = sizeof(BITMAPINFOHEADER);
+    out->biPlanes = 1;
+    out->biClrUsed = out->biClrImportant = 0;
+    DWORD rowBytes = ((DWORD)out->biWidth * out->biBitCount + 31) / 32 * 4;
+    out->biSizeImage = rowBytes * (DWORD)abs(out->biHeight);
+    return true;
+}
+
 // Set-up of the own AVI reader (kind 1). Returns 0, 1 with a text, or -1
 // when the frames are to be read through the AVIFile getter after all.
-int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText)
+// inGetterPlace: the getter could read the file, but the own reader reads
+// it faster; the decompressor then decodes to its own format, as for the
+// getter, and -1 is returned without a box when it has none fit for that.
+int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText, bool inGetterPlace = false)
 {
     // The tables hold an entry per frame: a length the file cannot hold is
     // refused before anything is allocated for it.
@@ -208,16 +237,26 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText)
     out.biHeight = abs(in->biHeight);
     out.biClrUsed = out.biClrImportant = 0;
     out.biSizeImage = (DWORD)DibRowBytes(out.biWidth, 24) * (DWORD)out.biHeight;
-    SetFrameSize(m, out.biWidth, out.biHeight);
-    m->nBitCount = 24;
 
     HIC hic = nullptr;
     DWORD handler = s.handler;
     // Uncompressed frames need no decompressor: they are converted as they
     // are read, whichever way up they are stored.
     s.rawVideo = s.dvFlag != 1 && in->biCompression == BI_RGB;
-    if (s.dvFlag != 3 && !s.rawVideo)
+    if (inGetterPlace) {
+        if (!s.rawVideo)
+            hic = ICLocate(ICTYPE_VIDEO, handler, in, nullptr, ICMODE_DECOMPRESS);
+        if (!hic || !DecoderOwnFormat(hic, in, &out)) {
+            if (hic)
+                ICClose(hic);
+            FreeGlobalBlock(in);
+            return -1;
+        }
+    } else if (s.dvFlag != 3 && !s.rawVideo) {
         hic = ICLocate(ICTYPE_VIDEO, handler, in, &out, ICMODE_DECOMPRESS);
+    }
+    SetFrameSize(m, out.biWidth, out.biHeight);
+    m->nBitCount = out.biBitCount;
     if (!hic && !s.rawVideo) {
         // DV decoders may know the stream only as 'dvis'.
         handler = kDvis;
@@ -250,6 +289,12 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText)
         FreeGlobalBlock(in);
         ReleaseOwnReader(m);
         return Fail(errorText, IDS_NO_FRAME_INDEX);
+    }
+    // In the getter's place only with every frame the getter would show.
+    if (inGetterPlace && found < m->nFrames) {
+        FreeGlobalBlock(in);
+        ReleaseOwnReader(m);
+        return -1;
     }
     m->nVideoEntries = found;
     if (found < m->nFrames)
@@ -555,7 +600,20 @@ int OpenMovieSource(HWND owner, const char *path, MovieSource *m, char *errorTex
             own = s.dvFlag == 2;
         }
     }
-    if (!own) {
+    // Compressed frames under Wine: the own reader in the getter's place
+    // (shared/platform_compat.h); the getter after all when the own reader
+    // cannot read the file (no index of its own, no fit decompressor).
+    bool ownInGetterPlace = false;
+    if (!own && s.dvFlag == 0 && LowerFourcc(s.handler) != kDvsd && AviGetterRedecodesCompressedFrames()) {
+        int frames = m->nFrames;
+        ownInGetterPlace = SetUpOwnReader(m, s, errorText, true) == 0;
+        if (!ownInGetterPlace) {
+            m->nFrames = frames;
+            m->nMaxFrameBytes = m->nFormatBytes = m->nChunkBytes = 0;
+            errorText[0] = '\0';
+        }
+    }
+    if (!own && !ownInGetterPlace) {
         PGETFRAME getter = OpenGetter((PAVISTREAM)m->pVideo);
         if (!getter)
             return Fail(errorText, IDS_NO_GETTER);

@@ -239,6 +239,26 @@ def write_plain(path, frames=3, width=16, height=8, video_id='00dc', rate=25, sc
         f.write(b'\0')
 
 
+def write_delta(path, trust_chunk_type, frames=24, key_every=8, width=16, height=8, with_idx1=True):
+    """A movie of the tests' own delta codec 'TWRD': a key chunk is "K" and
+    the frame number, a delta chunk "D" and 1 (add one to the frame
+    before). Key frames are flagged in 'idx1' (when there is one);
+    trust_chunk_type sets AVIF_TRUSTCKTYPE in the main header, as ffmpeg
+    does in every file."""
+    strl = lst('LIST', 'strl', strh('vids', 'TWRD', 1, 25, frames, rect=(0, 0, width, height)) +
+               chunk('strf', bih(width, height, 24, 'TWRD')))
+    flags = (0x800 if trust_chunk_type else 0) | (0x110 if with_idx1 else 0x100)
+    hdrl = lst('LIST', 'hdrl', avih(40000, frames, 1, width, height, flags) + strl)
+    body, idx = b'', b''
+    for n in range(frames):
+        key = n % key_every == 0
+        data = b'K' + bytes((n,)) if key else b'D\x01'
+        idx += b'00dc' + struct.pack('<III', 0x10 if key else 0, 4 + len(body), len(data))
+        body += chunk('00dc', data)
+    with open(path, 'wb') as f:
+        f.write(lst('RIFF', 'AVI ', hdrl + lst('LIST', 'movi', body) + (chunk('idx1', idx) if with_idx1 else b'')))
+
+
 def write_one_jpeg(path, jpeg_path, chunk_id):
     """A one-frame Motion-JPEG AVI whose chunk has the given id."""
     jpeg = open(jpeg_path, 'rb').read()
@@ -320,6 +340,12 @@ def main():
     elif kind == 'exact2g':
         # Exactly 2,147,483,648 bytes, frame 2 dropped (an empty chunk).
         write_plain(out, frames=5, dropped=(2,), pad_to=1 << 31)
+    elif kind == 'delta':
+        write_delta(out, False)
+    elif kind == 'delta-trust':
+        write_delta(out, True)
+    elif kind == 'delta-noidx':
+        write_delta(out, False, with_idx1=False)
     elif kind == 'onejpeg':
         write_one_jpeg(out, sys.argv[3], sys.argv[4])
     elif kind == 'fuji':

@@ -20,6 +20,7 @@ snd="-f lavfi -i sine=frequency=440:sample_rate=44100"
 ff $src $snd -t 0.4 -map 0:v -map 1:a -c:v rawvideo -pix_fmt bgr24 -c:a pcm_s16le -ac 2 raw.avi
 ff $src -t 0.4 -c:v rawvideo -pix_fmt bgr24 -flipped_raw_rgb 1 rawbu.avi
 ff $src -t 0.4 -c:v cinepak cvid.avi
+ff $src -t 0.4 -c:v cinepak -g 4 cvid_gop.avi  # key frames 0, 4, 8
 ff $src -t 0.4 -c:v msvideo1 msvc.avi
 ff $src $snd -t 0.4 -map 0:v -map 1:a -c:v mjpeg -q:v 2 -c:a pcm_u8 mjpg.avi
 # A camera-style 3D-AVI: first eye, sound, second eye, with the parallax note.
@@ -57,6 +58,9 @@ writer oneframe-db oneframe_db.avi
 ff -f lavfi -i testsrc2=size=64x48 -frames:v 1 -c:v mjpeg -f image2 one.jpg
 writer onejpeg mjpg_db.avi one.jpg 00db
 writer onejpeg mjpg_one.avi one.jpg 00dc
+writer delta delta.avi
+writer delta-trust delta_trust.avi
+writer delta-noidx delta_noidx.avi
 writer rate0 rate0.avi
 writer scale0 scale0.avi
 writer longlie longlie.avi
@@ -65,7 +69,7 @@ for f in raw rawbu cvid msvc mjpg stereo3d odml odml_noidx1 odml_audiofirst huge
   ffprobe -v error -show_streams -of flat "$f.avi" > "$f.probe"
   ffprobe -v error -show_packets -show_entries packet=stream_index,size,pos -of compact=p=0 "$f.avi" > "$f.packets"
 done
-for f in raw rawbu cvid msvc mjpg huge exact2g oneframe; do
+for f in raw rawbu cvid cvid_gop msvc mjpg huge exact2g oneframe; do
   ff -i "$f.avi" -map 0:v -f rawvideo -pix_fmt bgr24 "$f.bgr"
 done
 # Motion-JPEG frames as libjpeg's own djpeg decodes them (ffmpeg's chroma
