@@ -386,9 +386,11 @@ TEST_F(Playback, DrawsWhatTheViewPaintsInEveryMode)
 
 TEST_F(Playback, SoundFromTheFirstPlayedFrame)
 {
-    // The sound of the timing movie from frame N: through waveOut for a
-    // movie read through AVIFile (Motion-JPEG), through PlaySound from
-    // the file's chunks for one the own reader reads (uncompressed).
+    // The sound of the timing movie from frame N, streamed to PlaySound:
+    // from the file's chunks for the movies the own reader reads (every
+    // AVI here: Wine's frame getter is left for the own reader), frame by
+    // frame through the plug-in for MPEG. (The waveOut player of movies
+    // read through AVIFile is checked on its own below.)
     static const struct {
         const char *kind;
         int soundlr, swapped, frame;
@@ -432,9 +434,12 @@ TEST_F(Playback, SoundFromTheFirstPlayedFrame)
         const MovieSource *timing = SoundFromRightRecord(c.soundlr, c.swapped) ? g_pRight : g_pLeft;
         EXPECT_EQ(AudioSampleAtFrame(timing, c.frame), c.frame * 1764);
         size_t from = (size_t)AudioSampleAtFrame(timing, c.frame) * 4;
-        // The loop stops the sound when the last frame has been shown; the
-        // device is some way behind: at least half of the played time.
-        ExpectSoundFrom(Captured(), source, from, (size_t)(20 - c.frame) * 1764 * 4 / 2, what, c.tolerance);
+        // The first ten frames are in the block before PlaySound starts;
+        // the device here plays four times faster than real time and may
+        // run ahead of later appends into silence.
+        ASSERT_NE(timing->nKind, kSourceAviFile) << what;
+        size_t frames = 20 - c.frame < 10 ? 20 - c.frame : 10;
+        ExpectSoundFrom(Captured(), source, from, frames * 1764 * 4, what, c.tolerance, false);
         EXPECT_EQ(g_hWaveOut, nullptr);
     }
     g_bStereoSound = 0;
