@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Playback in the view: pairs of 720x480 and 1920x1080 movies at 30
-# frames/s with sound, uncompressed (read by the own AVI reader) for
-# PLAY_SECONDS (10) seconds in every display mode, and Motion-JPEG (through
-# AVIFile and its decoder) for MJPEG_SECONDS (3), under Wine on Xvfb: frames shown and skipped, the
+# frames/s with sound, uncompressed and Motion-JPEG, played in every
+# display mode for PLAY_SECONDS (10) seconds each under Wine on Xvfb: frames shown and skipped, the
 # interval between shown frames beside the movie's, the time each shown
 # frame takes to fetch, adjust, compose and draw, and the main thread's CPU
 # time per frame. Beside it, in the same run, ffmpeg reading the same two
@@ -52,12 +51,9 @@ timed() {
   awk '{printf "%.0f %.0f", ($1 + $2) * 1000, $3 * 1000}' "$dir/time"
 }
 
-# Wine's AVIFile frame getter decodes Motion-JPEG from frame 0 again at
-# every frame (see the platform notes): the compressed pairs run shorter.
 for name in sdraw hdraw sd hd; do
   left=$(winepath -w "$dir/${name}_L.avi") right=$(winepath -w "$dir/${name}_R.avi")
   run=$seconds
-  case $name in *raw) ;; *) run=${MJPEG_SECONDS:-3} ;; esac
   echo "-- the program ($name)"
   wine "$TWR_BUILD_WIN/bench/play_bench.exe" "$left" "$right" "$run" 2>/dev/null | tr -d '\r'
   frames=$((run * 30))
