@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Playback in the view: pairs of 720x480 and 1920x1080 movies at 30
 # frames/s with sound, uncompressed and Motion-JPEG, played in every
-# display mode for PLAY_SECONDS (10) seconds each under Wine on Xvfb: frames shown and skipped, the
+# display mode for PLAY_SECONDS (10) seconds each under Wine on Xvfb (the
+# pairs named in PLAY_PAIRS, all four by default): frames shown and skipped, the
 # interval between shown frames beside the movie's, the time each shown
 # frame takes to fetch, adjust, compose and draw, and the main thread's CPU
 # time per frame. Beside it, in the same run, ffmpeg reading the same two
@@ -51,7 +52,7 @@ timed() {
   awk '{printf "%.0f %.0f", ($1 + $2) * 1000, $3 * 1000}' "$dir/time"
 }
 
-for name in sdraw hdraw sd hd; do
+for name in ${PLAY_PAIRS:-sdraw hdraw sd hd}; do
   left=$(winepath -w "$dir/${name}_L.avi") right=$(winepath -w "$dir/${name}_R.avi")
   run=$seconds
   echo "-- the program ($name)"
