@@ -17,6 +17,7 @@
 #include "shell/open_commands.h"
 #include "shell/play_commands.h"
 #include "shell/save_commands.h"
+#include "shell/settings_dialog_commands.h"
 #include "shell/toolbars.h"
 #include "shell/view_commands.h"
 
@@ -552,14 +553,14 @@ void Dispatch(HWND hwnd, int id, WPARAM wParam, LPARAM lParam)
         ShutterSettingsCommand(hwnd);
         break;
     case IDM_DISPLAY_SETTINGS:
-        DisplaySettingsCommand(hwnd);
+        RunDisplaySettingsDialog(hwnd);
         break;
     case IDM_ANAGLYPH_SETTINGS:
     case IDM_COLOUR_ANAGLYPH_SETTINGS:
-        AnaglyphSettingsCommand(hwnd, id);
+        RunAnaglyphSettingsDialog(hwnd, id);
         break;
     case IDM_CHROMA_KEY_SETTINGS:
-        ChromaKeySettingsCommand(hwnd);
+        RunChromaKeyDialog(hwnd);
         break;
     case IDM_EASY_ADJUST:
     case IDM_AUTO_ALIGN:
