@@ -24,3 +24,20 @@ if [ -f "$mjpg" ]; then
     touch "$WINEPREFIX/.twr-mjpg-registered"
   fi
 fi
+
+# Sound: the machines have no sound card, and waveOut opens only on a
+# device. ALSA's default device for Wine discards what is played, or writes
+# it raw to the file named by TWR_SOUND_CAPTURE (tests compare it).
+asoundrc=$HOME/.asoundrc
+want='pcm.!default {
+  type plug
+  slave.pcm {
+    type file
+    slave.pcm "null"
+    file { @func getenv vars [ TWR_SOUND_CAPTURE ] default "/dev/null" }
+    format "raw"
+  }
+}'
+if [ "$(cat "$asoundrc" 2>/dev/null)" != "$want" ]; then
+  printf '%s\n' "$want" >"$asoundrc"
+fi

@@ -1,20 +1,13 @@
 // Commands whose work belongs to subsystems that are not part of the
-// program yet: playback in the view, the full-screen devices and
-// the media player, the settings dialogs of the display and the anaglyphs,
-// and the alignment operations. Each is reached through its own handler so
-// that the work plugs in here; until then they do nothing.
+// program yet: the full-screen devices and the media player. Each is reached through its
+// own handler so that the work plugs in here; until then they do nothing.
 #ifndef TWR_SHELL_LATER_COMMANDS_H
 #define TWR_SHELL_LATER_COMMANDS_H
 
 #include "shared/wintypes.h"
 
-void PlayInViewCommand(HWND main, int id);          // 2024-2026
 void FullScreenPlayCommand(HWND main, int id);      // 2027, 2029-2031
 void MediaPlayerCommand(HWND main);                 // 2028
 void ShutterSettingsCommand(HWND main);             // 2047
-void DisplaySettingsCommand(HWND main);             // 2049
-void AnaglyphSettingsCommand(HWND main, int id);    // 2053, 2055
-void ChromaKeySettingsCommand(HWND main);           // 4300
-void AlignmentCommand(HWND main, int id);           // 2054, 2059, 2078, 2079, 4306
 
 #endif

@@ -15,6 +15,7 @@
 #include "shell/app_windows.h"
 #include "shell/later_commands.h"
 #include "shell/open_commands.h"
+#include "shell/play_commands.h"
 #include "shell/save_commands.h"
 #include "shell/settings_dialog_commands.h"
 #include "shell/toolbars.h"
@@ -584,16 +585,20 @@ LRESULT OnMainCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
         if (id == IDM_STOP) {
             g_bCancel = 1;
             g_nPlayChain = 0;
+            ForgetDeferredCommand();
             return 0;
         }
         if (id == IDM_EXIT) {
             if (AppMessageBox(hwnd, LoadStr(IDS_ASK_CANCEL), LoadStr(IDS_CONFIRM_CAPTION), MB_YESNO) == IDYES) {
                 g_bCancel = 1;
                 g_nPlayChain = 0;
+                ForgetDeferredCommand();
             }
             return 0;
         }
         if (g_nBusy == kBusySaving)
+            return 0;
+        if (DeferCommandWhilePlaying(id, wParam, lParam))
             return 0;
     }
     int outer = g_nCurrentCommand;
