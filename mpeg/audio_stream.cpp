@@ -150,6 +150,15 @@ int ReadAudioSamples(MpegAudioStream *a, long long p, BYTE *buffer, int count)
             f = next;
             continue;
         }
+        if (pos < f->first) {
+            // A gap between frames (the source resumed later than asked):
+            // silence up to the frame, as before the oldest one.
+            long long gap = f->first - pos;
+            int silent = gap < count - delivered ? (int)gap : count - delivered;
+            delivered += silent;
+            pos += silent;
+            continue;
+        }
         int offset = (int)(pos - f->first);
         int take = f->count - offset;
         if (take > count - delivered)
