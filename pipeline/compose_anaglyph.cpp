@@ -25,44 +25,6 @@ void MapThrough(unsigned char *v, int n, const int *table)
         v[i] = (unsigned char)table[v[i]];
 }
 
-// One output pixel as a little-endian word: blue, green, red, and a fourth
-// byte that the next pixel's word overwrites.
-template <int Layout>
-inline unsigned GreyPixelWord(unsigned l, unsigned r)
-{
-    switch (Layout) {
-    case kRedGreen: return (r << 8) | (l << 16);
-    case kRedBlue: return r | (l << 16);
-    case kYellowBlue: return l | (r << 8) | (r << 16);
-    default: return r | (r << 8) | (l << 16);
-    }
-}
-
-template <int Layout>
-void WriteGreyRowAs(BYTE *o, const unsigned char *gl, const unsigned char *gr, int width)
-{
-    int x = 0;
-    for (; x + 1 < width; x++, o += 3) {
-        unsigned w = GreyPixelWord<Layout>(gl[x], gr[x]);
-        memcpy(o, &w, 4);
-    }
-    if (x < width) {
-        unsigned w = GreyPixelWord<Layout>(gl[x], gr[x]);
-        o[0] = (BYTE)w, o[1] = (BYTE)(w >> 8), o[2] = (BYTE)(w >> 16);
-    }
-}
-
-// Writes one output row from the two eyes' greys.
-void WriteGreyRow(BYTE *o, const unsigned char *gl, const unsigned char *gr, int width, int layout)
-{
-    switch (layout) {
-    case kRedGreen: WriteGreyRowAs<kRedGreen>(o, gl, gr, width); break;
-    case kRedBlue: WriteGreyRowAs<kRedBlue>(o, gl, gr, width); break;
-    case kYellowBlue: WriteGreyRowAs<kYellowBlue>(o, gl, gr, width); break;
-    default: WriteGreyRowAs<kRedCyan>(o, gl, gr, width); break;
-    }
-}
-
 PackedDib *GreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, GreyKind kind,
                         int layout)
 {
@@ -121,7 +83,7 @@ void ComposeGreyRegion(BYTE *outBits, int outRowBytes, const FrameView &left, co
             MapThrough(gl.data(), g.width, g_aGammaRed);
             MapThrough(gr.data(), g.width, g_aGammaBlue);
         }
-        WriteGreyRow(outBits + (size_t)k * outRowBytes, gl.data(), gr.data(), g.width, layout);
+        GreyRow(outBits + (size_t)k * outRowBytes, gl.data(), gr.data(), g.width, layout);
     }
 }
 
