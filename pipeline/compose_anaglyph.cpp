@@ -39,29 +39,60 @@ PackedDib *GreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int r
 
 int GreyLayoutOf(int anatype) { return anatype >= 0 && anatype <= 3 ? anatype : kRedCyan; }
 
-inline int Luma(const BYTE *p) { return FastPixelLuma(p); }
-
-struct ColourRedCyan {
-    const int *tl, *tr;
-    bool redFromLuma;
-    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
-    {
-        o[2] = (BYTE)tl[redFromLuma ? Luma(l) : l[2]];
-        o[1] = (BYTE)tr[r[1]];
-        o[0] = (BYTE)tr[r[0]];
-    }
+// Colour anaglyph rows. The eye tables as bytes; the channel of the left
+// eye (red for red-cyan, blue for yellow-blue) from the left pixel or its
+// luma, the other two from the right pixel. Each pixel is written as a
+// word whose fourth byte the next pixel overwrites.
+struct ColourTables {
+    unsigned char left[256], right[256];
 };
 
-struct ColourYellowBlue {
-    const int *tl, *tr;
-    bool blueFromLuma;
-    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
-    {
-        o[2] = (BYTE)tr[r[2]];
-        o[1] = (BYTE)tr[r[1]];
-        o[0] = (BYTE)tl[blueFromLuma ? Luma(l) : l[0]];
+template <bool YellowBlue, int LB, int RB>
+void ColourRow(BYTE *o, const BYTE *l, const BYTE *r, const unsigned char *luma, int width, int lb, int rb,
+               const ColourTables &t)
+{
+    const int ls = LB ? LB : lb, rs = RB ? RB : rb;
+    const int leftChannel = YellowBlue ? 0 : 2;
+    for (int x = 0; x < width; x++, o += 3, l += ls, r += rs) {
+        unsigned lv = t.left[luma ? luma[x] : l[leftChannel]];
+        unsigned w = YellowBlue ? lv | (unsigned)t.right[r[1]] << 8 | (unsigned)t.right[r[2]] << 16
+                                : t.right[r[0]] | (unsigned)t.right[r[1]] << 8 | lv << 16;
+        if (x + 1 < width)
+            memcpy(o, &w, 4);
+        else
+            o[0] = (BYTE)w, o[1] = (BYTE)(w >> 8), o[2] = (BYTE)(w >> 16);
     }
-};
+}
+
+template <bool YellowBlue>
+PackedDib *ColourAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, bool fromLuma)
+{
+    PairKernelFrames f;
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+        return nullptr;
+    ColourTables t;
+    for (int i = 0; i < 256; i++) {
+        t.left[i] = (unsigned char)g_aGammaRed[i];
+        t.right[i] = (unsigned char)g_aGammaBlue[i];
+    }
+    const PairRegion &g = f.region;
+    int lb = f.left.pixelBytes, rb = f.right.pixelBytes;
+    std::vector<unsigned char> luma(fromLuma ? (size_t)g.width + 1 : 0);
+    for (int k = 0; k < g.height; k++) {
+        BYTE *o = f.outBits + (size_t)k * f.outRowBytes;
+        const BYTE *l = f.left.Pixel(g.leftX, g.leftY + k);
+        const BYTE *r = f.right.Pixel(g.rightX, g.rightY + k);
+        if (fromLuma)
+            RowLuma(l, g.width, lb, luma.data());
+        const unsigned char *lumaRow = fromLuma ? luma.data() : nullptr;
+        if (lb == 3 && rb == 3)
+            ColourRow<YellowBlue, 3, 3>(o, l, r, lumaRow, g.width, lb, rb, t);
+        else
+            ColourRow<YellowBlue, 0, 0>(o, l, r, lumaRow, g.width, lb, rb, t);
+    }
+    EndPairKernel(&f);
+    return out;
+}
 
 }  // namespace
 
@@ -111,10 +142,10 @@ PackedDib *ComposeColourAnaglyph(PackedDib *out, PackedDib *left, PackedDib *rig
 {
     if (g_nAnactype == 2 || g_nAnactype == 3)
         return ComposeColourAnaglyphYellowBlue(out, left, right, rc, rr, lc, lr);
-    return RunPixelPairKernel(out, left, right, rc, rr, lc, lr, ColourRedCyan{g_aGammaRed, g_aGammaBlue, g_nAnactype == 1});
+    return ColourAnaglyph<false>(out, left, right, rc, rr, lc, lr, g_nAnactype == 1);
 }
 
 PackedDib *ComposeColourAnaglyphYellowBlue(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
 {
-    return RunPixelPairKernel(out, left, right, rc, rr, lc, lr, ColourYellowBlue{g_aGammaRed, g_aGammaBlue, g_nAnactype == 3});
+    return ColourAnaglyph<true>(out, left, right, rc, rr, lc, lr, g_nAnactype == 3);
 }
