@@ -39,24 +39,40 @@ PackedDib *GreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int r
 
 int GreyLayoutOf(int anatype) { return anatype >= 0 && anatype <= 3 ? anatype : kRedCyan; }
 
-// Colour anaglyph rows. The eye tables as bytes; the channel of the left
-// eye (red for red-cyan, blue for yellow-blue) from the left pixel or its
-// luma, the other two from the right pixel. Each pixel is written as a
-// word whose fourth byte the next pixel overwrites.
+// Colour anaglyph rows. The two channels from the right pixel are
+// adjacent bytes (blue and green for red-cyan, green and red for
+// yellow-blue), so they go through the right-eye table together as one
+// 16-bit index; the left eye's channel (red, or blue for yellow-blue) comes
+// from the left pixel or its luma. Each pixel is written as a word whose
+// fourth byte the next pixel overwrites.
 struct ColourTables {
-    unsigned char left[256], right[256];
+    unsigned char left[256];
+    std::vector<unsigned short> rightPairs;  // [hi x 256 + lo] = right[lo] | right[hi] << 8
+
+    ColourTables() : rightPairs(65536)
+    {
+        unsigned char right[256];
+        for (int i = 0; i < 256; i++) {
+            left[i] = (unsigned char)g_aGammaRed[i];
+            right[i] = (unsigned char)g_aGammaBlue[i];
+        }
+        for (int hi = 0; hi < 256; hi++)
+            for (int lo = 0; lo < 256; lo++)
+                rightPairs[hi * 256 + lo] = (unsigned short)(right[lo] | right[hi] << 8);
+    }
 };
 
-template <bool YellowBlue, int LB, int RB>
+template <bool YellowBlue, bool FromLuma, int LB, int RB>
 void ColourRow(BYTE *o, const BYTE *l, const BYTE *r, const unsigned char *luma, int width, int lb, int rb,
                const ColourTables &t)
 {
     const int ls = LB ? LB : lb, rs = RB ? RB : rb;
-    const int leftChannel = YellowBlue ? 0 : 2;
+    const int leftChannel = YellowBlue ? 0 : 2, rightFirst = YellowBlue ? 1 : 0;
+    const unsigned short *pairs = t.rightPairs.data();
     for (int x = 0; x < width; x++, o += 3, l += ls, r += rs) {
-        unsigned lv = t.left[luma ? luma[x] : l[leftChannel]];
-        unsigned w = YellowBlue ? lv | (unsigned)t.right[r[1]] << 8 | (unsigned)t.right[r[2]] << 16
-                                : t.right[r[0]] | (unsigned)t.right[r[1]] << 8 | lv << 16;
+        unsigned lv = t.left[FromLuma ? luma[x] : l[leftChannel]];
+        unsigned rv = pairs[r[rightFirst] | r[rightFirst + 1] << 8];
+        unsigned w = YellowBlue ? lv | rv << 8 : rv | lv << 16;
         if (x + 1 < width)
             memcpy(o, &w, 4);
         else
@@ -71,10 +87,6 @@ PackedDib *ColourAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int
     if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
         return nullptr;
     ColourTables t;
-    for (int i = 0; i < 256; i++) {
-        t.left[i] = (unsigned char)g_aGammaRed[i];
-        t.right[i] = (unsigned char)g_aGammaBlue[i];
-    }
     const PairRegion &g = f.region;
     int lb = f.left.pixelBytes, rb = f.right.pixelBytes;
     std::vector<unsigned char> luma(fromLuma ? (size_t)g.width + 1 : 0);
@@ -84,11 +96,15 @@ PackedDib *ColourAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int
         const BYTE *r = f.right.Pixel(g.rightX, g.rightY + k);
         if (fromLuma)
             RowLuma(l, g.width, lb, luma.data());
-        const unsigned char *lumaRow = fromLuma ? luma.data() : nullptr;
-        if (lb == 3 && rb == 3)
-            ColourRow<YellowBlue, 3, 3>(o, l, r, lumaRow, g.width, lb, rb, t);
+        bool three = lb == 3 && rb == 3;
+        if (fromLuma && three)
+            ColourRow<YellowBlue, true, 3, 3>(o, l, r, luma.data(), g.width, lb, rb, t);
+        else if (fromLuma)
+            ColourRow<YellowBlue, true, 0, 0>(o, l, r, luma.data(), g.width, lb, rb, t);
+        else if (three)
+            ColourRow<YellowBlue, false, 3, 3>(o, l, r, nullptr, g.width, lb, rb, t);
         else
-            ColourRow<YellowBlue, 0, 0>(o, l, r, lumaRow, g.width, lb, rb, t);
+            ColourRow<YellowBlue, false, 0, 0>(o, l, r, nullptr, g.width, lb, rb, t);
     }
     EndPairKernel(&f);
     return out;
