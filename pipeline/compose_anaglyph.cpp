@@ -39,45 +39,44 @@ PackedDib *GreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int r
 
 int GreyLayoutOf(int anatype) { return anatype >= 0 && anatype <= 3 ? anatype : kRedCyan; }
 
-// Colour anaglyph rows. The two channels from the right pixel are
-// adjacent bytes (blue and green for red-cyan, green and red for
-// yellow-blue), so they go through the right-eye table together as one
-// 16-bit index; the left eye's channel (red, or blue for yellow-blue) comes
-// from the left pixel or its luma. Each pixel is written as a word whose
-// fourth byte the next pixel overwrites.
+// Colour anaglyph rows. The eye tables as bytes; the left eye's channel
+// (red, or blue for yellow-blue) from the left pixel or its luma, the other
+// two from the right pixel. Each pixel is written as a word whose fourth
+// byte the next pixel overwrites; the last one byte by byte.
 struct ColourTables {
-    unsigned char left[256];
-    std::vector<unsigned short> rightPairs;  // [hi x 256 + lo] = right[lo] | right[hi] << 8
+    unsigned char left[256], right[256];
 
-    ColourTables() : rightPairs(65536)
+    ColourTables()
     {
-        unsigned char right[256];
         for (int i = 0; i < 256; i++) {
             left[i] = (unsigned char)g_aGammaRed[i];
             right[i] = (unsigned char)g_aGammaBlue[i];
         }
-        for (int hi = 0; hi < 256; hi++)
-            for (int lo = 0; lo < 256; lo++)
-                rightPairs[hi * 256 + lo] = (unsigned short)(right[lo] | right[hi] << 8);
     }
 };
+
+template <bool YellowBlue, bool FromLuma>
+inline unsigned ColourWord(const BYTE *l, const BYTE *r, const unsigned char *luma, int x, const ColourTables &t)
+{
+    if (YellowBlue)
+        return t.left[FromLuma ? luma[x] : l[0]] | (unsigned)t.right[r[1]] << 8 | (unsigned)t.right[r[2]] << 16;
+    return t.right[r[0]] | (unsigned)t.right[r[1]] << 8 | (unsigned)t.left[FromLuma ? luma[x] : l[2]] << 16;
+}
 
 template <bool YellowBlue, bool FromLuma, int LB, int RB>
 void ColourRow(BYTE *o, const BYTE *l, const BYTE *r, const unsigned char *luma, int width, int lb, int rb,
                const ColourTables &t)
 {
+    if (width <= 0)
+        return;
     const int ls = LB ? LB : lb, rs = RB ? RB : rb;
-    const int leftChannel = YellowBlue ? 0 : 2, rightFirst = YellowBlue ? 1 : 0;
-    const unsigned short *pairs = t.rightPairs.data();
-    for (int x = 0; x < width; x++, o += 3, l += ls, r += rs) {
-        unsigned lv = t.left[FromLuma ? luma[x] : l[leftChannel]];
-        unsigned rv = pairs[r[rightFirst] | r[rightFirst + 1] << 8];
-        unsigned w = YellowBlue ? lv | rv << 8 : rv | lv << 16;
-        if (x + 1 < width)
-            memcpy(o, &w, 4);
-        else
-            o[0] = (BYTE)w, o[1] = (BYTE)(w >> 8), o[2] = (BYTE)(w >> 16);
+    int x = 0;
+    for (; x + 1 < width; x++) {
+        unsigned w = ColourWord<YellowBlue, FromLuma>(l + x * ls, r + x * rs, luma, x, t);
+        memcpy(o + 3 * x, &w, 4);
     }
+    unsigned w = ColourWord<YellowBlue, FromLuma>(l + x * ls, r + x * rs, luma, x, t);
+    o[3 * x] = (BYTE)w, o[3 * x + 1] = (BYTE)(w >> 8), o[3 * x + 2] = (BYTE)(w >> 16);
 }
 
 template <bool YellowBlue>
