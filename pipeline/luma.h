@@ -11,6 +11,26 @@
 
 #include "pipeline/compose.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+// wb B + wg G + wr R of the four three-byte pixels in the first 12 bytes
+// at p (16 bytes are read), as 32-bit lanes; weights below 32768. Each
+// 64-bit half is given two pixels in its bytes 0-5: B0 G0 R0 B1 G1 R1. Its
+// even bytes as words are B0 R0 G1 -, and the even bytes of the half moved
+// up one byte are - G0 B1 R1; pairs of words summed by madd then never mix
+// the two pixels.
+inline __m128i PixelSums4(const unsigned char *p, short wb, short wg, short wr)
+{
+    const __m128i evenBytes = _mm_set1_epi16(0x00FF);
+    __m128i x = _mm_loadu_si128((const __m128i *)p);
+    __m128i v = _mm_unpacklo_epi64(x, _mm_srli_si128(x, 6));
+    __m128i a = _mm_madd_epi16(_mm_and_si128(v, evenBytes), _mm_setr_epi16(wb, wr, wg, 0, wb, wr, wg, 0));
+    __m128i b = _mm_madd_epi16(_mm_and_si128(_mm_slli_epi64(v, 8), evenBytes), _mm_setr_epi16(0, wg, wb, wr, 0, wg, wb, wr));
+    return _mm_add_epi32(a, b);
+}
+#endif
+
 // 65536 entries, index blue x 256 + green: 1 where the double formula
 // gives s / 1000 - 1 for the red byte that makes s a multiple of 1000.
 const unsigned char *LumaDropTable();

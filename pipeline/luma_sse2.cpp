@@ -4,7 +4,6 @@
 #include "pipeline/luma.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
 #include <string.h>
 
 static inline int Load32(const unsigned char *p)
@@ -14,22 +13,7 @@ static inline int Load32(const unsigned char *p)
     return v;
 }
 
-// The sums s of the four pixels in the first 12 bytes at p (16 bytes are
-// read), as 32-bit lanes. Each 64-bit half is given two pixels in its
-// bytes 0-5: B0 G0 R0 B1 G1 R1. Its even bytes as words are B0 R0 G1 -,
-// and the even bytes of the half moved up one byte are - G0 B1 R1; pairs
-// of words summed by madd then never mix the two pixels.
-static inline __m128i FourSums(const unsigned char *p)
-{
-    const __m128i evenBytes = _mm_set1_epi16(0x00FF);
-    const __m128i weightsA = _mm_setr_epi16(114, 299, 587, 0, 114, 299, 587, 0);
-    const __m128i weightsB = _mm_setr_epi16(0, 587, 114, 299, 0, 587, 114, 299);
-    __m128i x = _mm_loadu_si128((const __m128i *)p);
-    __m128i v = _mm_unpacklo_epi64(x, _mm_srli_si128(x, 6));
-    __m128i a = _mm_madd_epi16(_mm_and_si128(v, evenBytes), weightsA);
-    __m128i b = _mm_madd_epi16(_mm_and_si128(_mm_slli_epi64(v, 8), evenBytes), weightsB);
-    return _mm_add_epi32(a, b);
-}
+static inline __m128i FourSums(const unsigned char *p) { return PixelSums4(p, 114, 587, 299); }
 
 void RowLumaSse2(const unsigned char *src, int width, unsigned char *out)
 {
