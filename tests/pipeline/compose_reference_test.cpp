@@ -11,6 +11,7 @@
 #include <math.h>
 #include <algorithm>
 #include <stdlib.h>
+#include <string.h>
 #include <functional>
 #include <vector>
 
@@ -241,6 +242,35 @@ TEST_F(ReferenceTest, ChromaKeyForSeveralKeys)
         g_nChromaTolerance = c.tolerance;
         Check(ComposeChromaKey, ChromaModel(c.key, c.tolerance));
     }
+}
+
+TEST_F(ReferenceTest, ChromaKeyThreeAndFourBytePixelsAgreeForEveryColour)
+{
+    // The two pixel sizes take different roads through the kernel; every
+    // colour goes once through both, beside a varied right image.
+    g_rgbChromaKey = RGB(40, 200, 90);
+    g_nChromaTolerance = 30;
+    const int w = 4096, h = 64;
+    DibPtr l24(CreateDib(w, h, 24, 1)), l32(CreateDib(w, h, 32, 1)), r24(CreateDib(w, h, 24, 1)),
+        r32(CreateDib(w, h, 32, 1)), o24(CreateDib(w, h, 24, 1)), o32(CreateDib(w, h, 24, 1));
+    long bad = 0;
+    for (long base = 0; base < (1L << 24); base += (long)w * h) {
+        for (int y = 0; y < h; y++) {
+            BYTE *a = DibRow(l24.get(), y), *b = DibRow(l32.get(), y), *c = DibRow(r24.get(), y), *d = DibRow(r32.get(), y);
+            for (int x = 0; x < w; x++) {
+                unsigned lc = (unsigned)(base + (long)y * w + x), rc = lc * 2654435761u;
+                for (int ch = 0; ch < 3; ch++) {
+                    a[3 * x + ch] = b[4 * x + ch] = (BYTE)(lc >> (8 * ch));
+                    c[3 * x + ch] = d[4 * x + ch] = (BYTE)(rc >> (8 * ch + 5));
+                }
+            }
+        }
+        ASSERT_EQ(ComposeChromaKey(o24.get(), l24.get(), r24.get(), 0, 0, 0, 0), o24.get());
+        ASSERT_EQ(ComposeChromaKey(o32.get(), l32.get(), r32.get(), 0, 0, 0, 0), o32.get());
+        for (int y = 0; y < h; y++)
+            bad += memcmp(DibRow(o24.get(), y), DibRow(o32.get(), y), (size_t)w * 3) != 0;
+    }
+    EXPECT_EQ(bad, 0);
 }
 
 TEST_F(ReferenceTest, Iz3dFrontAndBackPanels)
