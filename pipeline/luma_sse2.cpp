@@ -4,14 +4,6 @@
 #include "pipeline/luma.h"
 
 #if defined(__SSE2__)
-#include <string.h>
-
-static inline int Load32(const unsigned char *p)
-{
-    int v;
-    memcpy(&v, p, 4);
-    return v;
-}
 
 static inline __m128i FourSums(const unsigned char *p) { return PixelSums4(p, 114, 587, 299); }
 
@@ -44,16 +36,10 @@ void RowLumaSse2(const unsigned char *src, int width, unsigned char *out)
 
 void RowFastGreySse2(const unsigned char *src, int width, unsigned char *out)
 {
-    const __m128i low = _mm_set1_epi32(0xFF);
     int x = 0;
-    for (; x + 9 <= width; x += 8) {
+    for (; x + 10 <= width; x += 8) {
         const unsigned char *p = src + 3 * x;
-        __m128i v0 = _mm_setr_epi32(Load32(p), Load32(p + 3), Load32(p + 6), Load32(p + 9));
-        __m128i v1 = _mm_setr_epi32(Load32(p + 12), Load32(p + 15), Load32(p + 18), Load32(p + 21));
-        __m128i f0 = _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(_mm_srli_epi32(v0, 8), low),
-                                                  _mm_and_si128(_mm_srli_epi32(v0, 16), low)), 1);
-        __m128i f1 = _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(_mm_srli_epi32(v1, 8), low),
-                                                  _mm_and_si128(_mm_srli_epi32(v1, 16), low)), 1);
+        __m128i f0 = _mm_srli_epi32(PixelSums4(p, 0, 1, 1), 1), f1 = _mm_srli_epi32(PixelSums4(p + 12, 0, 1, 1), 1);
         __m128i f = _mm_packs_epi32(f0, f1);
         _mm_storel_epi64((__m128i *)(out + x), _mm_packus_epi16(f, f));
     }
