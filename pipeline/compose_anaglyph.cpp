@@ -41,8 +41,8 @@ int GreyLayoutOf(int anatype) { return anatype >= 0 && anatype <= 3 ? anatype : 
 
 // Colour anaglyph rows. The eye tables as bytes; the left eye's channel
 // (red, or blue for yellow-blue) from the left pixel or its luma, the other
-// two from the right pixel. Each pixel is written as a word whose fourth
-// byte the next pixel overwrites; the last one byte by byte.
+// two from the right pixel. Pixels are written as words: four in three, then
+// one each whose fourth byte the next overwrites, the last byte by byte.
 struct ColourTables {
     unsigned char left[256], right[256];
 
@@ -71,12 +71,23 @@ void ColourRow(BYTE *o, const BYTE *l, const BYTE *r, const unsigned char *luma,
         return;
     const int ls = LB ? LB : lb, rs = RB ? RB : rb;
     int x = 0;
-    for (; x + 1 < width; x++) {
-        unsigned w = ColourWord<YellowBlue, FromLuma>(l + x * ls, r + x * rs, luma, x, t);
-        memcpy(o + 3 * x, &w, 4);
+    // Four pixels in three words while a pixel remains after them.
+    for (; x + 4 < width; x += 4, o += 12, l += 4 * ls, r += 4 * rs) {
+        unsigned w0 = ColourWord<YellowBlue, FromLuma>(l, r, luma, x, t);
+        unsigned w1 = ColourWord<YellowBlue, FromLuma>(l + ls, r + rs, luma, x + 1, t);
+        unsigned w2 = ColourWord<YellowBlue, FromLuma>(l + 2 * ls, r + 2 * rs, luma, x + 2, t);
+        unsigned w3 = ColourWord<YellowBlue, FromLuma>(l + 3 * ls, r + 3 * rs, luma, x + 3, t);
+        unsigned a = w0 | w1 << 24, b = w1 >> 8 | w2 << 16, c = w2 >> 16 | w3 << 8;
+        memcpy(o, &a, 4);
+        memcpy(o + 4, &b, 4);
+        memcpy(o + 8, &c, 4);
     }
-    unsigned w = ColourWord<YellowBlue, FromLuma>(l + x * ls, r + x * rs, luma, x, t);
-    o[3 * x] = (BYTE)w, o[3 * x + 1] = (BYTE)(w >> 8), o[3 * x + 2] = (BYTE)(w >> 16);
+    for (; x + 1 < width; x++, o += 3, l += ls, r += rs) {
+        unsigned w = ColourWord<YellowBlue, FromLuma>(l, r, luma, x, t);
+        memcpy(o, &w, 4);
+    }
+    unsigned w = ColourWord<YellowBlue, FromLuma>(l, r, luma, x, t);
+    o[0] = (BYTE)w, o[1] = (BYTE)(w >> 8), o[2] = (BYTE)(w >> 16);
 }
 
 template <bool YellowBlue>
