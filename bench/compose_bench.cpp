@@ -2,8 +2,9 @@
 // repeated runs in milliseconds per frame, beside a plain copy of the
 // output size (the floor no kernel can beat).
 //
-// compose_bench left.bgr right.bgr width height [runs]
-// The inputs are raw top-down BGR24 frames of the given size.
+// compose_bench left.bgr right.bgr width height [runs [name-part]]
+// The inputs are raw top-down BGR24 frames of the given size; with a name
+// part only the cases whose names contain it run (and the copy floor).
 #include "pipeline/compose.h"
 #include "pipeline/compose_gdi.h"
 #include "shared/global_memory.h"
@@ -53,11 +54,12 @@ static double MedianMs(int runs, const std::function<void()> &fn)
 int main(int argc, char **argv)
 {
     if (argc < 5) {
-        fprintf(stderr, "usage: compose_bench left.bgr right.bgr width height [runs]\n");
+        fprintf(stderr, "usage: compose_bench left.bgr right.bgr width height [runs [name-part]]\n");
         return 2;
     }
     int w = atoi(argv[3]), h = atoi(argv[4]);
     int runs = argc > 5 ? atoi(argv[5]) : 25;
+    const char *only = argc > 6 ? argv[6] : nullptr;
     PackedDib *left = LoadRaw(argv[1], w, h), *right = LoadRaw(argv[2], w, h);
     if (!left || !right) {
         fprintf(stderr, "cannot read the frames\n");
@@ -103,6 +105,7 @@ int main(int argc, char **argv)
     };
     printf("%dx%d pair, region %dx%d, median of %d runs\n", w, h, rw, rh, runs);
     for (Case &c : cases)
-        printf("  %-32s %8.2f ms\n", c.name, MedianMs(runs, c.run));
+        if (!only || strstr(c.name, only) || &c == &cases[0])
+            printf("  %-32s %8.2f ms\n", c.name, MedianMs(runs, c.run));
     return 0;
 }

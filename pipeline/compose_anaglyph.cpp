@@ -25,44 +25,6 @@ void MapThrough(unsigned char *v, int n, const int *table)
         v[i] = (unsigned char)table[v[i]];
 }
 
-// One output pixel as a little-endian word: blue, green, red, and a fourth
-// byte that the next pixel's word overwrites.
-template <int Layout>
-inline unsigned GreyPixelWord(unsigned l, unsigned r)
-{
-    switch (Layout) {
-    case kRedGreen: return (r << 8) | (l << 16);
-    case kRedBlue: return r | (l << 16);
-    case kYellowBlue: return l | (r << 8) | (r << 16);
-    default: return r | (r << 8) | (l << 16);
-    }
-}
-
-template <int Layout>
-void WriteGreyRowAs(BYTE *o, const unsigned char *gl, const unsigned char *gr, int width)
-{
-    int x = 0;
-    for (; x + 1 < width; x++, o += 3) {
-        unsigned w = GreyPixelWord<Layout>(gl[x], gr[x]);
-        memcpy(o, &w, 4);
-    }
-    if (x < width) {
-        unsigned w = GreyPixelWord<Layout>(gl[x], gr[x]);
-        o[0] = (BYTE)w, o[1] = (BYTE)(w >> 8), o[2] = (BYTE)(w >> 16);
-    }
-}
-
-// Writes one output row from the two eyes' greys.
-void WriteGreyRow(BYTE *o, const unsigned char *gl, const unsigned char *gr, int width, int layout)
-{
-    switch (layout) {
-    case kRedGreen: WriteGreyRowAs<kRedGreen>(o, gl, gr, width); break;
-    case kRedBlue: WriteGreyRowAs<kRedBlue>(o, gl, gr, width); break;
-    case kYellowBlue: WriteGreyRowAs<kYellowBlue>(o, gl, gr, width); break;
-    default: WriteGreyRowAs<kRedCyan>(o, gl, gr, width); break;
-    }
-}
-
 PackedDib *GreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, GreyKind kind,
                         int layout)
 {
@@ -77,29 +39,86 @@ PackedDib *GreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int r
 
 int GreyLayoutOf(int anatype) { return anatype >= 0 && anatype <= 3 ? anatype : kRedCyan; }
 
-inline int Luma(const BYTE *p) { return FastPixelLuma(p); }
+// Colour anaglyph rows. The eye tables as bytes; the left eye's channel
+// (red, or blue for yellow-blue) from the left pixel or its luma, the other
+// two from the right pixel. Pixels are written as words: four in three, then
+// one each whose fourth byte the next overwrites, the last byte by byte.
+struct ColourTables {
+    unsigned char left[256], right[256];
 
-struct ColourRedCyan {
-    const int *tl, *tr;
-    bool redFromLuma;
-    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
+    ColourTables()
     {
-        o[2] = (BYTE)tl[redFromLuma ? Luma(l) : l[2]];
-        o[1] = (BYTE)tr[r[1]];
-        o[0] = (BYTE)tr[r[0]];
+        for (int i = 0; i < 256; i++) {
+            left[i] = (unsigned char)g_aGammaRed[i];
+            right[i] = (unsigned char)g_aGammaBlue[i];
+        }
     }
 };
 
-struct ColourYellowBlue {
-    const int *tl, *tr;
-    bool blueFromLuma;
-    void operator()(BYTE *o, const BYTE *l, const BYTE *r) const
-    {
-        o[2] = (BYTE)tr[r[2]];
-        o[1] = (BYTE)tr[r[1]];
-        o[0] = (BYTE)tl[blueFromLuma ? Luma(l) : l[0]];
+template <bool YellowBlue, bool FromLuma>
+inline unsigned ColourWord(const BYTE *l, const BYTE *r, const unsigned char *luma, int x, const ColourTables &t)
+{
+    if (YellowBlue)
+        return t.left[FromLuma ? luma[x] : l[0]] | (unsigned)t.right[r[1]] << 8 | (unsigned)t.right[r[2]] << 16;
+    return t.right[r[0]] | (unsigned)t.right[r[1]] << 8 | (unsigned)t.left[FromLuma ? luma[x] : l[2]] << 16;
+}
+
+template <bool YellowBlue, bool FromLuma, int LB, int RB>
+void ColourRow(BYTE *o, const BYTE *l, const BYTE *r, const unsigned char *luma, int width, int lb, int rb,
+               const ColourTables &t)
+{
+    if (width <= 0)
+        return;
+    const int ls = LB ? LB : lb, rs = RB ? RB : rb;
+    int x = 0;
+    // Four pixels in three words while a pixel remains after them.
+    for (; x + 4 < width; x += 4, o += 12, l += 4 * ls, r += 4 * rs) {
+        unsigned w0 = ColourWord<YellowBlue, FromLuma>(l, r, luma, x, t);
+        unsigned w1 = ColourWord<YellowBlue, FromLuma>(l + ls, r + rs, luma, x + 1, t);
+        unsigned w2 = ColourWord<YellowBlue, FromLuma>(l + 2 * ls, r + 2 * rs, luma, x + 2, t);
+        unsigned w3 = ColourWord<YellowBlue, FromLuma>(l + 3 * ls, r + 3 * rs, luma, x + 3, t);
+        unsigned a = w0 | w1 << 24, b = w1 >> 8 | w2 << 16, c = w2 >> 16 | w3 << 8;
+        memcpy(o, &a, 4);
+        memcpy(o + 4, &b, 4);
+        memcpy(o + 8, &c, 4);
     }
-};
+    for (; x + 1 < width; x++, o += 3, l += ls, r += rs) {
+        unsigned w = ColourWord<YellowBlue, FromLuma>(l, r, luma, x, t);
+        memcpy(o, &w, 4);
+    }
+    unsigned w = ColourWord<YellowBlue, FromLuma>(l, r, luma, x, t);
+    o[0] = (BYTE)w, o[1] = (BYTE)(w >> 8), o[2] = (BYTE)(w >> 16);
+}
+
+template <bool YellowBlue>
+PackedDib *ColourAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, bool fromLuma)
+{
+    PairKernelFrames f;
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+        return nullptr;
+    ColourTables t;
+    const PairRegion &g = f.region;
+    int lb = f.left.pixelBytes, rb = f.right.pixelBytes;
+    std::vector<unsigned char> luma(fromLuma ? (size_t)g.width + 1 : 0);
+    for (int k = 0; k < g.height; k++) {
+        BYTE *o = f.outBits + (size_t)k * f.outRowBytes;
+        const BYTE *l = f.left.Pixel(g.leftX, g.leftY + k);
+        const BYTE *r = f.right.Pixel(g.rightX, g.rightY + k);
+        if (fromLuma)
+            RowLuma(l, g.width, lb, luma.data());
+        bool three = lb == 3 && rb == 3;
+        if (fromLuma && three)
+            ColourRow<YellowBlue, true, 3, 3>(o, l, r, luma.data(), g.width, lb, rb, t);
+        else if (fromLuma)
+            ColourRow<YellowBlue, true, 0, 0>(o, l, r, luma.data(), g.width, lb, rb, t);
+        else if (three)
+            ColourRow<YellowBlue, false, 3, 3>(o, l, r, nullptr, g.width, lb, rb, t);
+        else
+            ColourRow<YellowBlue, false, 0, 0>(o, l, r, nullptr, g.width, lb, rb, t);
+    }
+    EndPairKernel(&f);
+    return out;
+}
 
 }  // namespace
 
@@ -121,7 +140,7 @@ void ComposeGreyRegion(BYTE *outBits, int outRowBytes, const FrameView &left, co
             MapThrough(gl.data(), g.width, g_aGammaRed);
             MapThrough(gr.data(), g.width, g_aGammaBlue);
         }
-        WriteGreyRow(outBits + (size_t)k * outRowBytes, gl.data(), gr.data(), g.width, layout);
+        GreyRow(outBits + (size_t)k * outRowBytes, gl.data(), gr.data(), g.width, layout);
     }
 }
 
@@ -149,10 +168,10 @@ PackedDib *ComposeColourAnaglyph(PackedDib *out, PackedDib *left, PackedDib *rig
 {
     if (g_nAnactype == 2 || g_nAnactype == 3)
         return ComposeColourAnaglyphYellowBlue(out, left, right, rc, rr, lc, lr);
-    return RunPixelPairKernel(out, left, right, rc, rr, lc, lr, ColourRedCyan{g_aGammaRed, g_aGammaBlue, g_nAnactype == 1});
+    return ColourAnaglyph<false>(out, left, right, rc, rr, lc, lr, g_nAnactype == 1);
 }
 
 PackedDib *ComposeColourAnaglyphYellowBlue(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
 {
-    return RunPixelPairKernel(out, left, right, rc, rr, lc, lr, ColourYellowBlue{g_aGammaRed, g_aGammaBlue, g_nAnactype == 3});
+    return ColourAnaglyph<true>(out, left, right, rc, rr, lc, lr, g_nAnactype == 3);
 }

@@ -6,6 +6,10 @@
 
 #include <string.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 struct Blend {
@@ -77,6 +81,35 @@ PackedDib *ComposeInterlaceScaled(PackedDib *left, PackedDib *right, int rc, int
     return out;
 }
 
+// A column-interlaced row of three-byte pixels: output byte j is left byte
+// j in the first half of each six-byte pixel pair and right byte j - 3 in
+// the second, so whole blocks are a masked merge of two shifted loads.
+static void ColumnInterlaceRow24(BYTE *o, const BYTE *l, const BYTE *r, int width)
+{
+    int n = 3 * width, j = 0;
+#if defined(__SSE2__)
+    if (n >= 6) {
+        memcpy(o, l, 3);
+        memcpy(o + 3, r, 3);
+        j = 6;
+        // Blocks at 6 + 16 i start at pair phases 0, 4 and 2 bytes.
+        const __m128i m0 = _mm_setr_epi8(-1, -1, -1, 0, 0, 0, -1, -1, -1, 0, 0, 0, -1, -1, -1, 0);
+        const __m128i m1 = _mm_setr_epi8(0, 0, -1, -1, -1, 0, 0, 0, -1, -1, -1, 0, 0, 0, -1, -1);
+        const __m128i m2 = _mm_setr_epi8(-1, 0, 0, 0, -1, -1, -1, 0, 0, 0, -1, -1, -1, 0, 0, 0);
+        for (; j + 48 <= n; j += 48) {
+            for (int b = 0; b < 3; b++) {
+                const __m128i m = b == 0 ? m0 : b == 1 ? m1 : m2;
+                __m128i lv = _mm_loadu_si128((const __m128i *)(l + j + 16 * b));
+                __m128i rv = _mm_loadu_si128((const __m128i *)(r + j + 16 * b - 3));
+                _mm_storeu_si128((__m128i *)(o + j + 16 * b), _mm_or_si128(_mm_and_si128(m, lv), _mm_andnot_si128(m, rv)));
+            }
+        }
+    }
+#endif
+    for (; j < n; j++)
+        o[j] = j % 6 < 3 ? l[j] : r[j - 3];
+}
+
 PackedDib *ComposeColumnInterlace(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
 {
     PairKernelFrames f;
@@ -88,6 +121,10 @@ PackedDib *ComposeColumnInterlace(PackedDib *out, PackedDib *left, PackedDib *ri
         BYTE *o = f.outBits + (size_t)k * f.outRowBytes;
         const BYTE *l = f.left.Pixel(g.leftX, g.leftY + k);
         const BYTE *r = f.right.Pixel(g.rightX, g.rightY + k);
+        if (lb == 3 && rb == 3) {
+            ColumnInterlaceRow24(o, l, r, g.width);
+            continue;
+        }
         // Columns in pairs: the left eye's even column, then the right
         // eye's even column beside it; an odd last column takes the left.
         for (int i = 0; 2 * i < g.width; i++) {

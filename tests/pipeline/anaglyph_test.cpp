@@ -202,5 +202,14 @@ TEST(RowTwins, Sse2RoutinesEqualThePortableOnes)
             BlendBytes(o1.data(), a.data() + offset, b.data(), n * 3);
             BlendBytesPortable(o2.data(), a.data() + offset, b.data(), n * 3);
             EXPECT_TRUE(std::equal(o1.begin(), o1.begin() + n * 3, o2.begin())) << n;
+            // Grey rows: every byte of the row and none past it.
+            for (int layout = 0; layout < 4; layout++) {
+                std::fill(o1.begin(), o1.end(), 7);
+                std::fill(o2.begin(), o2.end(), 7);
+                GreyRow(o1.data(), a.data() + offset, b.data(), n, layout);
+                GreyRowPortable(o2.data(), a.data() + offset, b.data(), n, layout);
+                EXPECT_TRUE(o1 == o2) << n << " layout " << layout;
+                EXPECT_EQ(o1[n * 3], 7) << n;
+            }
         }
 }
