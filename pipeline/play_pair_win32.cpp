@@ -9,6 +9,7 @@
 #include "pipeline/show_pair.h"
 #include "pipeline/streamed_sound.h"
 #include "pipeline/view_layout.h"
+#include "pipeline/view_window.h"
 #include "pipeline/wave_player.h"
 #include "resources/resource_ids.h"
 #include "shared/global_memory.h"
@@ -298,22 +299,6 @@ void DrawFrom(PlayDraw &d, void *drawDib, PackedDib *src, int sx, int topY, int 
                 d.first ? 0 : DDF_BACKGROUNDPAL);
 }
 
-void FrameAround(HDC dc, const ViewRect &p, HBRUSH brush)
-{
-    int k = g_nWaku;
-    if (k <= 0)
-        return;
-    RECT r;
-    SetRect(&r, p.x - k, p.y - k, p.x, p.y + p.h + k);
-    FillRect(dc, &r, brush);
-    SetRect(&r, p.x + p.w, p.y - k, p.x + p.w + k, p.y + p.h + k);
-    FillRect(dc, &r, brush);
-    SetRect(&r, p.x, p.y - k, p.x + p.w, p.y);
-    FillRect(dc, &r, brush);
-    SetRect(&r, p.x, p.y + p.h, p.x + p.w, p.y + p.h + k);
-    FillRect(dc, &r, brush);
-}
-
 void ClearIfResized(HDC dc)
 {
     if (!g_bResizedForLoops)
@@ -468,7 +453,7 @@ void DrawPair(PlayDraw &d, MovieSource *left, MovieSource *right)
     if (v.framed && g_bResizedForView) {
         HBRUSH frame = CreateSolidBrush(g_dwWCOL);
         for (int k = 0; k < v.images; k++)
-            FrameAround(d.dc, v.pic[k], frame);
+            DrawFrameAround(d.dc, v.pic[k], frame);
         DeleteObject(frame);
         g_bResizedForView = 0;
     }

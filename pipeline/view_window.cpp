@@ -43,6 +43,8 @@ void DrawPicture(HDC dc, const PackedDib *src, int sx, int sy, int w, int h, con
     StretchDIBits(dc, dx, dy, dw, dh, sx, sy, w, h, bits, (const BITMAPINFO *)src, DIB_RGB_COLORS, SRCCOPY);
 }
 
+}  // namespace
+
 void DrawFrameAround(HDC dc, const ViewRect &p, HBRUSH brush)
 {
     int k = g_nWaku;
@@ -58,6 +60,8 @@ void DrawFrameAround(HDC dc, const ViewRect &p, HBRUSH brush)
     SetRect(&r, p.x, p.y + p.h, p.x + p.w, p.y + p.h + k);
     FillRect(dc, &r, brush);
 }
+
+namespace {
 
 void DrawLabel(HDC dc, int x, int y, const char *text)
 {
