@@ -1,5 +1,5 @@
 // Colour matching of the two views: one image of the pair is made to look
-// like the other by histogram specification, separately for red, green and
+// like the other by histogram matching, separately for red, green and
 // blue. The second per-frame hook, run on the fetched (and, when an
 // alignment is in force, warped) pair while g_nAutoColour is not 0.
 #ifndef TWR_ALIGNMENT_COLOUR_MATCH_H

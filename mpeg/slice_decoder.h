@@ -150,6 +150,9 @@ private:
     int DecodeBlock(int kind);
     int DecodeIntra(int cc, bool mpeg1);
     int DecodeNonIntra(bool chroma, bool mpeg1);
+    // The run and level after an escape code (its 6 bits not yet skipped):
+    // MPEG-1's 8- or 16-bit level, MPEG-2's 12-bit one.
+    void ReadEscape(bool mpeg1, int *run, int *level);
     void LoadPrediction();
     void PredictAt(int x, int y);
     void LoadConcealmentState();
@@ -402,19 +405,7 @@ int SliceDecoder<R>::DecodeIntra(int cc, bool mpeg1)
         }
         int run, level;
         if (e.run == kCoefEscape) {
-            rd_.Skip(6);
-            run = (int)rd_.Read(6);
-            if (mpeg1) {
-                int l = (int)rd_.Read(8);
-                if (l == 0)
-                    level = (int)rd_.Read(8);
-                else if (l == 128)
-                    level = (int)rd_.Read(8) - 256;
-                else
-                    level = SignExtend((unsigned)l, 8);
-            } else {
-                level = SignExtend(rd_.Read(12), 12);
-            }
+            ReadEscape(mpeg1, &run, &level);
         } else {
             rd_.Skip(e.len + 1);
             run = e.run;
@@ -434,6 +425,24 @@ int SliceDecoder<R>::DecodeIntra(int cc, bool mpeg1)
     if (!mpeg1 && !(sum & 1))
         f[63] ^= 1;
     return 1;
+}
+
+template <class R>
+inline void SliceDecoder<R>::ReadEscape(bool mpeg1, int *run, int *level)
+{
+    rd_.Skip(6);
+    *run = (int)rd_.Read(6);
+    if (!mpeg1) {
+        *level = SignExtend(rd_.Read(12), 12);
+        return;
+    }
+    int l = (int)rd_.Read(8);
+    if (l == 0)
+        *level = (int)rd_.Read(8);
+    else if (l == 128)
+        *level = (int)rd_.Read(8) - 256;
+    else
+        *level = SignExtend((unsigned)l, 8);
 }
 
 template <class R>
@@ -462,19 +471,7 @@ int SliceDecoder<R>::DecodeNonIntra(bool chroma, bool mpeg1)
                 break;
             }
             if (e.run == kCoefEscape) {
-                rd_.Skip(6);
-                run = (int)rd_.Read(6);
-                if (mpeg1) {
-                    int l = (int)rd_.Read(8);
-                    if (l == 0)
-                        level = (int)rd_.Read(8);
-                    else if (l == 128)
-                        level = (int)rd_.Read(8) - 256;
-                    else
-                        level = SignExtend((unsigned)l, 8);
-                } else {
-                    level = SignExtend(rd_.Read(12), 12);
-                }
+                ReadEscape(mpeg1, &run, &level);
             } else {
                 rd_.Skip(e.len + 1);
                 run = e.run;

@@ -3,6 +3,8 @@
 #ifndef TWR_TESTS_MPEG_TEST_UTIL_H
 #define TWR_TESTS_MPEG_TEST_UTIL_H
 
+#include "tests/test_files.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -29,29 +31,6 @@ inline std::string MediaPath(const std::string &name)
 {
     const char *dir = getenv("TWR_MPEG_MEDIA");
     return HostPath(std::string(dir ? dir : ".") + "/" + name);
-}
-
-inline std::vector<unsigned char> ReadWholeFile(const std::string &path)
-{
-    std::vector<unsigned char> v;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return v;
-    unsigned char buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        v.insert(v.end(), buf, buf + n);
-    fclose(f);
-    return v;
-}
-
-inline bool WriteWholeFile(const std::string &path, const std::vector<unsigned char> &v)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(v.data(), 1, v.size(), f) == v.size();
-    return fclose(f) == 0 && ok;
 }
 
 // key=value lines of ffprobe -show_streams.

@@ -75,7 +75,7 @@ TEST_F(AudioPrepareTest, BatchLineCarriesTheExactCommand)
     for (const Case &c : cases) {
         g_nOutRate = c.rate;
         ASSERT_EQ(WriteFfmpegBatch(batch.c_str(), c.wave, c.movie, c.ffmpeg), 0);
-        std::vector<unsigned char> got = FileBytes(batch);
+        std::vector<unsigned char> got = ReadWholeFile(batch);
         EXPECT_EQ(std::string(got.begin(), got.end()), c.line);
     }
     EXPECT_EQ(WriteFfmpegBatch(OutPath("missing/st.bat").c_str(), "o", "m", "f"), 1);
@@ -86,12 +86,12 @@ TEST_F(AudioPrepareTest, BatchLineCarriesTheExactCommand)
 // block off, swapping the channels with a click at the start.
 TEST_F(AudioPrepareTest, FfmpegRoadTakesTheSamplesWhereTheChunksPutThem)
 {
-    std::vector<unsigned char> wav = FileBytes(SaveMedia("snd44_48k.wav"));
+    std::vector<unsigned char> wav = ReadWholeFile(SaveMedia("snd44_48k.wav"));
     WaveLayout layout;
     ASSERT_TRUE(FindWaveData(wav.data(), wav.size(), &layout));
     ASSERT_EQ(layout.dataOffset, 78u) << "the premise: ffmpeg's header carries a LIST chunk";
 
-    std::vector<unsigned char> expected = FileBytes(SaveMedia("snd44_48k.s16"));
+    std::vector<unsigned char> expected = ReadWholeFile(SaveMedia("snd44_48k.s16"));
     Block b;
     b.p = PrepareAudioWithFfmpeg(SaveMedia("snd44.avi").c_str(), g_szFfmpegPath, &b.size);
     ASSERT_NE(b.p, nullptr);
@@ -109,7 +109,7 @@ TEST_F(AudioPrepareTest, FfmpegRoadTakesTheSamplesWhereTheChunksPutThem)
 TEST_F(AudioPrepareTest, FfmpegRoadWithoutOutputGivesNull)
 {
     // A file left by an earlier run is not taken for this movie's sound.
-    ASSERT_TRUE(WriteFileBytes(temp + "outffmpg.wav", FileBytes(SaveMedia("snd44_48k.wav"))));
+    ASSERT_TRUE(WriteWholeFile(temp + "outffmpg.wav", ReadWholeFile(SaveMedia("snd44_48k.wav"))));
     Block b;
     b.p = PrepareAudioWithFfmpeg(SaveMedia("no-such-movie.avi").c_str(), g_szFfmpegPath, &b.size);
     EXPECT_EQ(b.p, nullptr);
@@ -128,7 +128,7 @@ TEST_F(AudioPrepareTest, AviRoadCopiesOutputFormatUnchanged)
     b.p = PrepareAudioFromAviStream(s, &b.size);
     AVIStreamRelease(s);
     ASSERT_NE(b.p, nullptr);
-    std::vector<unsigned char> expected = FileBytes(SaveMedia("snd48.s16"));
+    std::vector<unsigned char> expected = ReadWholeFile(SaveMedia("snd48.s16"));
     EXPECT_EQ(b.size, (int)expected.size() + kAudioTailBytes);
     EXPECT_TRUE(b.Bytes(expected.size()) == expected);
 }
@@ -139,7 +139,7 @@ TEST_F(AudioPrepareTest, AviRoadCopiesOutputFormatUnchanged)
 // the same sound by their difference, channel by channel.
 TEST_F(AudioPrepareTest, AviRoadConvertsOtherSound)
 {
-    std::vector<short> reference = Samples16(FileBytes(SaveMedia("snd44_48k.s16")));
+    std::vector<short> reference = Samples16(ReadWholeFile(SaveMedia("snd44_48k.s16")));
     struct Case {
         const char *name;
         bool stereo;

@@ -72,7 +72,7 @@ Bytes WriterJpeg(const std::string &name, int w, int h, int quality = 75)
     std::string path = OutPath(name);
     int ok = WriteJpegFile(path.c_str(), rgb.data(), w, h, quality);
     g_nJpegSampling = 0;
-    return ok ? FileBytes(path) : Bytes();
+    return ok ? ReadWholeFile(path) : Bytes();
 }
 
 uint32_t Le32(const BYTE *p) { return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24; }
@@ -128,8 +128,8 @@ TEST(CameraJpeg, RepackedFramesDecodeToTheWritersPicture)
         // ones, which are the writer's.
         EXPECT_EQ(Decode(Bytes(frame.begin(), frame.begin() + length)), expected);
         if (quality == 75) {
-            WriteFileBytes(OutPath("camera_frame.jpg"), Bytes(frame.begin(), frame.begin() + length));
-            WriteFileBytes(OutPath("camera_preview.jpg"), preview);
+            WriteWholeFile(OutPath("camera_frame.jpg"), Bytes(frame.begin(), frame.begin() + length));
+            WriteWholeFile(OutPath("camera_preview.jpg"), preview);
         }
     }
 }
@@ -201,7 +201,7 @@ TEST(CameraJpeg, SegmentRewrite)
 // thumbnail; a JPEG carrying it goes to exiftool (check_camera.py).
 TEST(CameraJpeg, ExifBlock)
 {
-    Bytes tmpl = FileBytes(ProgramPath(TWR_CAMERA_TEMPLATES "/exif3ds.bin"));
+    Bytes tmpl = ReadWholeFile(ProgramPath(TWR_CAMERA_TEMPLATES "/exif3ds.bin"));
     ASSERT_EQ(tmpl.size(), (size_t)kExifTemplateBytes);
     Bytes thumb = WriterJpeg("camera_thumb.jpg", 160, 96, 60), thumbNoApp0;
     ASSERT_EQ(RewriteSegments(thumb.data(), thumb.size(), 3, nullptr, 0, &thumbNoApp0), 0);
@@ -225,7 +225,7 @@ TEST(CameraJpeg, ExifBlock)
     Bytes picture = WriterJpeg("camera_exif_src.jpg", 400, 240), withExif;
     ASSERT_EQ(RewriteSegments(picture.data(), picture.size(), 2, block.data(), block.size(), &withExif), 0);
     EXPECT_EQ(Decode(withExif), Decode(picture));
-    WriteFileBytes(OutPath("camera_exif.jpg"), withExif);
+    WriteWholeFile(OutPath("camera_exif.jpg"), withExif);
 
     // The APP1 length must stay within 16 bits: 65,534 is the largest.
     Bytes largest(65536 - kExifTemplateBytes), over(65537 - kExifTemplateBytes);
@@ -238,7 +238,7 @@ TEST(CameraJpeg, ExifBlock)
 // tokens are, the camera bytes of each kind.
 TEST(CameraHeader, PatchesByKind)
 {
-    Bytes tmpl = FileBytes(ProgramPath(TWR_CAMERA_TEMPLATES "/fuji.bin"));
+    Bytes tmpl = ReadWholeFile(ProgramPath(TWR_CAMERA_TEMPLATES "/fuji.bin"));
     ASSERT_EQ(tmpl.size(), (size_t)kCameraHeaderBytes);
     // An intermediate head with its tokens away from the defaults.
     Bytes head(kTempHeaderBytes, 0);

@@ -127,7 +127,7 @@ TEST_F(CameraSaveTest, SavesWholeSecondsAtTheCamerasRate)
         EXPECT_EQ(ShownBoxes().back().caption, "End");
         std::string path = OutPath(c.name);
         EXPECT_FALSE(FileExists(path + "tmp.avi"));
-        Bytes file = FileBytes(path);
+        Bytes file = ReadWholeFile(path);
         ASSERT_GT(file.size(), (size_t)kCameraHeaderBytes);
         EXPECT_EQ(memcmp(&file[0], "RIFF", 4), 0);
         EXPECT_EQ(file[4] | file[5] << 8 | file[6] << 16 | (size_t)file[7] << 24, file.size() - 8);
@@ -230,8 +230,8 @@ TEST_F(CameraSaveTest, DateChangeOfA3dsFile)
     for (size_t i = file.size(); i < 120000; i++)
         file.push_back((unsigned char)(i * 31 >> 3));
     std::string before = OutPath("date_before.avi"), after = OutPath("date_after.avi");
-    ASSERT_TRUE(WriteFileBytes(before, file));
-    ASSERT_TRUE(WriteFileBytes(after, file));
+    ASSERT_TRUE(WriteWholeFile(before, file));
+    ASSERT_TRUE(WriteWholeFile(after, file));
 
     SetDate(0, 0, 0, 0, 0, 0);
     ASSERT_EQ(Read3dsMovieDate(after.c_str()), 1);
@@ -242,22 +242,22 @@ TEST_F(CameraSaveTest, DateChangeOfA3dsFile)
     EXPECT_EQ(g_nRecMinute, 5);
     EXPECT_EQ(g_nRecSecond, 9);
     EXPECT_EQ(Write3dsMovieDate(after.c_str()), 3);
-    EXPECT_EQ(FileBytes(after), file);
+    EXPECT_EQ(ReadWholeFile(after), file);
 
     SetDate(2013, 12, 31, 23, 59, 58);
     EXPECT_EQ(Write3dsMovieDate(after.c_str()), 3);
     ASSERT_EQ(Read3dsMovieDate(after.c_str()), 1);
     EXPECT_EQ(g_nRecYear, 2013);
     EXPECT_EQ(g_nRecSecond, 58);
-    EXPECT_EQ(FileBytes(after).size(), file.size());
+    EXPECT_EQ(ReadWholeFile(after).size(), file.size());
     Manifest("date_after.avi before=date_before.avi jpeg_at=" + std::to_string(at) +
              " date=2013:12:31_23:59:58");
 
     // A date part wider than its field: refused, the file unchanged.
-    Bytes changed = FileBytes(after);
+    Bytes changed = ReadWholeFile(after);
     SetDate(2013, 123, 31, 23, 59, 58);
     EXPECT_EQ(Write3dsMovieDate(after.c_str()), 0);
-    EXPECT_EQ(FileBytes(after), changed);
+    EXPECT_EQ(ReadWholeFile(after), changed);
 }
 
 // Files too short, missing or without an anchor give nothing; a file that
@@ -283,27 +283,27 @@ TEST_F(CameraSaveTest, DateChangeRefusals)
         if (!c.anchor)
             b[10] = 'n';
         std::string path = OutPath(c.name);
-        ASSERT_TRUE(WriteFileBytes(path, b));
+        ASSERT_TRUE(WriteWholeFile(path, b));
         SetDate(1, 2, 3, 4, 5, 6);
         EXPECT_EQ(Read3dsMovieDate(path.c_str()), c.found);
         EXPECT_EQ(g_nRecYear, c.found ? 2011 : 1);
         SetDate(2020, 1, 1, 0, 0, 0);
         EXPECT_EQ(Write3dsMovieDate(path.c_str()), c.found);
         if (!c.found)
-            EXPECT_EQ(FileBytes(path), b);
+            EXPECT_EQ(ReadWholeFile(path), b);
     }
     EXPECT_EQ(Read3dsMovieDate(OutPath("date_missing.avi").c_str()), 0);
     EXPECT_EQ(Write3dsMovieDate(OutPath("date_missing.avi").c_str()), 0);
 
     // Another program holds the file open for reading only.
     std::string path = OutPath("date_locked.avi");
-    ASSERT_TRUE(WriteFileBytes(path, body));
+    ASSERT_TRUE(WriteWholeFile(path, body));
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     SetDate(2020, 1, 1, 0, 0, 0);
     EXPECT_EQ(Write3dsMovieDate(path.c_str()), 0);
     CloseHandle(held);
-    EXPECT_EQ(FileBytes(path), body);
+    EXPECT_EQ(ReadWholeFile(path), body);
 }
 
 // The segment rewrite on files: a damaged JPEG is left as it was, with no
@@ -312,14 +312,14 @@ TEST_F(CameraSaveTest, SegmentRewriteOnFiles)
 {
     std::string path = OutPath("segments.jpg");
     Bytes damaged = {0xFF, 0xD8, 0xFF, 0xDB, 0x40, 0x00, 1, 2, 3};
-    ASSERT_TRUE(WriteFileBytes(path, damaged));
+    ASSERT_TRUE(WriteWholeFile(path, damaged));
     EXPECT_EQ(RewriteJpegSegments(path.c_str(), 3), 9);
-    EXPECT_EQ(FileBytes(path), damaged);
+    EXPECT_EQ(ReadWholeFile(path), damaged);
     EXPECT_FALSE(FileExists(path + "$"));
     Bytes good = {0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'a', 'b', 0xFF, 0xDA, 0, 2, 0xFF, 0xD9};
-    ASSERT_TRUE(WriteFileBytes(path, good));
+    ASSERT_TRUE(WriteWholeFile(path, good));
     EXPECT_EQ(RewriteJpegSegments(path.c_str(), 3), 0);
-    EXPECT_EQ(FileBytes(path), (Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0, 2, 0xFF, 0xD9}));
+    EXPECT_EQ(ReadWholeFile(path), (Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0, 2, 0xFF, 0xD9}));
     EXPECT_FALSE(FileExists(path + "$"));
     EXPECT_EQ(RewriteJpegSegments(OutPath("segments_missing.jpg").c_str(), 3), 1);
 }
@@ -385,14 +385,14 @@ TEST_F(CameraSaveTest, FinalFileRenamesOnlyChunkIds)
     // Wine's writer leaves zeros after the RIFF: not copied.
     Bytes file = tmp;
     file.resize(file.size() + 20, 0);
-    ASSERT_TRUE(WriteFileBytes(temp, file));
-    ASSERT_TRUE(WriteFileBytes(out, Bytes(500000, 'x')));
+    ASSERT_TRUE(WriteWholeFile(temp, file));
+    ASSERT_TRUE(WriteWholeFile(out, Bytes(500000, 'x')));
 
     g_n3dAviKind = 0;
     ShownBoxes().clear();
     ASSERT_EQ(WriteCamera3dAvi(out.c_str(), OutPath("ids_work.jpg").c_str(), nullptr, nullptr), 0);
     EXPECT_FALSE(FileExists(temp));
-    Bytes got = FileBytes(out);
+    Bytes got = ReadWholeFile(out);
     ASSERT_EQ(got.size(), kCameraHeaderBytes + tmp.size() - kTempHeaderBytes);
     EXPECT_EQ(got[4] | got[5] << 8 | got[6] << 16 | (size_t)got[7] << 24, got.size() - 8);
     Bytes expected(tmp.begin() + kTempHeaderBytes, tmp.end());

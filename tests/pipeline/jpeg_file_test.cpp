@@ -141,7 +141,7 @@ protected:
     {
         std::string path = OutPath(name);
         EXPECT_EQ(WriteJpegFile(path.c_str(), p.px.data(), p.w, p.h, quality), 1);
-        return FileBytes(path);
+        return ReadWholeFile(path);
     }
 };
 
@@ -265,7 +265,7 @@ TEST_F(JpegFileTest, ReaderReducesToFit160)
     // 640 x 480: column 1 is the mean of source columns 1-4, row 1 (from
     // the top) source row 4.
     WriteAndRead("reduce.jpg", Pattern(640, 480), 90);
-    Decoded full = DecodeFully(FileBytes(OutPath("reduce.jpg")));
+    Decoded full = DecodeFully(ReadWholeFile(OutPath("reduce.jpg")));
     int W, H;
     ReadDib dib(ReadJpegFile(OutPath("reduce.jpg").c_str(), &W, &H));
     ASSERT_TRUE(dib);
@@ -285,7 +285,7 @@ TEST_F(JpegFileTest, GreyAndAdobeCmykFiles)
     int W, H;
     ReadDib g(ReadJpegFile(OutPath("grey.jpg").c_str(), &W, &H));
     ASSERT_TRUE(g);
-    Decoded gd = DecodeFully(FileBytes(OutPath("grey.jpg")));
+    Decoded gd = DecodeFully(ReadWholeFile(OutPath("grey.jpg")));
     for (int y = 0; y < 20; y++)
         for (int x = 0; x < 40; x++) {
             const BYTE *p = (BYTE *)g.get() + 40 + (size_t)(19 - y) * DibRowBytes(40, 24) + 3 * x;
@@ -300,7 +300,7 @@ TEST_F(JpegFileTest, GreyAndAdobeCmykFiles)
         cmyk[i] = 220, cmyk[i + 1] = 90, cmyk[i + 2] = 30, cmyk[i + 3] = 180;
     }
     ASSERT_TRUE(EncodeComponents(OutPath("cmyk.jpg"), 16, 16, 4, JCS_CMYK, cmyk));
-    Decoded cd = DecodeFully(FileBytes(OutPath("cmyk.jpg")));
+    Decoded cd = DecodeFully(ReadWholeFile(OutPath("cmyk.jpg")));
     ASSERT_EQ(cd.components, 4);
     ReadDib c(ReadJpegFile(OutPath("cmyk.jpg").c_str(), &W, &H));
     ASSERT_TRUE(c);
@@ -329,7 +329,7 @@ TEST_F(JpegFileTest, UnreadableFilesGiveNull)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         std::string path = OutPath("bad.jpg");
-        ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+        ASSERT_TRUE(WriteWholeFile(path, c.bytes));
         EXPECT_EQ(ReadJpegFile(path.c_str(), &W, &H), nullptr);
         EXPECT_EQ(remove(path.c_str()), 0) << "the file is closed after the failure";
     }
@@ -344,7 +344,7 @@ TEST_F(JpegFileTest, SizesBeyondAnAddressAreRefused)
     b[kJpegSof0At + 5] = 0xFF, b[kJpegSof0At + 6] = 0xDC;  // height 65,500
     b[kJpegSof0At + 7] = 0xFF, b[kJpegSof0At + 8] = 0xDC;  // width 65,500
     std::string path = OutPath("huge.jpg");
-    ASSERT_TRUE(WriteFileBytes(path, b));
+    ASSERT_TRUE(WriteWholeFile(path, b));
     int W = 0, H = 0;
     EXPECT_EQ(ReadJpegFile(path.c_str(), &W, &H), nullptr);
     EXPECT_EQ(remove(path.c_str()), 0);
@@ -377,7 +377,7 @@ TEST_F(JpegFileTest, FilesForTheOutsideDecoders)
             BYTE *q = &p.px[((size_t)y * 96 + x) * 3];
             q[0] = (BYTE)(x * 2 + checker), q[1] = (BYTE)(y * 3 + checker), q[2] = (BYTE)(150 - x + checker);
         }
-    ASSERT_TRUE(WriteFileBytes(OutPath("outside.rgb"), std::vector<unsigned char>(p.px.begin(), p.px.end())));
+    ASSERT_TRUE(WriteWholeFile(OutPath("outside.rgb"), std::vector<unsigned char>(p.px.begin(), p.px.end())));
     for (int s = 0; s < 4; s++) {
         g_nJpegSampling = s;
         std::string name = "outside" + std::to_string(s) + ".jpg";

@@ -38,7 +38,7 @@ DWORD Word32(const std::vector<unsigned char> &b, size_t pos)
 // 'avih' microseconds per frame and the sound 'strh' length of a file.
 void HeaderFacts(const std::string &path, DWORD *microseconds, DWORD *soundLength)
 {
-    std::vector<unsigned char> b = FileBytes(path);
+    std::vector<unsigned char> b = ReadWholeFile(path);
     std::string text(b.begin(), b.end());
     size_t avih = text.find("avih");
     *microseconds = avih == std::string::npos ? 0 : Word32(b, avih + 8);
@@ -184,7 +184,7 @@ namespace {
 // The 'idx1' entries of a file: chunk id and offset, in the index's order.
 std::vector<std::pair<std::string, DWORD>> IndexEntries(const std::string &path)
 {
-    std::vector<unsigned char> b = FileBytes(path);
+    std::vector<unsigned char> b = ReadWholeFile(path);
     std::string text(b.begin(), b.end());
     std::vector<std::pair<std::string, DWORD>> entries;
     size_t at = text.rfind("idx1");
