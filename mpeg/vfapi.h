@@ -6,9 +6,11 @@
 // information, read data); every record that crosses the interface begins
 // with its own size in bytes, which the called side checks exactly.
 //
-// The records are little-endian structures of 32-bit fields and 32-bit
-// pointers, exchanged with modules built by others: their layout is fixed
-// and checked below. Every operation uses the Windows API calling
+// The records are little-endian structures of 32-bit fields and pointers,
+// exchanged with modules built by others: in the 32-bit program (the
+// product) their layout is fixed and checked below. A 64-bit build (and the
+// stand-in modules built with it) uses the natural layout of the same
+// records, so the sizes of the records holding pointers are their sizeof. Every operation uses the Windows API calling
 // convention and returns 0 for success and E_FAIL for every failure.
 #ifndef TWR_MPEG_VFAPI_H
 #define TWR_MPEG_VFAPI_H
@@ -26,16 +28,10 @@ typedef void *HMODULE;
 
 enum {
     kVfPluginInfoSize = 528,
-    kVfPluginFunctionsSize = 24,
-    kVfPluginExtFunctionsSize = 12,
-    kVfPluginSize = 568,
     kVfFileInfoSize = 8,
     kVfVideoStreamInfoSize = 32,
     kVfAudioStreamInfoSize = 32,
-    kVfVideoReadRequestSize = 20,
-    kVfAudioReadRequestSize = 28,
     kVfFrameTypeRequestSize = 16,
-    kVfCutRequestSize = 28,
 };
 
 // Stream kinds and stream numbers.
@@ -145,9 +141,18 @@ struct VfPlugin {
 typedef HRESULT(WINAPI *VfGetPluginInfoFunc)(VfPluginInfo *info);
 typedef HRESULT(WINAPI *VfGetPluginFuncFunc)(VfPluginFunctions *funcs);
 
+// The sizes of the records that hold pointers: 568, 24, 12, 20, 28 and 28
+// bytes where pointers are 32 bits.
+constexpr DWORD kVfPluginSize = sizeof(VfPlugin);
+constexpr DWORD kVfPluginFunctionsSize = sizeof(VfPluginFunctions);
+constexpr DWORD kVfPluginExtFunctionsSize = sizeof(VfPluginExtFunctions);
+constexpr DWORD kVfVideoReadRequestSize = sizeof(VfVideoReadRequest);
+constexpr DWORD kVfAudioReadRequestSize = sizeof(VfAudioReadRequest);
+constexpr DWORD kVfCutRequestSize = sizeof(VfCutRequest);
+
 // The layouts, as a 32-bit module exchanges them. Records without pointers
 // have them in every build; the others where pointers are 32 bits (the
-// Windows program).
+// 32-bit Windows program).
 static_assert(sizeof(VfPluginInfo) == kVfPluginInfoSize && offsetof(VfPluginInfo, streamKinds) == 12 &&
                   offsetof(VfPluginInfo, name) == 16 && offsetof(VfPluginInfo, fileTypes) == 272,
               "VfPluginInfo layout");
@@ -165,27 +170,26 @@ static_assert(sizeof(VfAudioStreamInfo) == kVfAudioStreamInfoSize && offsetof(Vf
 static_assert(sizeof(VfFrameTypeRequest) == kVfFrameTypeRequestSize && offsetof(VfFrameTypeRequest, frameLo) == 4 &&
                   offsetof(VfFrameTypeRequest, frameHi) == 8 && offsetof(VfFrameTypeRequest, frameType) == 12,
               "VfFrameTypeRequest layout");
-#if defined(_WIN32) || defined(__i386__)
-static_assert(sizeof(void *) == 4, "the plug-in records of the Windows program hold 32-bit pointers");
-static_assert(sizeof(VfPlugin) == kVfPluginSize && offsetof(VfPlugin, info) == 4 && offsetof(VfPlugin, funcs) == 532 &&
+#if defined(__i386__) || (defined(_WIN32) && !defined(_WIN64))
+static_assert(sizeof(VfPlugin) == 568 && offsetof(VfPlugin, info) == 4 && offsetof(VfPlugin, funcs) == 532 &&
                   offsetof(VfPlugin, ext) == 556,
               "VfPlugin layout");
-static_assert(sizeof(VfPluginFunctions) == kVfPluginFunctionsSize && offsetof(VfPluginFunctions, openFile) == 4 &&
+static_assert(sizeof(VfPluginFunctions) == 24 && offsetof(VfPluginFunctions, openFile) == 4 &&
                   offsetof(VfPluginFunctions, closeFile) == 8 && offsetof(VfPluginFunctions, getFileInfo) == 12 &&
                   offsetof(VfPluginFunctions, getStreamInfo) == 16 && offsetof(VfPluginFunctions, readData) == 20,
               "VfPluginFunctions layout");
-static_assert(sizeof(VfPluginExtFunctions) == kVfPluginExtFunctionsSize &&
+static_assert(sizeof(VfPluginExtFunctions) == 12 &&
                   offsetof(VfPluginExtFunctions, getFrameType) == 4 && offsetof(VfPluginExtFunctions, cutToFile) == 8,
               "VfPluginExtFunctions layout");
-static_assert(sizeof(VfVideoReadRequest) == kVfVideoReadRequestSize && offsetof(VfVideoReadRequest, frameLo) == 4 &&
+static_assert(sizeof(VfVideoReadRequest) == 20 && offsetof(VfVideoReadRequest, frameLo) == 4 &&
                   offsetof(VfVideoReadRequest, frameHi) == 8 && offsetof(VfVideoReadRequest, buffer) == 12 &&
                   offsetof(VfVideoReadRequest, pitch) == 16,
               "VfVideoReadRequest layout");
-static_assert(sizeof(VfAudioReadRequest) == kVfAudioReadRequestSize && offsetof(VfAudioReadRequest, wanted) == 12 &&
+static_assert(sizeof(VfAudioReadRequest) == 28 && offsetof(VfAudioReadRequest, wanted) == 12 &&
                   offsetof(VfAudioReadRequest, read) == 16 && offsetof(VfAudioReadRequest, bufferBytes) == 20 &&
                   offsetof(VfAudioReadRequest, buffer) == 24,
               "VfAudioReadRequest layout");
-static_assert(sizeof(VfCutRequest) == kVfCutRequestSize && offsetof(VfCutRequest, outputPath) == 4 &&
+static_assert(sizeof(VfCutRequest) == 28 && offsetof(VfCutRequest, outputPath) == 4 &&
                   offsetof(VfCutRequest, firstLo) == 8 && offsetof(VfCutRequest, firstHi) == 12 &&
                   offsetof(VfCutRequest, endLo) == 16 && offsetof(VfCutRequest, endHi) == 20 &&
                   offsetof(VfCutRequest, progress) == 24,

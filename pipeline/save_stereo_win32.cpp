@@ -23,7 +23,9 @@
 COMPVARS g_compVars;
 CompressorChooseHook g_pfnCompressorChooseHook = nullptr;
 
+#ifndef _WIN64
 static_assert(sizeof(COMPVARS) == 64, "the compressor choice's record");
+#endif
 
 namespace {
 

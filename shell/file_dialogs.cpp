@@ -21,7 +21,8 @@ void SetupFileDialogRecords(HWND owner)
     OPENFILENAMEA *records[2] = {&g_ofnOpen, &g_ofnSave};
     for (OPENFILENAMEA *o : records) {
         memset(o, 0, sizeof *o);
-        o->lStructSize = 76;  // the size every Windows version accepts
+        // the size every Windows version accepts: 76 bytes in the 32-bit program
+        o->lStructSize = OPENFILENAME_SIZE_VERSION_400A;
         o->hwndOwner = owner;
         o->hInstance = g_hInst;
         o->lpstrFile = g_szDialogFile;

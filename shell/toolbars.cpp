@@ -194,7 +194,7 @@ BOOL AddTip(TipBar *t, HWND child)
     if (!lstrcmpiA(cls, "STATIC"))
         return TRUE;
     TOOLINFOA ti = {};
-    ti.cbSize = 44;
+    ti.cbSize = TTTOOLINFOA_V2_SIZE;  // 44 bytes in the 32-bit program
     ti.uFlags = TTF_IDISHWND;
     ti.hwnd = t->bar;
     ti.uId = (UINT_PTR)child;

@@ -329,7 +329,7 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText, bool inGetterP
         ReleaseOwnReader(m);
         return Fail(errorText, IDS_RAW_OPEN_FAILED);
     }
-    m->hFile = (int)(INT_PTR)raw;
+    m->hFile = (intptr_t)raw;
     m->nDecodedFrame = -1;
     m->nKind = kSourceOwnReader;
     return 0;

@@ -8,7 +8,9 @@ char g_szFourcc[5];
 MovieSource *InitMovieSource(MovieSource *m)
 {
     // The plug-in table and the two read requests keep their contents.
-    void *funcs[6], *video[5], *audio[7];
+    void *funcs[sizeof m->pluginFuncs / sizeof(void *)];
+    void *video[sizeof m->videoRequest / sizeof(void *)];
+    void *audio[sizeof m->audioRequest / sizeof(void *)];
     memcpy(funcs, m->pluginFuncs, sizeof funcs);
     memcpy(video, m->videoRequest, sizeof video);
     memcpy(audio, m->audioRequest, sizeof audio);

@@ -58,8 +58,10 @@ struct MovieSource {
     int nMsPerFrame;
     unsigned nScale;
     unsigned nRate;
-    void *videoRequest[5];      // kind 2: the plug-in's video read request
-    void *audioRequest[7];      // kind 2: the plug-in's sound read request
+    // kind 2: room for the plug-in's video and sound read requests (20 and
+    // 28 bytes with 32-bit pointers, 32 each in the 64-bit layout)
+    void *videoRequest[sizeof(void *) == 4 ? 5 : 4];
+    void *audioRequest[sizeof(void *) == 4 ? 7 : 4];
     IGetFrame *pGetFrame;
     PackedDib *pCurrent;        // the frame of the current time step: an alias of one frame below
     BYTE *pChunk;               // kind 1: input format, then room for the largest chunk
@@ -68,7 +70,7 @@ struct MovieSource {
     PackedDib *pView;           // the eye view cut out of a single-file stereo frame
     PackedDib *pAligned;        // the aligned frame (alignment subsystem)
     HIC__ *hic;                 // kind 1: the video decompressor
-    int hFile;                  // kind 1: the raw file; kind 2: the plug-in's file handle; -1 none
+    intptr_t hFile;             // kind 1: the raw file; kind 2: the plug-in's file handle; -1 none
     AviChunkEntry *pVideoIndex; // kind 1: video chunks, one entry per frame
     AviChunkEntry *pAudioIndex; // kind 1: sound chunks
     BYTE *pWaveHeader;          // 44-byte WAVE header of the in-memory sound

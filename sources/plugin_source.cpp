@@ -179,7 +179,7 @@ int OpenPluginMovie(HWND, const char *path, MovieSource *m, char *errorText)
     VfFileHandle file = nullptr;
     if (funcs->openFile(path, &file) != 0)
         return 1;
-    m->hFile = (int)(INT_PTR)file;
+    m->hFile = (intptr_t)file;
     VfFileInfo fileInfo = {kVfFileInfoSize, 0};
     if (funcs->getFileInfo(file, &fileInfo) != 0 || !(fileInfo.streamFlags & kVfVideo))
         return CloseAndFail(m);
@@ -335,5 +335,5 @@ void ReopenPluginFile(MovieSource *m)
     funcs->closeFile(HandleOf(m));
     VfFileHandle file = nullptr;
     // A file that no longer opens reads no more: its reads then fail.
-    m->hFile = funcs->openFile(m->szPath, &file) == 0 ? (int)(INT_PTR)file : -1;
+    m->hFile = funcs->openFile(m->szPath, &file) == 0 ? (intptr_t)file : -1;
 }

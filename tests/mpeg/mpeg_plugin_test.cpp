@@ -36,13 +36,13 @@ TEST_F(MpegPlugin, RegistrationFillsTheRecord)
     EXPECT_STREQ(f, "");
     for (const char *q = f; q < p.info.fileTypes + sizeof p.info.fileTypes; q++)
         ASSERT_EQ(*q, 0);
-    EXPECT_EQ(p.funcs.size, 24u);
+    EXPECT_EQ(p.funcs.size, sizeof(void *) == 4 ? 24u : sizeof(VfPluginFunctions));
     EXPECT_EQ(p.funcs.openFile, &MpegOpenFile);
     EXPECT_EQ(p.funcs.closeFile, &MpegCloseFile);
     EXPECT_EQ(p.funcs.getFileInfo, &MpegGetFileInfo);
     EXPECT_EQ(p.funcs.getStreamInfo, &MpegGetStreamInfo);
     EXPECT_EQ(p.funcs.readData, &MpegReadData);
-    EXPECT_EQ(p.ext.size, 12u);
+    EXPECT_EQ(p.ext.size, sizeof(void *) == 4 ? 12u : sizeof(VfPluginExtFunctions));
     EXPECT_EQ(p.ext.getFrameType, &MpegGetFrameType);
     EXPECT_EQ(p.ext.cutToFile, &MpegCutToFile);
     ClearPluginRecord(&p);

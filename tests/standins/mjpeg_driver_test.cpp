@@ -93,7 +93,8 @@ Decoded Decode(const std::vector<BYTE> &chunk, int w, int h, int bits = 24, DWOR
     }
     d.pixels.assign(d.out.biSizeImage, 0xEE);
     ICDecompressBegin(hic, &in, &d.out);
-    d.result = (LRESULT)ICDecompress(hic, 0, &in, (void *)chunk.data(), &d.out, d.pixels.data());
+    // ICDecompress gives a DWORD: its negative error codes as LONG first
+    d.result = (LONG)ICDecompress(hic, 0, &in, (void *)chunk.data(), &d.out, d.pixels.data());
     ICDecompressEnd(hic);
     ICClose(hic);
     return d;
