@@ -114,7 +114,7 @@ bool RecordHasSound(const MovieSource *m)
 LONG SampleOfFrame(const MovieSource *m, int f)
 {
     if (m->nKind != kSourcePlugin && m->pVideo && m->pAudio)
-        return AVIStreamTimeToSample((PAVISTREAM)m->pAudio, AVIStreamSampleToTime((PAVISTREAM)m->pVideo, f));
+        return StreamTimeToSample((PAVISTREAM)m->pAudio, AVIStreamSampleToTime((PAVISTREAM)m->pVideo, f));
     return AudioSampleAtFrame(m, f);
 }
 

@@ -13,6 +13,7 @@
 #include "pipeline/wave_player.h"
 #include "resources/resource_ids.h"
 #include "shared/global_memory.h"
+#include "shared/platform_compat.h"
 #include "shared/string_table.h"
 #include "shell/app_windows.h"
 #include "sources/plugin_audio.h"
@@ -553,7 +554,7 @@ int PlayPair(StereoPair *pair)
     if (sound && timing->nKind == kSourceAviFile && timing->pAudio && timing->nRate) {
         LONG ms = (LONG)((int64_t)(f0 + timing->nStart) * timing->nScale * 1000 / timing->nRate);
         PAVISTREAM audio = (PAVISTREAM)timing->pAudio;
-        LONG first = AVIStreamTimeToSample(audio, ms);
+        LONG first = StreamTimeToSample(audio, ms);
         waveOut = StartWaveAudio(g_hwndMain, audio, first, AVIStreamStart(audio) + AVIStreamLength(audio), 0) != 0;
     } else if (sound && timing->nKind == kSourceOwnReader) {
         StartChunkSound(chunks, timing, f0);

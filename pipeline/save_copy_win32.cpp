@@ -74,8 +74,8 @@ bool AddSoundRange(CopyStreams *c, PAVISTREAM sound, PAVISTREAM video, LONG star
     o.dwInterleaveEvery = 1;
     o.lpFormat = c->formats[k].data();
     o.cbFormat = (DWORD)size;
-    LONG s0 = AVIStreamTimeToSample(sound, AVIStreamSampleToTime(video, start));
-    LONG s1 = AVIStreamTimeToSample(sound, AVIStreamSampleToTime(video, start + frames));
+    LONG s0 = StreamTimeToSample(sound, AVIStreamSampleToTime(video, start));
+    LONG s1 = StreamTimeToSample(sound, AVIStreamSampleToTime(video, start + frames));
     if (s1 <= s0 || CopyStreamRange(sound, s0, s1 - s0, &c->editable[k], &c->streams[k]) != 0)
         return false;
     c->count++;

@@ -101,7 +101,7 @@ bool HasSound(const MovieSource *m)
 LONG SampleAtFrame(const MovieSource *m, int f)
 {
     if (m->nKind != kSourcePlugin && m->pVideo && m->pAudio)
-        return AVIStreamTimeToSample((PAVISTREAM)m->pAudio, AVIStreamSampleToTime((PAVISTREAM)m->pVideo, f));
+        return StreamTimeToSample((PAVISTREAM)m->pAudio, AVIStreamSampleToTime((PAVISTREAM)m->pVideo, f));
     return AudioSampleAtFrame(m, f);
 }
 

@@ -140,6 +140,31 @@ WaveFileStream s_waveFiles[8];
 
 }  // namespace
 
+long TimeToSampleOfRate(unsigned long rate, unsigned long scale, unsigned long start, unsigned long length, long ms)
+{
+    if (ms < 0 || rate == 0 || scale == 0)
+        return -1;
+    unsigned long long num = (unsigned long long)rate * (unsigned long long)ms;
+    unsigned long long den = (unsigned long long)scale * 1000u;
+    unsigned long long sample = rate / scale < 1000 ? num / den : (num + den - 1) / den;
+    unsigned long long end = (unsigned long long)start + length;
+    if (sample < start)
+        sample = start;
+    if (sample > end)
+        sample = end;
+    return sample > 0x7FFFFFFFu ? 0x7FFFFFFF : (long)sample;
+}
+
+long StreamTimeToSample(IAVIStream *stream, long ms)
+{
+    if (!IsRunningOnWine())
+        return AVIStreamTimeToSample(stream, ms);
+    AVISTREAMINFOA info;
+    if (!stream || AVIStreamInfoA(stream, &info, sizeof info) != 0)
+        return -1;
+    return TimeToSampleOfRate(info.dwRate, info.dwScale, info.dwStart, info.dwLength, ms);
+}
+
 bool EditStreamCopyUnusable()
 {
     return IsRunningOnWine();

@@ -47,6 +47,18 @@ bool AviGetterRedecodesCompressedFrames();
 // nothing.
 void RaiseOwnedPopup(HWND popup);
 
+// AVIStreamTimeToSample under 64-bit Wine works in single-precision floats
+// and rounds up across a whole number: 400 ms of 44,100 Hz sound gives
+// sample 17,641 where Windows and 32-bit Wine give 17,640, so a saved
+// sound track came out a sample long or short. StreamTimeToSample gives
+// the call's result in whole numbers under Wine (samples = time x rate /
+// (scale x 1000), rounded down for streams of under 1,000 samples a
+// second and up otherwise, kept within the stream's start and end; -1 for
+// no stream, a negative time or a stream without a rate) and is the call
+// itself elsewhere.
+long StreamTimeToSample(IAVIStream *stream, long ms);
+long TimeToSampleOfRate(unsigned long rate, unsigned long scale, unsigned long start, unsigned long length, long ms);
+
 // Writing AVI files through Wine's AVIFile:
 //
 // EditStreamCopy "succeeds" with the wrong range (asked for frames 10-29
