@@ -25,7 +25,7 @@ if [ ! -f "$out/right.ppm" ]; then
     -gravity center -crop 1920x1080+0+0 +repage -depth 8 "$out/right.ppm"
 fi
 
-echo "-- ours, Windows build (i686, SSE2) under Wine, built-in matcher, medians of $repeats"
+echo "-- ours, $TWR_WIN_TARGET Windows build (SSE2) under Wine, built-in matcher, medians of $repeats"
 "$TWR_TOP/scripts/wine-run" "$TWR_BUILD_WIN/bench/align_bench.exe" "Z:$out/left.ppm" "Z:$out/right.ppm" "Z:$out" \
   "$repeats" 2>/dev/null | tr -d '\r'
 echo "-- peer: OpenCV $(/usr/bin/python3 -c 'import cv2; print(cv2.__version__)') SIFT + RANSAC, one thread, CPU ms (best of $repeats)"

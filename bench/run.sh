@@ -6,6 +6,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/../scripts/build.sh"
+. "$here/../scripts/env.sh"
+echo "(the $TWR_WIN_TARGET Windows build)"
 if [ $# -gt 0 ]; then
   scripts=("$@")
 else

@@ -31,7 +31,7 @@ plain=$TWR_WORK/build-bench
     -DTWR_SANITIZE=OFF -DTWR_FUZZ=OFF -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$plain" --target surf_bench >/dev/null
 
-echo "-- ours, Windows build (i686, SSE2) under Wine, ms (best of $repeats)"
+echo "-- ours, $TWR_WIN_TARGET Windows build (SSE2) under Wine, ms (best of $repeats)"
 "$TWR_TOP/scripts/wine-run" "$TWR_BUILD_WIN/bench/surf_bench.exe" "Z:$out/left.ppm" "Z:$out/right.ppm" "Z:$out" "$repeats" \
   2>/dev/null | tr -d '\r'
 echo "-- ours, native x86-64 without sanitizers, ms (best of $repeats)"

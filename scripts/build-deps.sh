@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Cross-builds libjpeg-turbo (IJG 62 interface) and libtiff (with the static
-# mingw zlib) from Debian's source packages into $TWR_DEPS, as static
-# libraries. Skipped when the same versions are already built.
+# mingw zlib) from Debian's source packages for one Windows target (win32,
+# the default, or win64) into .work/deps/<target>, as static libraries.
+# Skipped when the same versions are already built.
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
+target=${1:-win32}
+case "$target" in
+  win32) triplet=i686-w64-mingw32 toolchain=$TWR_TOP/cmake/toolchain-mingw32.cmake ;;
+  win64) triplet=x86_64-w64-mingw32 toolchain=$TWR_TOP/cmake/toolchain-mingw64.cmake ;;
+  *) echo "usage: build-deps.sh [win32|win64]" >&2; exit 2 ;;
+esac
+TWR_DEPS=$(twr_deps_dir "$target")
 
 SUITE=bookworm
 mkdir -p "$TWR_DEPS/src"
 cd "$TWR_DEPS/src"
-
-toolchain=$TWR_TOP/cmake/toolchain-mingw32.cmake
 
 # the version the pinned suite offers, read from the .dsc name apt would fetch
 # (from an empty folder: files already downloaded are not printed)
@@ -49,4 +55,4 @@ build_one libjpeg-turbo "$jpegver" \
 build_one tiff "$tiffver" \
   -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF \
   -Dcxx=OFF -Djpeg=OFF -Djbig=OFF -Dlerc=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlibdeflate=OFF \
-  -Dzlib=ON -DZLIB_LIBRARY=/usr/i686-w64-mingw32/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/i686-w64-mingw32/include
+  -Dzlib=ON -DZLIB_LIBRARY=/usr/$triplet/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$triplet/include

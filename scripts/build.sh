@@ -1,18 +1,41 @@
 #!/usr/bin/env bash
 # Builds the Windows program with its tests (cross) and the portable code
 # with its tests natively under AddressSanitizer and UBSan.
+#
+# usage: build.sh [all|windows|win32|win64|native]
+#   all      the 32-bit product, the Windows target this machine runs (when
+#            that is win64) and the native build (the default)
+#   windows  the Windows target this machine runs (TWR_WIN_TARGET)
+#   win32, win64, native  that build alone
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 jobs=$(nproc)
 
-if [ "${1:-all}" != native ]; then
-  [ -f "$TWR_BUILD_WIN/build.ninja" ] ||
-    cmake -S "$TWR_TOP" -B "$TWR_BUILD_WIN" -G Ninja \
-      -DCMAKE_TOOLCHAIN_FILE="$TWR_TOP/cmake/toolchain-mingw32.cmake" -DTWR_DEPS="$TWR_DEPS" >/dev/null
-  cmake --build "$TWR_BUILD_WIN" -j"$jobs"
-fi
-if [ "${1:-all}" != win32 ]; then
+build_windows() {  # target, build folder
+  local target=$1 dir=$2 toolchain
+  case "$target" in
+    win32) toolchain=$TWR_TOP/cmake/toolchain-mingw32.cmake ;;
+    win64) toolchain=$TWR_TOP/cmake/toolchain-mingw64.cmake ;;
+  esac
+  [ -f "$dir/build.ninja" ] ||
+    cmake -S "$TWR_TOP" -B "$dir" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTWR_DEPS="$(twr_deps_dir "$target")" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+}
+build_native() {
   [ -f "$TWR_BUILD_NATIVE/build.ninja" ] ||
     CC=clang CXX=clang++ cmake -S "$TWR_TOP" -B "$TWR_BUILD_NATIVE" -G Ninja >/dev/null
   cmake --build "$TWR_BUILD_NATIVE" -j"$jobs"
-fi
+}
+
+case "${1:-all}" in
+  all)
+    build_windows win32 "$TWR_BUILD_WIN32"
+    [ "$TWR_WIN_TARGET" = win32 ] || build_windows win64 "$TWR_BUILD_WIN64"
+    build_native ;;
+  windows) build_windows "$TWR_WIN_TARGET" "$TWR_BUILD_WIN" ;;
+  win32) build_windows win32 "$TWR_BUILD_WIN32" ;;
+  win64) build_windows win64 "$TWR_BUILD_WIN64" ;;
+  native) build_native ;;
+  *) sed -n '2,10p' "$0" >&2; exit 2 ;;
+esac

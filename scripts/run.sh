@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up and builds when needed, makes the demo stereo pair and starts the
-# program on it (or on the files given as arguments, Windows paths such as
+# program (the 32-bit product, or the 64-bit build on a machine that runs
+# 64-bit code only; TWR_WIN_TARGET chooses) on it (or on the files given as arguments, Windows paths such as
 # Z:\home\me\left.avi). Without a display it runs on a private Xvfb inside a
 # Wine virtual desktop and saves a screenshot to .work/screenshot.png.
 set -euo pipefail
@@ -9,7 +10,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/xvfb.sh"
 
 "$top/scripts/setup.sh"
-"$top/scripts/build.sh" win32
+"$top/scripts/build.sh" windows
 "$top/scripts/wine-prefix.sh"
 twr_wine_env
 exe=$TWR_BUILD_WIN/twinreel.exe

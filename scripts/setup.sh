@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Installs everything a clean Debian 12 machine needs to build and test the
-# program: the i386 architecture, the Debian packages, and the cross-built
-# libjpeg-turbo and libtiff (no mingw packages exist for them).
-# Safe to re-run: every step is skipped when its result is already there.
+# program: the Debian packages, and the cross-built libjpeg-turbo and
+# libtiff (no mingw packages exist for them). The 32-bit product is always
+# built; the Wine that runs it is installed for the target this machine
+# runs (env.sh): 32-bit Wine (with the i386 architecture) where the machine
+# executes 32-bit code, 64-bit Wine and the x86-64 cross compilers where it
+# does not. Safe to re-run: every step is skipped when its result is
+# already there.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/env.sh"
@@ -17,10 +21,9 @@ PACKAGES=(
   googletest dpkg-dev
   # native build of the portable code (sanitizers, fuzzers)
   g++ clang libclang-rt-14-dev libgtest-dev libjpeg62-turbo-dev
-  # running and testing under Wine
-  wine wine32:i386 xvfb xauth x11-utils x11-apps xdotool xclip
+  # running and testing under Wine (the target's own Wine: below)
+  wine xvfb xauth x11-utils x11-apps xdotool xclip
   fonts-ipafont-gothic locales
-  libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
   # independent references and media makers
   ffmpeg imagemagick libtiff-tools libjpeg-turbo-progs libimage-exiftool-perl
   mjpegtools mpeg2dec twolame python3 python3-numpy
@@ -28,12 +31,23 @@ PACKAGES=(
   time
 )
 
-missing=()
-have_i386=$(dpkg --print-foreign-architectures | grep -cx i386 || true)
-if [ "$have_i386" = 0 ]; then
-  $SUDO dpkg --add-architecture i386
-  need_update=1
+echo "setup: Windows tests run on the $TWR_WIN_TARGET build"
+if [ "$TWR_WIN_TARGET" = win32 ]; then
+  # 32-bit Wine with the GL stack that DirectDraw and Direct3D need.
+  PACKAGES+=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
+  have_i386=$(dpkg --print-foreign-architectures | grep -cx i386 || true)
+  if [ "$have_i386" = 0 ]; then
+    $SUDO dpkg --add-architecture i386
+    need_update=1
+  fi
+else
+  # 64-bit Wine, the compilers of the 64-bit build and the GL stack.
+  PACKAGES+=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+             binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+             libgl1 libgl1-mesa-dri libglx-mesa0)
 fi
+
+missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
@@ -64,4 +78,5 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
   $SUDO localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
 
-"$top/scripts/build-deps.sh"
+"$top/scripts/build-deps.sh" win32
+[ "$TWR_WIN_TARGET" = win32 ] || "$top/scripts/build-deps.sh" "$TWR_WIN_TARGET"

@@ -12,6 +12,18 @@ if [ ! -f "$WINEPREFIX/.twr-ready" ]; then
   touch "$WINEPREFIX/.twr-ready"
 fi
 
+# 64-bit Wine's debugger, started at a crash, waits for ever here instead of
+# printing the backtrace and ending the process: a crashed test would hang
+# until its time-out. In the 64-bit prefix a crash ends the process at once
+# with its exception code ("Unhandled page fault ..." is still printed;
+# run the program under `wine winedbg` for a backtrace).
+if [ "$WINEARCH" = win64 ] && [ ! -f "$WINEPREFIX/.twr-no-debugger" ]; then
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    /v Debugger /t REG_SZ /d 'cmd.exe /c exit %ld %ld' /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.twr-no-debugger"
+fi
+
 # The Motion-JPEG decompressor (standins/mjpeg_vfw) as "vidc.mjpg".
 system32=$WINEPREFIX/drive_c/windows/system32
 mjpg=$TWR_BUILD_WIN/standins/twrmjpg.dll
