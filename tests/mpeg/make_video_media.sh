@@ -6,6 +6,8 @@
 # Windows tests cannot run ffmpeg, so they read these files). Skipped when
 # the folder was made by this same script.
 set -euo pipefail
+# Which step failed, with what the quiet tools said (they write to logs here).
+trap 'echo "make_video_media.sh: line $LINENO failed" >&2; cat "$out"/*.log >&2 2>/dev/null || true' ERR
 out=$1
 stamp=$out/.made
 sum=$(md5sum "$0" | cut -d' ' -f1)
@@ -26,16 +28,16 @@ ff $src -c:v mpeg2video -g 5 -bf 2 -flags +cgop -sc_threshold 1000000000 -f mpeg
 ff $src -c:v mpeg1video -g 10 -bf 2 -f mpeg1video m1.m1v
 ff $src -c:v mpeg2video -g 6 -bf 2 -flags +ildct+ilme -top 1 -f mpeg2video il.m2v
 # mpeg2enc: B pictures; 3:2 pulldown (repeat_first_field) from 23.976 fps
-y4m 128x96 25 40 | mpeg2enc -v 0 -f 3 -R 2 -g 6 -G 12 -b 1500 -o enc.m2v 2>/dev/null
-y4m 128x96 24000/1001 40 | mpeg2enc -v 0 -f 3 -p -R 2 -g 6 -G 12 -b 1500 -o pulldown.m2v 2>/dev/null
+y4m 128x96 25 40 | mpeg2enc -v 0 -f 3 -R 2 -g 6 -G 12 -b 1500 -o enc.m2v 2>enc.log
+y4m 128x96 24000/1001 40 | mpeg2enc -v 0 -f 3 -p -R 2 -g 6 -G 12 -b 1500 -o pulldown.m2v 2>pulldown.log
 # containers: program stream with sound, transport streams of 188 and 192
 # bytes, mpeg2enc's stream multiplexed by mplex
 ff $src $tone -c:v mpeg2video -g 12 -bf 2 -c:a mp2 -ac 2 -b:a 192k -f vob ps.mpg
 ff $src $tone -c:v mpeg2video -g 6 -bf 2 -c:a mp2 -ac 2 -b:a 192k -f mpegts ts.ts
 ff $src $tone -c:v mpeg2video -g 12 -bf 2 -c:a mp2 -ac 2 -b:a 192k -f mpegts -mpegts_m2ts_mode 1 ts192.m2t
 ff $tone -c:a mp2 -ac 2 -b:a 192k -f mp2 tone.mp2
-mplex -f 8 -o mplex.mpg enc.m2v tone.mp2 >/dev/null 2>&1
-rm tone.mp2
+mplex -f 8 -o mplex.mpg enc.m2v tone.mp2 >mplex.log 2>&1
+rm tone.mp2 enc.log pulldown.log mplex.log
 # a program stream with sound and no video; one with a second of mono sound
 ff $tone -c:a mp2 -b:a 192k -f vob audio.mpg
 ff $src -f lavfi -i sine=frequency=300:sample_rate=44100:duration=1 -c:v mpeg2video -g 12 -bf 2 \
