@@ -49,6 +49,14 @@ case "$TWR_WIN_TARGET" in
 esac
 export TWR_WIN_TARGET TWR_BUILD_WIN
 
+# Stops with a clear word when the chosen target cannot run here.
+twr_check_target_runs() {
+  if [ "$TWR_WIN_TARGET" = win32 ] && ! twr_runs_32bit; then
+    echo "this machine runs 64-bit code only: the win32 build cannot run here (use TWR_WIN_TARGET=win64)" >&2
+    exit 1
+  fi
+}
+
 # Cross-built libjpeg and libtiff of one target.
 twr_deps_dir() { echo "$TWR_WORK/deps/$1"; }
 

@@ -8,6 +8,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/env.sh"
 . "$top/scripts/xvfb.sh"
+twr_check_target_runs
 
 "$top/scripts/setup.sh"
 "$top/scripts/build.sh" windows

@@ -9,6 +9,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/env.sh"
 . "$top/scripts/xvfb.sh"
+twr_check_target_runs
 
 if twr_runs_32bit; then runs="runs 32-bit code"; else runs="runs 64-bit code only"; fi
 echo "== this machine $runs: the Windows tests run on the $TWR_WIN_TARGET build ($TWR_BUILD_WIN)"
