@@ -326,8 +326,15 @@ bool TrackMouse(HWND hwnd, POINT *release, OnMove onMove)
     for (;;) {
         if (GetCapture() != hwnd)
             return false;
+        // One look at the whole queue: with a look for the view's mouse
+        // messages first and one for the rest after it, a release arriving
+        // between the two would be dispatched past this loop and lost.
         MSG m;
-        if (PeekMessageA(&m, hwnd, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+        if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            WaitMessage();
+            continue;
+        }
+        if (m.hwnd == hwnd && m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) {
             POINT p = {(short)LOWORD(m.lParam), (short)HIWORD(m.lParam)};
             if (m.message == WM_MOUSEMOVE) {
                 onMove(p);
@@ -338,17 +345,13 @@ bool TrackMouse(HWND hwnd, POINT *release, OnMove onMove)
             }
             continue;
         }
-        if (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            if (m.message == WM_QUIT) {
-                PostQuitMessage((int)m.wParam);
-                ReleaseCapture();
-                return false;
-            }
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-            continue;
+        if (m.message == WM_QUIT) {
+            PostQuitMessage((int)m.wParam);
+            ReleaseCapture();
+            return false;
         }
-        WaitMessage();
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
     }
 }
 
