@@ -1,9 +1,9 @@
 // A window for testing the end-to-end driver itself: it carries the
 // program's menu "2REELS" from the resources, toggles the check of item 2179
 // on that command, on command 2077 puts a 4 x 2 picture and a name on the
-// clipboard, on 2000 shows an open dialog and on 2191 a question, so the
-// driver's steps can be shown to work before the program has those
-// commands.
+// clipboard, on 2000 shows an open dialog and on 2191 a question, is busy
+// for 300 ms on 2180, and takes the key K for 2179, so the driver's steps can
+// be shown to work before the program has those commands.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -57,6 +57,15 @@ static LRESULT CALLBACK FixtureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         int r = MessageBoxW(hwnd, L"\u6700\u8fd1\u4f7f\u3063\u305f\u30d5\u30a1\u30a4\u30eb", L"?",
                             MB_YESNO | MB_ICONWARNING);
         SetWindowTextW(hwnd, r == IDYES ? L"yes" : L"no");
+        return 0;
+    }
+    if (msg == WM_COMMAND && LOWORD(wParam) == 2180) {
+        // Busy for a while: input sent meanwhile waits in the queue.
+        Sleep(300);
+        return 0;
+    }
+    if (msg == WM_KEYDOWN && wParam == 'K') {
+        SendMessageW(hwnd, WM_COMMAND, 2179, 0);
         return 0;
     }
     if (msg == WM_DESTROY) {

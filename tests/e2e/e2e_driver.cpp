@@ -281,6 +281,14 @@ struct MenuLine {
 
 std::wstring g_menuReply;
 bool g_menuReplied;
+LPARAM g_settleAsked;  // the number of the last settle question
+int g_settleAnswer;    // its answer: -1 none yet, 0 input still queued, 1 settled
+
+UINT SettleMessage()
+{
+    static UINT msg = RegisterWindowMessageW(L"TwrE2eSettle");
+    return msg;
+}
 
 LRESULT CALLBACK ReplyWndProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -292,12 +300,46 @@ LRESULT CALLBACK ReplyWndProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
         g_menuReplied = true;
         return TRUE;
     }
+    if (msg == SettleMessage()) {
+        if ((LPARAM)wParam == g_settleAsked)
+            g_settleAnswer = (int)lParam;
+        return 0;
+    }
     return DefWindowProcW(w, msg, wParam, lParam);
 }
 
-// Hooks the target's thread with twr_e2e_hook.dll (beside the driver);
+// The driver's window that the hook answers.
+HWND ReplyWindow()
+{
+    static HWND reply;
+    if (!reply) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = ReplyWndProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TwrE2eReply";
+        RegisterClassW(&wc);
+        reply = CreateWindowW(L"TwrE2eReply", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    return reply;
+}
+
+// Serves the driver's own messages (the hook's answers) until done() or the
+// time is up.
+template <typename F> void PumpUntil(int ms, F done)
+{
+    DWORD start = GetTickCount();
+    while (!done() && (int)(GetTickCount() - start) < ms) {
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&m);
+        if (!done())
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_ALLINPUT);
+    }
+}
+
+// Hooks a thread of the program with twr_e2e_hook.dll (beside the driver);
 // null with the reason in error.
-HHOOK HookProgram(std::string *error)
+HHOOK HookThread(DWORD thread, std::string *error)
 {
     static HMODULE hookDll;
     static HOOKPROC hookProc;
@@ -313,38 +355,70 @@ HHOOK HookProgram(std::string *error)
         *error = "twr_e2e_hook.dll is missing beside the driver";
         return nullptr;
     }
-    DWORD thread = GetWindowThreadProcessId(g_target, nullptr);
     HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, hookProc, hookDll, thread);
     if (!hook)
         *error = "cannot hook the program's thread";
     return hook;
 }
 
+HHOOK HookProgram(std::string *error)
+{
+    return HookThread(GetWindowThreadProcessId(g_target, nullptr), error);
+}
+
+bool ProgramEnded()
+{
+    return g_process && WaitForSingleObject(g_process, 0) == WAIT_OBJECT_0;
+}
+
+bool ThreadEnded(DWORD thread)
+{
+    HANDLE h = OpenThread(SYNCHRONIZE, FALSE, thread);
+    bool ended = !h || WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
+    if (h)
+        CloseHandle(h);
+    return ended;
+}
+
+// Waits until the thread has taken every key and button sent to it and has
+// painted what was invalid (see e2e_hook.cpp). A round trip through its
+// queue alone does not show that: the round trip's posted message is served
+// before input queued earlier. True also when the thread or the program has
+// ended meanwhile (a key may close it).
+bool Settle(DWORD thread, int ms, std::string *error)
+{
+    if (!thread || ProgramEnded() || ThreadEnded(thread))
+        return true;
+    HHOOK hook = HookThread(thread, error);
+    if (!hook)
+        return ProgramEnded() || ThreadEnded(thread);
+    static LPARAM asked;
+    bool settled = false, ended = false;
+    WaitFor(ms, [&] {
+        g_settleAsked = ++asked;
+        g_settleAnswer = -1;
+        if (!PostThreadMessageW(thread, SettleMessage(), (WPARAM)ReplyWindow(), g_settleAsked))
+            return ended = true;
+        // A busy program answers late: the question stands until the time is up.
+        PumpUntil(ms, [&] { return g_settleAnswer >= 0 || (ended = ProgramEnded() || ThreadEnded(thread)); });
+        settled = g_settleAnswer == 1;
+        return settled || ended;
+    });
+    UnhookWindowsHookEx(hook);
+    if (!settled && !ended)
+        *error = "the program has not taken its input";
+    return settled || ended;
+}
+
 // Asks the hook in the program for the target's menu; false when no answer.
 bool QueryMenu(std::vector<MenuLine> &lines, std::string *error)
 {
-    static HWND reply;
-    if (!reply) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = ReplyWndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"TwrE2eReply";
-        RegisterClassW(&wc);
-        reply = CreateWindowW(L"TwrE2eReply", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
-    }
     HHOOK hook = HookProgram(error);
     if (!hook)
         return false;
     g_menuReplied = false;
-    PostMessageW(g_target, RegisterWindowMessageW(L"TwrE2eMenuQuery"), (WPARAM)reply, 0);
-    DWORD start = GetTickCount();
-    while (!g_menuReplied && GetTickCount() - start < 5000) {
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&m);
-        if (!g_menuReplied)
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_ALLINPUT);
-    }
+    PostMessageW(g_target, RegisterWindowMessageW(L"TwrE2eMenuQuery"), (WPARAM)ReplyWindow(), 0);
+    PumpUntil(5000, [] { return g_menuReplied; });
     UnhookWindowsHookEx(hook);
     if (!g_menuReplied) {
         *error = "the program did not answer the menu query";
@@ -611,13 +685,23 @@ void NeedArgs(const Step &s, size_t n)
         Fail(s, "needs %d argument(s)", (int)n);
 }
 
+// In front, and activated by its own thread: that thread has made it its
+// active window and given it (or a child) the keyboard focus. The desktop
+// calls it the foreground window as soon as it is brought to the front, before
+// the thread has handled the activation; keys sent meanwhile go to it without
+// a focus, as system keys, which its accelerators ignore.
 bool Foreground(HWND w, int ms)
 {
+    DWORD thread = GetWindowThreadProcessId(w, nullptr);
     return WaitFor(ms, [&] {
-        if (GetForegroundWindow() == w)
-            return true;
-        SetForegroundWindow(w);
-        return false;
+        if (GetForegroundWindow() != w) {
+            SetForegroundWindow(w);
+            return false;
+        }
+        GUITHREADINFO gti = {};
+        gti.cbSize = sizeof gti;
+        return GetGUIThreadInfo(thread, &gti) && gti.hwndActive == w &&
+               (gti.hwndFocus == w || IsChild(w, gti.hwndFocus));
     });
 }
 
@@ -692,6 +776,12 @@ void Run(const Step &s)
         g_target = WaitTopLevel(r, Limit(w, 2));
         if (!g_target)
             Fail(s, "no window of class %s", Utf8(r.cls).c_str());
+        // A window becomes visible while its program still sets it up (sizes
+        // it, places its children): the steps begin once the program has
+        // settled.
+        std::string error;
+        if (!Settle(GetWindowThreadProcessId(g_target, nullptr), Limit(w, 2), &error))
+            Fail(s, "%s", error.c_str());
     } else if (op == "title-is" || op == "title-has") {
         NeedArgs(s, 1);
         NeedTarget(s);
@@ -739,6 +829,7 @@ void Run(const Step &s)
                 Fail(s, "unknown key %s", rest.c_str());
             if (!Foreground(g_target, kDefaultWaitMs))
                 Fail(s, "cannot bring the window to the front");
+            DWORD thread = GetWindowThreadProcessId(g_target, nullptr);
             std::vector<INPUT> in;
             for (WORD m : mods)
                 AddKey(in, m, false);
@@ -748,6 +839,10 @@ void Run(const Step &s)
                 AddKey(in, mods[m], true);
             if (SendInput((UINT)in.size(), in.data(), sizeof(INPUT)) != in.size())
                 Fail(s, "SendInput refused the keys");
+            // The next key, and the next step, find what this key did.
+            std::string error;
+            if (!Settle(thread, kDefaultWaitMs, &error))
+                Fail(s, "%s", error.c_str());
         }
     } else if (op == "file-dialog") {
         // The name field is control 0x480 under Wine and 0x47C on Windows.
@@ -760,13 +855,19 @@ void Run(const Step &s)
         HWND dlg = WaitTopLevel(r, Limit(w, 2));
         if (!dlg)
             Fail(s, "no file dialog");
+        // The dialog shows before it has settled: its file list, filled and
+        // selected meanwhile, writes the selected name (perhaps a folder's,
+        // which OK would open) into the name field.
+        std::string error;
+        if (!Settle(GetWindowThreadProcessId(dlg, nullptr), Limit(w, 2), &error))
+            Fail(s, "%s", error.c_str());
         HWND name = GetDlgItem(dlg, 0x480) ? GetDlgItem(dlg, 0x480) : GetDlgItem(dlg, 0x47C);
         std::wstring path = Wide(WindowsPath(w[1]));
         DWORD_PTR result;
         SendMessageTimeoutW(name, WM_SETTEXT, 0, (LPARAM)path.c_str(), SMTO_ABORTIFHUNG, 2000, &result);
         PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
         if (!WaitFor(Limit(w, 2), [&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }))
-            Fail(s, "the file dialog stays open");
+            Fail(s, "the file dialog stays open, its name field showing \"%s\"", Utf8(TextOf(name)).c_str());
     } else if (op == "dialog") {
         NeedArgs(s, 1);
         FindRequest r = {};
@@ -863,6 +964,13 @@ void Run(const Step &s)
     } else if (op == "screenshot") {
         NeedArgs(s, 1);
         std::string part = w.size() > 2 ? w[2] : "window";
+        // The picture and its place are the program's once it has settled:
+        // input taken, and painted (now, not when its queue runs empty).
+        if (g_target && IsWindow(g_target) && OfProgram(g_target)) {
+            std::string error;
+            if (!Settle(GetWindowThreadProcessId(g_target, nullptr), Limit(w, 3), &error))
+                Fail(s, "%s", error.c_str());
+        }
         RECT r;
         if (part == "desktop") {
             GetWindowRect(GetDesktopWindow(), &r);
@@ -915,11 +1023,10 @@ void Run(const Step &s)
                  op == "menu-item" ? "\"" : "");
     } else if (op == "sync") {
         // A round trip through the program's message queue: everything posted
-        // before (commands, messages) has been handled.
+        // or typed before has been handled, and painted.
         NeedTarget(s);
-        std::vector<MenuLine> lines;
         std::string error;
-        if (!QueryMenu(lines, &error))
+        if (!Settle(GetWindowThreadProcessId(g_target, nullptr), kDefaultWaitMs, &error))
             Fail(s, "%s", error.c_str());
     } else if (op == "menu-dump") {
         NeedTarget(s);
@@ -1002,6 +1109,9 @@ void Run(const Step &s)
         for (int k = 1; k <= 8; k++)
             move(POINT{a.x + (b.x - a.x) * k / 8, a.y + (b.y - a.y) * k / 8}, 0);
         move(b, MOUSEEVENTF_LEFTUP);
+        std::string error;
+        if (!Settle(GetWindowThreadProcessId(g_target, nullptr), kDefaultWaitMs, &error))
+            Fail(s, "%s", error.c_str());
     } else if (op == "print-windows") {
         // The program's visible top-level windows, and the target's children.
         EnumWindows(PrintTopLevel, 0);

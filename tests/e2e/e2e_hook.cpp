@@ -6,6 +6,14 @@
 //   depth TAB kind TAB id TAB state TAB text
 // (kind P popup, I item, S separator; state the MF_ bits of GetMenuState).
 //
+// "TwrE2eSettle", posted to the program's thread with the driver's window in
+// wParam and a number in lParam, is answered with the same message to that
+// window, the number in wParam and in lParam 1 once the thread has
+// taken every key and button sent to it and has painted what was invalid
+// (0 while input is still queued: posted messages overtake input, so a
+// round trip alone does not show that a key was handled; the driver asks
+// again).
+//
 // It also drops files on the program's window, as the shell would: the
 // driver posts "TwrE2eDrop" with a global atom holding the file names, one
 // per line; the hook makes the drop block (which only the receiving
@@ -63,13 +71,38 @@ void Drop(HWND target, ATOM atom)
     PostMessageW(target, WM_DROPFILES, (WPARAM)h, 0);
 }
 
+BOOL CALLBACK PaintNow(HWND w, LPARAM)
+{
+    if (IsWindowVisible(w))
+        RedrawWindow(w, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
+}
+
+// 1 when no key or button waits in this thread's queue; then the thread's
+// windows are painted now instead of when the queue runs empty, and the
+// paint is pushed to the screen, so that a screenshot taken after the
+// answer shows it.
+LPARAM Settle()
+{
+    if (GetInputState())
+        return 0;
+    EnumThreadWindows(GetCurrentThreadId(), PaintNow, 0);
+    GdiFlush();
+    // Wine copies what was painted to the screen when the thread waits.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+    return 1;
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK TwrE2eGetMsgProc(int code, WPARAM wParam, LPARAM lParam)
 {
     static UINT query = RegisterWindowMessageW(L"TwrE2eMenuQuery");
     static UINT drop = RegisterWindowMessageW(L"TwrE2eDrop");
+    static UINT settle = RegisterWindowMessageW(L"TwrE2eSettle");
     const MSG *m = (const MSG *)lParam;
+    if (code >= 0 && wParam == PM_REMOVE && m->message == settle)
+        PostMessageW((HWND)m->wParam, settle, (WPARAM)m->lParam, Settle());
     if (code >= 0 && wParam == PM_REMOVE && m->message == drop)
         Drop(m->hwnd, (ATOM)m->wParam);
     if (code >= 0 && wParam == PM_REMOVE && m->message == query) {
