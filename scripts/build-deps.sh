@@ -7,10 +7,11 @@ set -euo pipefail
 . "$(dirname "$0")/env.sh"
 target=${1:-win32}
 case "$target" in
-  win32) triplet=i686-w64-mingw32 toolchain=$TWR_TOP/cmake/toolchain-mingw32.cmake ;;
-  win64) triplet=x86_64-w64-mingw32 toolchain=$TWR_TOP/cmake/toolchain-mingw64.cmake ;;
+  win32) triplet=i686-w64-mingw32 ;;
+  win64) triplet=x86_64-w64-mingw32 ;;
   *) echo "usage: build-deps.sh [win32|win64]" >&2; exit 2 ;;
 esac
+toolchain=$(twr_toolchain "$target")
 TWR_DEPS=$(twr_deps_dir "$target")
 
 SUITE=bookworm

@@ -12,14 +12,10 @@ set -euo pipefail
 jobs=$(nproc)
 
 build_windows() {  # target, build folder
-  local target=$1 dir=$2 toolchain
-  case "$target" in
-    win32) toolchain=$TWR_TOP/cmake/toolchain-mingw32.cmake ;;
-    win64) toolchain=$TWR_TOP/cmake/toolchain-mingw64.cmake ;;
-  esac
+  local target=$1 dir=$2
   [ -f "$dir/build.ninja" ] ||
     cmake -S "$TWR_TOP" -B "$dir" -G Ninja \
-      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTWR_DEPS="$(twr_deps_dir "$target")" >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE="$(twr_toolchain "$target")" -DTWR_DEPS="$(twr_deps_dir "$target")" >/dev/null
   cmake --build "$dir" -j"$jobs"
 }
 build_native() {

@@ -57,8 +57,10 @@ twr_check_target_runs() {
   fi
 }
 
-# Cross-built libjpeg and libtiff of one target.
+# Of one Windows target: its cross-built libjpeg and libtiff, its CMake
+# toolchain file.
 twr_deps_dir() { echo "$TWR_WORK/deps/$1"; }
+twr_toolchain() { echo "$TWR_TOP/cmake/toolchain-mingw${1#win}.cmake"; }
 
 # The environment of every Wine run: a private prefix of the target's
 # kind, the target's Wine first on PATH, a scratch HOME (deletions with
