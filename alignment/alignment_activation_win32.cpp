@@ -1,13 +1,14 @@
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/frame_adjustment.h"
 #include "alignment/frame_log.h"
 #include "resources/resource_ids.h"
 #include "shared/message_box.h"
 #include "shared/path_helpers.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
+#include "sources/movie_records.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <commctrl.h>
 #include <stdlib.h>

@@ -1,11 +1,11 @@
 #include "alignment/alignment_file.h"
 
-#include "alignment/alignment_state.h"
 #include "resources/resource_ids.h"
 #include "shared/message_box.h"
 #include "shared/path_helpers.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,13 +1,13 @@
 #include "alignment/auto_align.h"
 
 #include "alignment/alignment_file.h"
-#include "alignment/alignment_state.h"
 #include "alignment/control_points.h"
 #include "alignment/surf_matcher.h"
 #include "alignment/tool_images.h"
 #include "resources/resource_ids.h"
 #include "shared/message_box.h"
 #include "shared/string_table.h"
+#include "state/alignment_state.h"
 
 #include <shellapi.h>
 #include <stdio.h>

@@ -1,10 +1,10 @@
 #include "alignment/autopano_dialog.h"
 
-#include "alignment/alignment_settings.h"
 #include "resources/resource_ids.h"
 #include "shared/path_helpers.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
+#include "state/alignment_settings.h"
 
 #include <commdlg.h>
 #include <stdio.h>

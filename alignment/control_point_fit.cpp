@@ -1,9 +1,9 @@
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/control_points.h"
 #include "alignment/fixed_point.h"
-#include "shell/app_state.h"
 #include "shared/packed_dib.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
 
 #include <math.h>
 #include <vector>

@@ -1,9 +1,9 @@
 #include "alignment/control_points.h"
 
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/fixed_point.h"
 #include "alignment/perspective_model.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
 
 #include <algorithm>
 #include <math.h>

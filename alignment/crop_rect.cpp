@@ -1,8 +1,8 @@
 #include "alignment/crop_rect.h"
 
-#include "alignment/alignment_state.h"
 #include "alignment/fixed_point.h"
 #include "alignment/perspective_model.h"
+#include "state/alignment_state.h"
 
 #include <math.h>
 #include <stdlib.h>

@@ -1,9 +1,9 @@
 #include "alignment/displacement_mesh.h"
 
-#include "alignment/alignment_state.h"
 #include "alignment/fixed_point.h"
 #include "alignment/perspective_model.h"
 #include "shared/global_memory.h"
+#include "state/alignment_state.h"
 
 #include <math.h>
 

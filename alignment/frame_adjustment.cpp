@@ -1,6 +1,6 @@
 #include "alignment/frame_adjustment.h"
 
-#include "alignment/alignment_state.h"
+#include "state/alignment_state.h"
 
 #include <stdint.h>
 

@@ -1,13 +1,13 @@
 #include "alignment/frame_adjustment.h"
 
-#include "alignment/alignment_state.h"
 #include "alignment/auto_align.h"
 #include "alignment/frame_log.h"
 #include "resources/resource_ids.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "sources/stereo_pair.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,5 +1,5 @@
-#include "alignment/alignment_settings.h"
 #include "alignment/displacement_mesh.h"
+#include "state/alignment_settings.h"
 
 #include <string.h>
 #if defined(__SSE2__)

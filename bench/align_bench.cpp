@@ -5,15 +5,15 @@
 // the first pass as PGM files for the peer.
 //
 //   align_bench LEFT.ppm RIGHT.ppm OUTDIR [REPEATS]
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/auto_align.h"
 #include "alignment/control_points.h"
 #include "alignment/frame_adjustment.h"
 #include "alignment/frame_log.h"
 #include "alignment/surf_matcher.h"
 #include "bench/bench_cpu_time.h"
-#include "shell/app_state.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
 #include "tests/adjust/ppm_frames.h"
 
 #include <windows.h>

@@ -8,7 +8,7 @@
 #include "pipeline/compose.h"
 #include "pipeline/compose_gdi.h"
 #include "shared/global_memory.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <algorithm>
 #include <chrono>
@@ -70,7 +70,7 @@ int main(int argc, char **argv)
     g_pIz3dTable = LoadIZ3DTable();
 
     int m[4];
-    ShiftToCropMargins(m, w, h, 16, 0);
+    ShiftToCropMargins(m, w, h, 16, 0, 0);
     int rw = w - m[0] - m[2], rh = h - m[1] - m[3];
     PackedDib *out = CreateDib(rw, rh, 24, 1);
     PackedDib *wide = CreateDib(2 * rw, rh, 24, 1);

@@ -8,14 +8,14 @@
 // thread's CPU time per shown frame.
 //
 // usage: play_bench LEFT RIGHT SECONDS
+#include "pipeline/compose.h"
 #include "pipeline/play_clock.h"
 #include "pipeline/play_pair.h"
 #include "resources/resource_ids.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/main_window.h"
-#include "pipeline/compose.h"
 #include "sources/stereo_pair.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <windows.h>
 

@@ -5,9 +5,10 @@
 // Usage: save_bench.exe left.avi right.avi out.avi [preview]
 #include "bench/bench_cpu_time.h"
 #include "pipeline/save_movie.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "sources/movie_open.h"
+#include "sources/movie_records.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -34,6 +35,7 @@ int main(int argc, char **argv)
                                nullptr);
     g_hwndView = CreateWindowA("TwrSaveBench", "", WS_CHILD | WS_VISIBLE, 0, 0, 960, 540, g_hwndMain, nullptr,
                                wc.hInstance, nullptr);
+    ResetMovieRecords();
     SetStartValues();
     g_nCacheBudget = 16000000;
     g_bSavePreview = argc > 4 ? atoi(argv[4]) : 0;

@@ -5,9 +5,9 @@
 // usage: show_pair_bench LEFT RIGHT STEPS
 #include "pipeline/show_pair.h"
 #include "resources/resource_ids.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/main_window.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <windows.h>
 

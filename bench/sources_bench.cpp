@@ -6,9 +6,10 @@
 // decode on this thread).
 #include "sources/avi_index.h"
 #include "sources/movie_open.h"
+#include "sources/movie_records.h"
 #include "sources/stereo_layouts.h"
 #include "sources/stereo_pair.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <windows.h>
 #include <vfw.h>
@@ -79,6 +80,7 @@ static int Open(const char *path, int reps)
 static int Split(const char *path, int rounds)
 {
     AVIFileInit();
+    ResetMovieRecords();
     SetStartValues();
     char error[kOpenErrorBytes];
     if (OpenMovieSource(nullptr, path, &g_leftMovie, error, 0) || OpenMovieSource(nullptr, path, &g_rightMovie, error, 0)) {
@@ -146,6 +148,7 @@ template <typename Fetch> static void TimeFrames(const char *who, Fetch fetch, i
 static int Step(const char *path)
 {
     AVIFileInit();
+    ResetMovieRecords();
     SetStartValues();
     // The peer: a getter opened once, as the opener does.
     PAVIFILE file = nullptr;

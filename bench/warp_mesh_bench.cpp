@@ -4,10 +4,10 @@
 // "corners" it prints the mesh's source corners instead, so that the
 // benchmark script can give ffmpeg's perspective filter the same warp.
 //   warp_mesh_bench FRAME.bgr24 FRAMES [corners]
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/displacement_mesh.h"
 #include "pipeline/compose.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
 
 #include <algorithm>
 #include <chrono>

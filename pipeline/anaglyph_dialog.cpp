@@ -9,7 +9,7 @@
 #include "shared/dib_gdi.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <stdio.h>
 

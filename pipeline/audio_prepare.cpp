@@ -5,7 +5,7 @@
 #include "shared/global_memory.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
-#include "shell/app_windows.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <string.h>

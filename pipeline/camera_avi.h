@@ -9,7 +9,7 @@
 
 #include "shared/packed_dib.h"
 #include "shared/wintypes.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 // The frame rate of the kind being saved.
 extern int g_nOutFps;

@@ -15,11 +15,11 @@
 #include "shared/path_helpers.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
-#include "shell/app_windows.h"
 #include "sources/movie_open.h"
 #include "sources/plugin_audio.h"
 #include "sources/plugin_source.h"
 #include "sources/stereo_layouts.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -239,7 +239,7 @@ void MakeThumbnails(HWND window, const PackedDib *composite, PackedDib *leftThum
     int state = g_nTrimState;
     g_nTrimState = kTrimNone;
     const int zero[4] = {0, 0, 0, 0};
-    PackedDib *small = ResizeFrameForSave(window, composite, 2 * fit.width, fit.height, zero, 0);
+    PackedDib *small = ResizeFrameForSave(window, composite, 2 * fit.width, fit.height, zero, AppliedTrim(), 0);
     g_nTrimState = state;
     if (small) {
         SplitSideBySideCentred(leftThumb, rightThumb, small);
@@ -368,7 +368,7 @@ int AddExif3ds(const char *jpegPath)
     int state = g_nTrimState;
     g_nTrimState = kTrimNone;
     const int zero[4] = {0, 0, 0, 0};
-    PackedDib *thumb = ResizeFrameForSave(nullptr, small, tw > 0 ? tw : 1, th > 0 ? th : 1, zero, 0);
+    PackedDib *thumb = ResizeFrameForSave(nullptr, small, tw > 0 ? tw : 1, th > 0 ? th : 1, zero, AppliedTrim(), 0);
     g_nTrimState = state;
     FreeDib(small);
     if (!thumb)

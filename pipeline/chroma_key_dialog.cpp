@@ -5,11 +5,13 @@
 
 #include "pipeline/compose.h"
 #include "pipeline/key_colour_pick.h"
-#include "pipeline/pipeline_state.h"
 #include "resources/resource_ids.h"
 #include "shared/dialog_helpers.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
+#include "sources/movie_source.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 namespace {
 
@@ -42,7 +44,7 @@ void Preview(HWND dialog)
     // number would overflow its arithmetic.
     g_nChromaTolerance = !ok ? 0 : t > kToleranceMax ? kToleranceMax : (int)t;
     int m[4];
-    ShiftToCropMargins(m, g_pLeft->nWidth, g_pLeft->nHeight, g_nShiftX, g_nShiftY);
+    ShiftToCropMargins(m, g_pLeft->nWidth, g_pLeft->nHeight, g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
     if (ComposedFrameHoldsRegion(m))
         ComposeChromaKey(g_pComposed, g_pLeft->pCurrent, g_pRight->pCurrent, m[0], m[1], m[2], m[3]);
     if (g_hwndView)

@@ -5,7 +5,7 @@
 
 #include "pipeline/luma.h"
 #include "pipeline/pair_loop.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <string.h>
 #include <vector>

@@ -5,7 +5,7 @@
 
 #include "pipeline/luma.h"
 #include "pipeline/pair_loop.h"
-#include "pipeline/pipeline_state.h"
+#include "state/pipeline_state.h"
 
 #include <math.h>
 #include <stdlib.h>

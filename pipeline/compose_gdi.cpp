@@ -7,8 +7,8 @@
 #include "shared/dib_gdi.h"
 #include "shared/message_box.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "pipeline/compose.h"
 
 #include "pipeline/pair_loop.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <string.h>
 

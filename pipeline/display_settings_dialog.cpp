@@ -7,8 +7,8 @@
 #include "resources/resource_ids.h"
 #include "shared/dialog_helpers.h"
 #include "shared/settings_store.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <commdlg.h>
 #include <stdio.h>

@@ -3,7 +3,7 @@
 #include "pipeline/compose.h"
 
 #include "pipeline/pair_region.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <string.h>
 

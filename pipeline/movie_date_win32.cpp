@@ -2,7 +2,7 @@
 // out, and written back in place.
 #include "pipeline/movie_date.h"
 
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "pipeline/pair_region.h"
 
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <string.h>
 

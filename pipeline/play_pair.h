@@ -6,7 +6,7 @@
 #ifndef TWR_PIPELINE_PLAY_PAIR_H
 #define TWR_PIPELINE_PLAY_PAIR_H
 
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 // The timeSetEvent callback of every play loop: one tick.
 void CALLBACK PlaybackTimerProc(UINT id, UINT message, DWORD_PTR user, DWORD_PTR reserved1, DWORD_PTR reserved2);

@@ -4,7 +4,6 @@
 #include "alignment/frame_adjustment.h"
 #include "pipeline/compose.h"
 #include "pipeline/pair_position.h"
-#include "pipeline/pipeline_state.h"
 #include "pipeline/play_clock.h"
 #include "pipeline/show_pair.h"
 #include "pipeline/streamed_sound.h"
@@ -15,10 +14,12 @@
 #include "shared/global_memory.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
-#include "shell/app_windows.h"
 #include "sources/plugin_audio.h"
 #include "sources/plugin_source.h"
 #include "sources/stereo_pair.h"
+#include "state/alignment_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 #include <mmsystem.h>
 #include <vfw.h>
@@ -591,7 +592,7 @@ int PlayPair(StereoPair *pair)
 
         if (left->pCurrent && right->pCurrent) {
             PlayDraw d;
-            ShiftToCropMargins(d.m, DibWidth(left->pCurrent), DibHeight(left->pCurrent), g_nShiftX, g_nShiftY);
+            ShiftToCropMargins(d.m, DibWidth(left->pCurrent), DibHeight(left->pCurrent), g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
             if (g_bBlurFrame == 1)
                 ApplySoftBorder(left->pCurrent, right->pCurrent, d.m[0], d.m[1], d.m[2], d.m[3], 0);
             if (g_nAutoColour != 0)

@@ -7,7 +7,8 @@
 #include "shared/message_box.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
-#include "shell/app_windows.h"
+#include "sources/movie_source.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <string.h>

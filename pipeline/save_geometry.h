@@ -5,7 +5,8 @@
 #ifndef TWR_PIPELINE_SAVE_GEOMETRY_H
 #define TWR_PIPELINE_SAVE_GEOMETRY_H
 
-#include "shell/app_state.h"
+#include "shared/packed_dib.h"
+#include "state/app_state.h"
 
 #include <stdint.h>
 

@@ -12,8 +12,8 @@
 #include "shared/path_helpers.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
-#include "shell/app_windows.h"
 #include "sources/stereo_layouts.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <string.h>

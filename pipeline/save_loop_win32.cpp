@@ -11,10 +11,11 @@
 #include "shared/global_memory.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
-#include "shell/app_windows.h"
 #include "sources/plugin_audio.h"
 #include "sources/plugin_source.h"
 #include "sources/stereo_pair.h"
+#include "state/alignment_state.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -72,16 +73,16 @@ PackedDib *EyeAtSaveSize(HWND window, PackedDib *eye, const int *m, int flag, in
 {
     int sw = g_nSaveWidth, sh = g_nSaveHeight;
     if (!g_bSmartSize || DibBitCount(eye) < 24)
-        return StretchDibToNew24Region(window, eye, sw, sh, m, flag);
+        return StretchDibToNew24Region(window, eye, sw, sh, m, AppliedTrim(), flag);
     if (!aspect || !g_bKeepAspect)
-        return ResizeFrameForSave(window, eye, sw, sh, m, flag);
+        return ResizeFrameForSave(window, eye, sw, sh, m, AppliedTrim(), flag);
     int w = g_rcTrim.right - g_rcTrim.left, h = g_rcTrim.bottom - g_rcTrim.top;
     if (g_bHalfSize && (layout == kSaveSideBySide || layout == kSaveRegionSideBySide))
         w /= 2;
     if (g_bHalfSize && layout == kSaveOverUnder)
         h /= 2;
     SaveSize fit = FitAspect(w, h, sw, sh);
-    PackedDib *image = ResizeFrameForSave(window, eye, fit.width, fit.height, m, flag);
+    PackedDib *image = ResizeFrameForSave(window, eye, fit.width, fit.height, m, AppliedTrim(), flag);
     return image ? CentreDibOnCanvas(window, image, sw, sh) : nullptr;
 }
 
@@ -267,7 +268,7 @@ bool ComposeSaveFrame(HWND window, PackedDib *out, MovieSource *left, MovieSourc
     }
     PackedDib *l = left->pCurrent, *r = right->pCurrent;
     int m[4];
-    ShiftToCropMargins(m, left->nWidth, left->nHeight, g_nShiftX, g_nShiftY);
+    ShiftToCropMargins(m, left->nWidth, left->nHeight, g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
     if (g_bBlurFrame == 1)
         ApplySoftBorder(l, r, m[0], m[1], m[2], m[3], 0);
     if (g_nAutoColour != 0)

@@ -5,7 +5,7 @@
 #ifndef TWR_PIPELINE_SHOW_PAIR_H
 #define TWR_PIPELINE_SHOW_PAIR_H
 
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 // 0 when shown, and when a negative offset was repaired (nothing shown this
 // time); 1 when a frame could not be fetched or the two differ in size.

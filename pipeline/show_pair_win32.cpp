@@ -4,12 +4,13 @@
 #include "alignment/frame_adjustment.h"
 #include "pipeline/compose.h"
 #include "pipeline/pair_position.h"
-#include "pipeline/pipeline_state.h"
 #include "resources/resource_ids.h"
 #include "shared/message_box.h"
 #include "shared/string_table.h"
-#include "shell/app_windows.h"
 #include "sources/stereo_pair.h"
+#include "state/alignment_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -102,7 +103,7 @@ int ShowCurrentPair(StereoPair *pair)
         ApplyFrameAdjustments(g_hwndMain, left, right, 1);
 
     int m[4];
-    ShiftToCropMargins(m, left->nWidth, left->nHeight, g_nShiftX, g_nShiftY);
+    ShiftToCropMargins(m, left->nWidth, left->nHeight, g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
     ResetTrimToRegion(DibWidth(left->pCurrent), DibHeight(left->pCurrent), m);
     int regionW = g_rcTrim.right - g_rcTrim.left, regionH = g_rcTrim.bottom - g_rcTrim.top;
     if (g_bBlurFrame == 1)
@@ -133,7 +134,7 @@ int ComposeDisplayFrame(StereoPair *pair)
 {
     MovieSource *left = pair->pLeft;
     int m[4];
-    ShiftToCropMargins(m, left->nWidth, left->nHeight, g_nShiftX, g_nShiftY);
+    ShiftToCropMargins(m, left->nWidth, left->nHeight, g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
     ResetTrimToRegion(left->nWidth, left->nHeight, m);
     char title[256];
     snprintf(title, sizeof title, LoadStr(IDS_SIZE_LINE), left->nWidth, left->nHeight,

@@ -1,13 +1,15 @@
 #include "pipeline/view_window.h"
 
 #include "pipeline/compose.h"
-#include "pipeline/pipeline_state.h"
 #include "pipeline/show_pair.h"
 #include "pipeline/view_layout.h"
 #include "resources/resource_ids.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
+#include "sources/movie_source.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -94,7 +96,7 @@ void PaintPair(HWND hwnd, HDC dc)
         sizeH = DibHeight(left->pCurrent);
     }
     int m[4];
-    ShiftToCropMargins(m, sizeW, sizeH, g_nShiftX, g_nShiftY);
+    ShiftToCropMargins(m, sizeW, sizeH, g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
     int regionW = sizeW - m[0] - m[2], regionH = sizeH - m[1] - m[3];
     if (g_nTrimState != kTrimApplied)
         SetRect(&g_rcTrim, 0, 0, regionW, regionH);

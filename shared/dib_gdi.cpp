@@ -3,7 +3,6 @@
 #include "shared/frame_conversions.h"
 #include "shared/message_box.h"
 #include "shared/string_table.h"
-#include "shell/app_windows.h"
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -44,16 +43,21 @@ HPALETTE CreateDibPalette(HWND owner, const PackedDib *frame, BYTE entryFlags)
 
 namespace {
 
-// A DIB section with the header of a frame, selected into a memory DC of
-// the main window's screen DC, with the palette of a paletted source.
+// A DIB section with the header of a frame, selected into a memory DC
+// compatible with the window's DC (the screen's when there is no window;
+// the section's pixels are the same either way), with the palette of a
+// paletted source.
 struct Surface {
     HDC screen = nullptr, mem = nullptr;
     HBITMAP section = nullptr, oldBitmap = nullptr;
     HPALETTE palette = nullptr, oldPalette = nullptr;
 
-    bool Open(const PackedDib *header, const PackedDib *paletteSource)
+    HWND window = nullptr;
+
+    bool Open(HWND owner, const PackedDib *header, const PackedDib *paletteSource)
     {
-        screen = GetDC(g_hwndMain);
+        window = owner;
+        screen = GetDC(window);
         mem = CreateCompatibleDC(screen);
         void *bits = nullptr;
         section = CreateDIBSection(screen, (const BITMAPINFO *)header, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -62,13 +66,13 @@ struct Surface {
                 DeleteObject(section);
             if (mem)
                 DeleteDC(mem);
-            ReleaseDC(g_hwndMain, screen);
+            ReleaseDC(window, screen);
             section = nullptr;
             mem = nullptr;
             return false;
         }
         oldBitmap = (HBITMAP)SelectObject(mem, section);
-        palette = CreateDibPalette(g_hwndMain, paletteSource, 0);
+        palette = CreateDibPalette(window, paletteSource, 0);
         if (palette) {
             oldPalette = SelectPalette(mem, palette, FALSE);
             RealizePalette(mem);
@@ -87,7 +91,7 @@ struct Surface {
         if (into)
             GetDIBits(mem, section, 0, (UINT)DibHeight(into), FindDibBits(into), (BITMAPINFO *)into, DIB_RGB_COLORS);
         DeleteDC(mem);
-        ReleaseDC(g_hwndMain, screen);
+        ReleaseDC(window, screen);
         DeleteObject(section);
     }
 };
@@ -120,7 +124,7 @@ PackedDib *StretchToNew(HWND owner, const PackedDib *source, int width, int heig
     if (!out)
         return nullptr;
     Surface s;
-    if (!s.Open(out, source)) {
+    if (!s.Open(owner, out, source)) {
         if (report)
             ReportNoBitmap(owner);
         FreeDib(out);
@@ -153,7 +157,7 @@ bool ConvertFrameTo24(PackedDib *target, const PackedDib *source)
     target->biHeight = h;
     target->biSizeImage = (DWORD)DibRowBytes(w, 24) * h;
     Surface s;
-    if (!s.Open(target, source->biBitCount < 16 ? source : nullptr)) {
+    if (!s.Open(nullptr, target, source->biBitCount < 16 ? source : nullptr)) {
         target->biWidth = oldWidth;
         target->biHeight = oldHeight;
         target->biSizeImage = oldSize;
@@ -175,19 +179,20 @@ PackedDib *StretchDibToNew24(HWND owner, const PackedDib *source, int width, int
 }
 
 PackedDib *StretchDibToNew24Region(HWND owner, const PackedDib *source, int width, int height, const int *margins,
-                                   int flag)
+                                   const RECT *trim, int flag)
 {
     if (!source)
         return nullptr;
-    CropRegion r = EyeCropRegion(SourceWidth(source), SourceHeight(source), margins, flag, false);
+    CropRegion r = EyeCropRegion(SourceWidth(source), SourceHeight(source), margins, trim, flag, false);
     return StretchToNew(owner, source, width, height, r.x, r.y, r.width, r.height, COLORONCOLOR, true);
 }
 
-PackedDib *StretchDibForSave(HWND owner, const PackedDib *frame, int width, int height, const int *margins, int flag)
+PackedDib *StretchDibForSave(HWND owner, const PackedDib *frame, int width, int height, const int *margins,
+                             const RECT *trim, int flag)
 {
     if (!frame)
         return nullptr;
-    CropRegion r = EyeCropRegion(SourceWidth(frame), SourceHeight(frame), margins, flag, true);
+    CropRegion r = EyeCropRegion(SourceWidth(frame), SourceHeight(frame), margins, trim, flag, true);
     if (width == 0 || height == 0) {
         width = r.width;
         height = r.height;
@@ -197,13 +202,14 @@ PackedDib *StretchDibForSave(HWND owner, const PackedDib *frame, int width, int 
     return StretchToNew(owner, frame, width, height, r.x, r.y, r.width, r.height, HALFTONE, false);
 }
 
-PackedDib *ResizeFrameForSave(HWND owner, const PackedDib *frame, int width, int height, const int *margins, int flag)
+PackedDib *ResizeFrameForSave(HWND owner, const PackedDib *frame, int width, int height, const int *margins,
+                              const RECT *trim, int flag)
 {
     if (!frame)
         return nullptr;
     if (DibBitCount(frame) != 24)
-        return StretchDibForSave(owner, frame, width, height, margins, flag);
-    CropRegion r = EyeCropRegion(DibWidth(frame), DibHeight(frame), margins, flag, true);
+        return StretchDibForSave(owner, frame, width, height, margins, trim, flag);
+    CropRegion r = EyeCropRegion(DibWidth(frame), DibHeight(frame), margins, trim, flag, true);
     if (width == 0 || height == 0) {
         width = r.width;
         height = r.height;
@@ -223,7 +229,7 @@ PackedDib *CentreDibOnCanvas(HWND owner, PackedDib *source, int width, int heigh
         return nullptr;
     }
     Surface s;
-    if (!s.Open(out, source)) {
+    if (!s.Open(owner, out, source)) {
         ReportNoBitmap(owner);
         FreeDib(out);
         FreeDib(source);

@@ -19,15 +19,18 @@ HPALETTE CreateDibPalette(HWND owner, const PackedDib *frame, BYTE entryFlags);
 PackedDib *StretchDibToNew24(HWND owner, const PackedDib *source, int width, int height, int x1, int y1, int x2,
                              int y2, int flag);
 // The same for the crop region of one eye (margins in the order of
-// ShiftToCropMargins; flag 1 the right image, 0 the left).
+// ShiftToCropMargins, the applied trimming or null; flag 1 the right image,
+// 0 the left).
 PackedDib *StretchDibToNew24Region(HWND owner, const PackedDib *source, int width, int height, const int *margins,
-                                   int flag);
+                                   const RECT *trim, int flag);
 // The crop region of one eye at width x height (the region's own size when
 // either is 0): reduced by area averaging or enlarged bilinearly; frames of
 // other bit counts through StretchDibForSave. Null on failure.
-PackedDib *ResizeFrameForSave(HWND owner, const PackedDib *frame, int width, int height, const int *margins, int flag);
+PackedDib *ResizeFrameForSave(HWND owner, const PackedDib *frame, int width, int height, const int *margins,
+                              const RECT *trim, int flag);
 // The same through a GDI HALFTONE stretch.
-PackedDib *StretchDibForSave(HWND owner, const PackedDib *frame, int width, int height, const int *margins, int flag);
+PackedDib *StretchDibForSave(HWND owner, const PackedDib *frame, int width, int height, const int *margins,
+                             const RECT *trim, int flag);
 
 // A new zero-filled 24-bit frame of width x height with the source drawn
 // centred. The source is freed in any case.

@@ -1,7 +1,5 @@
 #include "shared/frame_conversions.h"
 
-#include "shell/app_state.h"
-
 #include <math.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -147,20 +145,21 @@ int DeinterlaceFields(PackedDib *frame, int bitCount)
     return changed;
 }
 
-CropRegion EyeCropRegion(int frameWidth, int frameHeight, const int *margins, int flag, bool clampRowOrigin)
+CropRegion EyeCropRegion(int frameWidth, int frameHeight, const int *margins, const RECT *trim, int flag,
+                         bool clampRowOrigin)
 {
     int x = flag ? margins[0] : margins[2];
     int y = flag ? margins[1] : margins[3];
     int otherX = flag ? margins[2] : margins[0];
     int otherY = flag ? margins[3] : margins[1];
     CropRegion r;
-    if (g_nTrimState == kTrimApplied) {
-        r.x = x + g_rcTrim.left;
-        r.y = frameHeight - g_rcTrim.bottom - otherY;
+    if (trim) {
+        r.x = x + trim->left;
+        r.y = frameHeight - trim->bottom - otherY;
         if (clampRowOrigin && r.y < 0)
             r.y = 0;
-        r.width = g_rcTrim.right - g_rcTrim.left;
-        r.height = g_rcTrim.bottom - g_rcTrim.top;
+        r.width = trim->right - trim->left;
+        r.height = trim->bottom - trim->top;
     } else {
         r.x = x;
         r.y = y;
@@ -333,10 +332,11 @@ PackedDib *ResampleRegion24(const PackedDib *frame, int width, int height, CropR
     return out;
 }
 
-PackedDib *ResampleDib24(const PackedDib *frame, int width, int height, const int *margins, int flag)
+PackedDib *ResampleDib24(const PackedDib *frame, int width, int height, const int *margins, const RECT *trim,
+                         int flag)
 {
     if (!frame)
         return nullptr;
-    CropRegion r = EyeCropRegion(DibWidth(frame), DibHeight(frame), margins, flag, true);
+    CropRegion r = EyeCropRegion(DibWidth(frame), DibHeight(frame), margins, trim, flag, true);
     return ResampleRegion24(frame, width, height, r);
 }

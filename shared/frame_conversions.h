@@ -36,12 +36,14 @@ int DeinterlaceFields(PackedDib *frame, int bitCount);
 // The region of one eye that the savers take: the crop origins are those
 // of ShiftToCropMargins (right column, right row, left column, left row);
 // flag 1 takes the right image's, 0 the left's. An applied trimming
-// rectangle (top-down in the common region) replaces the common region.
+// rectangle (top-down in the common region; null when none is applied)
+// replaces the common region.
 // Rows count from the first in memory.
 struct CropRegion {
     int x, y, width, height;
 };
-CropRegion EyeCropRegion(int frameWidth, int frameHeight, const int *margins, int flag, bool clampRowOrigin);
+CropRegion EyeCropRegion(int frameWidth, int frameHeight, const int *margins, const RECT *trim, int flag,
+                         bool clampRowOrigin);
 
 // A new 24-bit frame of width x height holding the eye's crop region
 // reduced by area averaging (13-bit weights). Null when the region is not
@@ -50,7 +52,8 @@ PackedDib *ReduceDib24ByArea(const PackedDib *frame, int width, int height, Crop
 
 // A new 24-bit frame of width x height holding the crop region enlarged
 // bilinearly (14-bit positions, 8-bit fractions).
-PackedDib *ResampleDib24(const PackedDib *frame, int width, int height, const int *margins, int flag);
+PackedDib *ResampleDib24(const PackedDib *frame, int width, int height, const int *margins, const RECT *trim,
+                         int flag);
 PackedDib *ResampleRegion24(const PackedDib *frame, int width, int height, CropRegion region);
 
 #endif

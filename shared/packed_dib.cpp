@@ -1,6 +1,5 @@
 #include "shared/packed_dib.h"
 
-#include "alignment/alignment_state.h"
 #include "shared/global_memory.h"
 
 #include <stdint.h>
@@ -122,7 +121,7 @@ BYTE *CopyBytes(const BYTE *source, int count, BYTE *destination)
     return destination;
 }
 
-int *ShiftToCropMargins(int *margins, int width, int height, int shiftX, int shiftY)
+int *ShiftToCropMargins(int *margins, int width, int height, int shiftX, int shiftY, int allFrameAdjust)
 {
     // Keep at least 10 columns and rows common; frames narrower than that
     // keep no offset at all.
@@ -142,7 +141,7 @@ int *ShiftToCropMargins(int *margins, int width, int height, int shiftX, int shi
     margins[1] = shiftY >= 0 ? shiftY : 0;
     margins[3] = shiftY >= 0 ? 0 : -shiftY;
 
-    if (!g_bAllFrameAdjust) {
+    if (!allFrameAdjust) {
         int common = width - margins[0] - margins[2];
         int r = common > 0 ? common % 4 : 0;
         margins[0] += r / 2;

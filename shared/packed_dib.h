@@ -45,8 +45,8 @@ BYTE *CopyBytes(const BYTE *source, int count, BYTE *destination);
 // Turns the pair's offsets into the origins of the part common to both
 // images, written to margins[0..3] in this order: right-image column,
 // right-image row, left-image column, left-image row (rows counted from the
-// first row in memory). The common width is made a multiple of 4 unless the
-// per-frame alignment mode is on.
-int *ShiftToCropMargins(int *margins, int width, int height, int shiftX, int shiftY);
+// first row in memory). The common width is made a multiple of 4 unless
+// allFrameAdjust (the per-frame alignment mode) is set.
+int *ShiftToCropMargins(int *margins, int width, int height, int shiftX, int shiftY, int allFrameAdjust);
 
 #endif

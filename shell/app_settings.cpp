@@ -1,12 +1,12 @@
 #include "shell/app_settings.h"
 
-#include "alignment/alignment_state.h"
 #include "pipeline/compose.h"
 #include "resources/resource_ids.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,12 +1,12 @@
 #include "shell/file_dialogs.h"
 
-#include "pipeline/pipeline_state.h"
 #include "resources/resource_ids.h"
 #include "shared/settings_store.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/open_names.h"
 #include "shell/view_commands.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 #include <stdio.h>
 #include <string.h>

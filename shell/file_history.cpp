@@ -1,7 +1,7 @@
 #include "shell/file_history.h"
 
 #include "shared/path_helpers.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <stdio.h>
 #include <string.h>

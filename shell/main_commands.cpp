@@ -1,18 +1,14 @@
 #include "shell/main_commands.h"
 
-#include "alignment/alignment_state.h"
 #include "alignment/autopano_dialog.h"
 #include "alignment/frame_adjustment.h"
 #include "pipeline/compose.h"
-#include "pipeline/pipeline_state.h"
 #include "pipeline/show_pair.h"
 #include "resources/resource_ids.h"
 #include "shared/global_memory.h"
 #include "shared/message_box.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/later_commands.h"
 #include "shell/open_commands.h"
 #include "shell/play_commands.h"
@@ -20,6 +16,10 @@
 #include "shell/settings_dialog_commands.h"
 #include "shell/toolbars.h"
 #include "shell/view_commands.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

@@ -4,9 +4,7 @@
 // are main_commands.cpp; opening movies is open_commands.cpp.
 #include "shell/main_window.h"
 
-#include "alignment/alignment_state.h"
 #include "alignment/frame_adjustment.h"
-#include "pipeline/pipeline_state.h"
 #include "pipeline/show_pair.h"
 #include "pipeline/view_window.h"
 #include "resources/resource_ids.h"
@@ -16,8 +14,6 @@
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
 #include "shell/app_settings.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/command_line.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_commands.h"
@@ -25,7 +21,12 @@
 #include "shell/open_filter.h"
 #include "shell/toolbars.h"
 #include "sources/movie_open.h"
+#include "sources/movie_records.h"
 #include "sources/plugin_source.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -136,6 +137,7 @@ LRESULT OnCreate(HWND hwnd)
     WritePlaceholderAvi();
     AVIFileInit();
 
+    ResetMovieRecords();
     SetStartValues();
     g_hwndMain = hwnd;
     WriteDecoderOptions();

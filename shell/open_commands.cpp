@@ -1,8 +1,6 @@
 #include "shell/open_commands.h"
 
-#include "alignment/alignment_state.h"
 #include "alignment/frame_adjustment.h"
-#include "pipeline/pipeline_state.h"
 #include "pipeline/save_geometry.h"
 #include "pipeline/show_pair.h"
 #include "resources/resource_ids.h"
@@ -10,8 +8,6 @@
 #include "shared/path_helpers.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/file_dialogs.h"
 #include "shell/file_history.h"
 #include "shell/main_commands.h"
@@ -19,7 +15,12 @@
 #include "shell/open_names.h"
 #include "sources/avi_index.h"
 #include "sources/movie_open.h"
+#include "sources/movie_records.h"
 #include "sources/stereo_pair.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 #include <stdio.h>
 #include <string.h>

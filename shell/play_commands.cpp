@@ -1,7 +1,5 @@
 #include "shell/play_commands.h"
 
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/auto_align.h"
 #include "alignment/frame_adjustment.h"
 #include "pipeline/play_pair.h"
@@ -10,9 +8,11 @@
 #include "shared/dib_gdi.h"
 #include "shared/message_box.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/main_commands.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 namespace {
 

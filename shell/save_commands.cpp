@@ -1,7 +1,6 @@
 #include "shell/save_commands.h"
 
 #include "alignment/alignment_file.h"
-#include "alignment/alignment_state.h"
 #include "alignment/frame_adjustment.h"
 #include "pipeline/camera_avi.h"
 #include "pipeline/pair_position.h"
@@ -11,13 +10,14 @@
 #include "shared/message_box.h"
 #include "shared/path_helpers.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_commands.h"
 #include "shell/save_names.h"
 #include "sources/avi_index.h"
 #include "sources/movie_open.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -3,8 +3,9 @@
 #include "alignment/auto_align.h"
 #include "pipeline/settings_dialogs.h"
 #include "resources/resource_ids.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
+#include "sources/movie_source.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 void RunDisplaySettingsDialog(HWND main)
 {

@@ -4,10 +4,10 @@
 #include "resources/resource_ids.h"
 #include "shared/packed_dib.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/open_names.h"
 #include "shell/view_commands.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -6,10 +6,10 @@
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
 #include "shared/wintypes.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {

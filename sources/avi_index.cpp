@@ -1,6 +1,6 @@
 #include "sources/avi_index.h"
 
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <stdio.h>
 #include <stdlib.h>

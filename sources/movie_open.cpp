@@ -6,10 +6,10 @@
 #include "shared/path_helpers.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
 #include "sources/avi_headers.h"
 #include "sources/avi_index.h"
 #include "sources/plugin_source.h"
+#include "state/app_state.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -11,8 +11,8 @@
 #include "shared/global_memory.h"
 #include "shared/path_helpers.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -1,9 +1,9 @@
 #include "sources/stereo_pair.h"
 
 #include "shared/frame_conversions.h"
-#include "shell/app_state.h"
 #include "sources/frame_fetch.h"
 #include "sources/stereo_layouts.h"
+#include "state/app_state.h"
 
 #include <stdlib.h>
 

@@ -2,10 +2,10 @@
 #ifndef TWR_TESTS_KERNEL_STATE_H
 #define TWR_TESTS_KERNEL_STATE_H
 
-#include "alignment/alignment_state.h"
 #include "pipeline/compose.h"
-#include "pipeline/pipeline_state.h"
-#include "shell/app_state.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/pipeline_state.h"
 
 #include <gtest/gtest.h>
 

@@ -4,12 +4,12 @@
 // residual vertical disparity from them.
 //   align_probe left.ppm right.ppm outfolder items [tool folder kind]
 // items: the six adjustment flags as digits ("111100" is the default).
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/auto_align.h"
 #include "alignment/crop_rect.h"
 #include "alignment/frame_adjustment.h"
-#include "shell/app_state.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
 #include "tests/adjust/ppm_frames.h"
 
 #include <stdio.h>
@@ -60,7 +60,7 @@ int main(int argc, char **argv)
     // automatic trimming of the activation.
     const int w = DibWidth(left.get()), h = DibHeight(left.get());
     int margins[4];
-    ShiftToCropMargins(margins, w, h, g_nShiftX, g_nShiftY);
+    ShiftToCropMargins(margins, w, h, g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
     CropRect r;
     ComputeCropRect(&r, left.get(), g_nRotationL, g_nRotationR, g_nPerspectiveVL, g_nPerspectiveVR, g_nPerspectiveHL,
                     g_nPerspectiveHR, g_nSize1000L + 1000, g_nSize1000R + 1000);

@@ -1,6 +1,6 @@
 #include "alignment/colour_match.h"
 
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "tests/test_frames.h"
 
 #include <gtest/gtest.h>

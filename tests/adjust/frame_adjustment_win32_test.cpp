@@ -7,7 +7,8 @@
 #include "resources/resource_ids.h"
 #include "shared/message_box.h"
 #include "shared/string_table.h"
-#include "shell/app_windows.h"
+#include "sources/movie_records.h"
+#include "state/app_windows.h"
 #include "tests/alignment/alignment_fixture.h"
 #include "tests/test_frames.h"
 

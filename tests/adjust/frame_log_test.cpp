@@ -1,9 +1,9 @@
 #include "alignment/frame_log.h"
 
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/frame_adjustment.h"
-#include "shell/app_state.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 #ifndef TWR_TESTS_ALIGNMENT_FIXTURE_H
 #define TWR_TESTS_ALIGNMENT_FIXTURE_H
 
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/displacement_mesh.h"
-#include "shell/app_state.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
 
 #include <gtest/gtest.h>
 

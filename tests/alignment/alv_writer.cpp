@@ -3,8 +3,8 @@
 //   alv_writer MOVIE_PATH rotL rotR sizeL sizeR shiftX shiftY pvL pvR phL phR
 //              barrelL barrelR nearFar width height meanError
 #include "alignment/alignment_file.h"
-#include "alignment/alignment_state.h"
-#include "shell/app_state.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,10 +1,10 @@
 // Runs the control-point fit on a file and prints the values it stored,
 // for the checks on synthetic control points.
 //   fit_probe FILE W H [--items DIGITS] [--rule N] [--percent N] [--input N]
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/control_points.h"
-#include "shell/app_state.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
 
 #include <stdio.h>
 #include <stdlib.h>

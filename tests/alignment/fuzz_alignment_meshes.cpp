@@ -1,9 +1,9 @@
 // Mesh builders, the warp and the visible region on arbitrary values: small
 // frames, any angles, barrels, lenses, canvases and shifts.
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/crop_rect.h"
 #include "alignment/displacement_mesh.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
 
 #include <stdint.h>
 #include <string.h>

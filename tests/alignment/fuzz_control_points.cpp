@@ -1,8 +1,8 @@
 // The control-point loader and the whole fit on arbitrary files: the first
 // bytes choose the frame size and the fit settings, the rest is the file.
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/control_points.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
 
 #include <stdint.h>
 #include <stdio.h>

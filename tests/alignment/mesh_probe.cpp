@@ -3,8 +3,8 @@
 //   mesh_probe OUT W H [--fov N] [--canvas N] [--reverse] KIND ARGS...
 //   KIND: barrel V | rotation A OW OH | resample OW OH | shrinkrot SIZE A |
 //         perspv A | persph A SHIFT | correction B R V H O
-#include "alignment/alignment_state.h"
 #include "alignment/displacement_mesh.h"
+#include "state/alignment_state.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -5,7 +5,7 @@
 
 #include "pipeline/wave_image.h"
 #include "shared/global_memory.h"
-#include "shell/app_state.h"
+#include "state/app_state.h"
 #include "tests/pipeline/save_fixture.h"
 
 #include <math.h>

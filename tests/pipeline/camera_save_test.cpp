@@ -8,13 +8,14 @@
 #include "pipeline/camera_files.h"
 #include "pipeline/jpeg_file.h"
 #include "pipeline/movie_date.h"
-#include "pipeline/pipeline_state.h"
 #include "resources/resource_ids.h"
 #include "shared/global_memory.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
 #include "sources/movie_open.h"
+#include "sources/movie_records.h"
 #include "sources/stereo_pair.h"
+#include "state/app_state.h"
+#include "state/pipeline_state.h"
 #include "tests/pipeline/save_fixture.h"
 
 #include <stdio.h>
@@ -41,6 +42,7 @@ protected:
     void SetUp() override
     {
         SaveTest::SetUp();
+        ResetMovieRecords();
         SetStartValues();
         g_nCacheBudget = 16000000;
         g_bSavePreview = 1;

@@ -16,7 +16,7 @@ protected:
 TEST_F(GdiComposeTest, SideBySideOneToOne)
 {
     int m[4];
-    ShiftToCropMargins(m, 64, 32, 4, 0);  // 60 x 32 region, right image from column 4
+    ShiftToCropMargins(m, 64, 32, 4, 0, 0);  // 60 x 32 region, right image from column 4
     DibPtr out(CreateDib(120, 32, 24, 1));
     ASSERT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), m[0], m[1], m[2], m[3], 60, 32, 0), out.get());
     EXPECT_EQ(PixelAt(out.get(), 0, 0), PositionPixel(0, 0, 1));
@@ -104,7 +104,7 @@ TEST_F(GdiComposeTest, OneToOneCopyEqualsTheGdiDrawing)
         g_nTrimState = c.trimmed ? 30 : 0;
         g_rcTrim = {3, 5, 33, 22};
         int m[4];
-        ShiftToCropMargins(m, 63, 30, c.shiftX, c.shiftY);
+        ShiftToCropMargins(m, 63, 30, c.shiftX, c.shiftY, 0);
         int w = c.trimmed ? 30 : 63 - m[0] - m[2], h = c.trimmed ? 17 : 30 - m[1] - m[3];
         int ow = c.stacked ? w : 2 * w, oh = c.stacked ? 2 * h : h;
         DibPtr copied(CreateDib(ow, oh, 24, 1)), drawn(CreateDib(ow, oh, 24, 1));

@@ -23,7 +23,7 @@ protected:
 TEST_F(RegionTest, OffsetsNarrowTheRegionAndMoveTheRightImage)
 {
     int m[4];
-    ShiftToCropMargins(m, 640, 480, 8, 0);
+    ShiftToCropMargins(m, 640, 480, 8, 0, 0);
     DibPtr out(CreateDib(640 - m[0] - m[2], 480, 24, 1));
     ASSERT_EQ(DibWidth(out.get()), 632);
     ASSERT_EQ(ComposeInterlace(out.get(), left.get(), right.get(), m[0], m[1], m[2], m[3]), out.get());
@@ -51,7 +51,7 @@ TEST_F(RegionTest, AppliedTrimmingCutsEveryPairKernel)
     // With a vertical offset the two eyes are read from rows that differ by
     // the row origins, so both show the same part of the scene.
     int m[4];
-    ShiftToCropMargins(m, 640, 480, 0, 6);  // right row origin 6
+    ShiftToCropMargins(m, 640, 480, 0, 6, 0);  // right row origin 6
     ComposeBlend(out.get(), left.get(), right.get(), m[0], m[1], m[2], m[3]);
     EXPECT_EQ(PixelAt(out.get(), 0, 0), BlendOf(PositionPixel(16, 224, 1), PositionPixel(16, 230, 2)));
 }

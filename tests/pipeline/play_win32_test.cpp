@@ -4,11 +4,8 @@
 // with a slowed loop, the picture drawn as the view paints it, the sound
 // from the first played frame compared with ffmpeg's decode, the
 // follow-up chain, repeat, stop, and a save command during playback.
-#include "alignment/alignment_settings.h"
-#include "alignment/alignment_state.h"
 #include "alignment/auto_align.h"
 #include "alignment/frame_adjustment.h"
-#include "pipeline/pipeline_state.h"
 #include "pipeline/play_clock.h"
 #include "pipeline/play_pair.h"
 #include "pipeline/show_pair.h"
@@ -16,11 +13,14 @@
 #include "resources/resource_ids.h"
 #include "shared/message_box.h"
 #include "shared/settings_store.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/main_window.h"
 #include "sources/movie_open.h"
 #include "sources/plugin_audio.h"
+#include "state/alignment_settings.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 #include <gtest/gtest.h>
 

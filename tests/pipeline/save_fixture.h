@@ -6,7 +6,7 @@
 #define TWR_TESTS_PIPELINE_SAVE_FIXTURE_H
 
 #include "shared/message_box.h"
-#include "shell/app_windows.h"
+#include "state/app_windows.h"
 #include "tests/pipeline/test_paths.h"
 
 #include <gtest/gtest.h>

@@ -7,12 +7,13 @@
 
 #include "pipeline/compose.h"
 #include "pipeline/compose_gdi.h"
-#include "pipeline/pipeline_state.h"
 #include "resources/resource_ids.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
 #include "sources/movie_open.h"
+#include "sources/movie_records.h"
 #include "sources/stereo_pair.h"
+#include "state/app_state.h"
+#include "state/pipeline_state.h"
 #include "tests/pipeline/save_fixture.h"
 #include "tests/test_frames.h"
 
@@ -78,6 +79,7 @@ protected:
     void SetUp() override
     {
         SaveTest::SetUp();
+        ResetMovieRecords();
         SetStartValues();
         g_nCacheBudget = 16000000;
         g_bSavePreview = 1;

@@ -10,10 +10,10 @@
 #include "shared/message_box.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/main_window.h"
 #include "sources/movie_open.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 #include "tests/pipeline/test_paths.h"
 
 #include <gtest/gtest.h>

@@ -6,14 +6,15 @@
 
 #include "alignment/auto_align.h"
 #include "pipeline/compose.h"
-#include "pipeline/pipeline_state.h"
 #include "resources/resource_ids.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/main_commands.h"
 #include "shell/settings_dialog_commands.h"
+#include "sources/movie_records.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 #include "tests/test_frames.h"
 
 #include <commctrl.h>

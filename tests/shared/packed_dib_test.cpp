@@ -1,6 +1,5 @@
 #include "shared/packed_dib.h"
 
-#include "alignment/alignment_state.h"
 #include "tests/test_frames.h"
 
 #include <gtest/gtest.h>
@@ -180,9 +179,8 @@ TEST(ShiftToCropMargins, OriginsOfTheCommonRegion)
     for (const CropCase &c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " shift " << c.shiftX << "," << c.shiftY
                                         << " all-frame " << c.allFrame);
-        g_bAllFrameAdjust = c.allFrame;
         int m[4] = {-1, -1, -1, -1};
-        EXPECT_EQ(ShiftToCropMargins(m, c.width, c.height, c.shiftX, c.shiftY), m);
+        EXPECT_EQ(ShiftToCropMargins(m, c.width, c.height, c.shiftX, c.shiftY, c.allFrame), m);
         EXPECT_EQ(m[0], c.rc);
         EXPECT_EQ(m[1], c.rr);
         EXPECT_EQ(m[2], c.lc);
@@ -193,5 +191,4 @@ TEST(ShiftToCropMargins, OriginsOfTheCommonRegion)
             EXPECT_EQ(common % 4, 0);
         }
     }
-    g_bAllFrameAdjust = 0;
 }

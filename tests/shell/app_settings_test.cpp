@@ -2,11 +2,12 @@
 // test's own.
 #include "shell/app_settings.h"
 
-#include "alignment/alignment_state.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
+#include "sources/movie_records.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@ protected:
         snprintf(key, sizeof key, "Software\\Vexa\\twinreel-test-%lu", GetCurrentProcessId());
         g_pszSettingsKey = key;
         RegDeleteKeyA(HKEY_CURRENT_USER, key);
+        ResetMovieRecords();
         SetStartValues();
     }
     void TearDown() override
@@ -148,6 +150,7 @@ TEST_F(SettingsTest, ValuesAreReadAndKeptInRange)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.name) + "=" + c.text);
+        ResetMovieRecords();
         SetStartValues();
         WriteSetting(c.name, c.text);
         ReadAppSettings();

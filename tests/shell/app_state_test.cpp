@@ -1,11 +1,13 @@
-#include "shell/app_state.h"
+#include "sources/movie_records.h"
+#include "state/app_state.h"
 
-#include "pipeline/pipeline_state.h"
+#include "state/pipeline_state.h"
 
 #include <gtest/gtest.h>
 
 TEST(AppState, StartValues)
 {
+    ResetMovieRecords();
     SetStartValues();
     EXPECT_EQ(g_pLeft, &g_leftMovie);
     EXPECT_EQ(g_pRight, &g_rightMovie);
@@ -43,6 +45,7 @@ TEST(AppState, MemoryBudget)
 
 TEST(AppState, ExchangeTwiceRestoresThePair)
 {
+    ResetMovieRecords();
     SetStartValues();
     g_nShiftX = 12;
     g_nShiftY = -3;

@@ -3,11 +3,11 @@
 // answers CDM_GETFILEPATH with the selection the test chooses.
 #include "shell/file_dialogs.h"
 
-#include "pipeline/pipeline_state.h"
 #include "resources/resource_ids.h"
 #include "shared/settings_store.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 #include <gtest/gtest.h>
 

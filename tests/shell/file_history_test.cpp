@@ -1,6 +1,6 @@
 #include "shell/file_history.h"
 
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
 #include <gtest/gtest.h>
 

@@ -3,18 +3,19 @@
 // only when their open runs, refetching at the last frame, clamped steps,
 // clipboard blocks freed, the position bar beyond 655,350 frames). Message
 // boxes are answered by a hook; modal dialogs are cancelled as they appear.
-#include "pipeline/pipeline_state.h"
 #include "pipeline/show_pair.h"
 #include "resources/resource_ids.h"
 #include "shared/message_box.h"
 #include "shared/settings_store.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/file_history.h"
 #include "shell/main_window.h"
 #include "shell/toolbars.h"
 #include "shell/view_commands.h"
 #include "sources/movie_open.h"
+#include "sources/movie_records.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "state/pipeline_state.h"
 
 #include <gtest/gtest.h>
 

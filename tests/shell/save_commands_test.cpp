@@ -9,10 +9,11 @@
 #include "shared/message_box.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "shell/main_window.h"
 #include "sources/movie_open.h"
+#include "sources/movie_records.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <gtest/gtest.h>
 

@@ -85,19 +85,18 @@ class ResizeTest : public KernelTest {};
 TEST_F(ResizeTest, CropRegionWithAndWithoutTrimming)
 {
     int margins[4] = {3, 2, 0, 5};  // right column, right row, left column, left row
-    CropRegion r = EyeCropRegion(100, 80, margins, 1, true);
+    CropRegion r = EyeCropRegion(100, 80, margins, nullptr, 1, true);
     EXPECT_EQ(r.x, 3);
     EXPECT_EQ(r.y, 2);
     EXPECT_EQ(r.width, 97);
     EXPECT_EQ(r.height, 73);
-    CropRegion l = EyeCropRegion(100, 80, margins, 0, true);
+    CropRegion l = EyeCropRegion(100, 80, margins, nullptr, 0, true);
     EXPECT_EQ(l.x, 0);
     EXPECT_EQ(l.y, 5);
 
-    g_nTrimState = kTrimApplied;
-    g_rcTrim = {10, 4, 50, 30};
-    r = EyeCropRegion(100, 80, margins, 1, true);
-    l = EyeCropRegion(100, 80, margins, 0, true);
+    const RECT trim = {10, 4, 50, 30};
+    r = EyeCropRegion(100, 80, margins, &trim, 1, true);
+    l = EyeCropRegion(100, 80, margins, &trim, 0, true);
     EXPECT_EQ(r.x, 13);
     EXPECT_EQ(r.y, 80 - 30 - 5);
     EXPECT_EQ(l.y, 80 - 30 - 2);
@@ -111,7 +110,7 @@ TEST_F(ResizeTest, SameSizeKeepsEveryPixel)
 {
     DibPtr f = MakeFrame(7, 5, [](int x, int row) { return Bgr{x * 30, row * 50, (x * row) % 256}; });
     int margins[4] = {0, 0, 0, 0};
-    DibPtr out(ReduceDib24ByArea(f.get(), 7, 5, EyeCropRegion(7, 5, margins, 1, true)));
+    DibPtr out(ReduceDib24ByArea(f.get(), 7, 5, EyeCropRegion(7, 5, margins, nullptr, 1, true)));
     ASSERT_TRUE(out);
     for (int row = 0; row < 5; row++)
         for (int x = 0; x < 7; x++)

@@ -67,7 +67,7 @@ TEST_F(FrameGdiTest, StretchesAndTheSaveResize)
 {
     DibPtr src = MakeFrame(4, 2, [](int x, int row) { return Bgr{x * 50, row * 100, 9}; });
     int margins[4] = {0, 0, 0, 0};
-    DibPtr twice(StretchDibToNew24Region(nullptr, src.get(), 8, 4, margins, 1));
+    DibPtr twice(StretchDibToNew24Region(nullptr, src.get(), 8, 4, margins, nullptr, 1));
     ASSERT_TRUE(twice);
     for (int row = 0; row < 4; row++)
         for (int x = 0; x < 8; x++)
@@ -78,13 +78,13 @@ TEST_F(FrameGdiTest, StretchesAndTheSaveResize)
     // The save resize at the region's own size keeps every pixel; a right
     // image cut 1 column from the left.
     int cut[4] = {1, 0, 0, 0};
-    DibPtr same(ResizeFrameForSave(nullptr, src.get(), 0, 0, cut, 1));
+    DibPtr same(ResizeFrameForSave(nullptr, src.get(), 0, 0, cut, nullptr, 1));
     ASSERT_TRUE(same);
     EXPECT_EQ(DibWidth(same.get()), 3);
     EXPECT_EQ(PixelAt(same.get(), 0, 1), PixelAt(src.get(), 1, 1));
     // Frames of other bit counts go through GDI's halftone stretch.
     DibPtr pal = Paletted(16, 8);
-    DibPtr half(ResizeFrameForSave(nullptr, pal.get(), 8, 4, margins, 0));
+    DibPtr half(ResizeFrameForSave(nullptr, pal.get(), 8, 4, margins, nullptr, 0));
     ASSERT_TRUE(half);
     EXPECT_EQ(DibBitCount(half.get()), 24);
     EXPECT_EQ(DibWidth(half.get()), 8);

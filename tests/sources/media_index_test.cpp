@@ -4,8 +4,8 @@
 #include "sources/avi_index.h"
 
 #include "shared/frame_conversions.h"
-#include "shell/app_state.h"
 #include "sources/stereo_layouts.h"
+#include "state/app_state.h"
 
 #include "media_fixtures.h"
 

@@ -9,9 +9,9 @@
 #include "shared/message_box.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
-#include "shell/app_state.h"
 #include "sources/stereo_pair.h"
 #include "standins/dv_codec/dv_standin.h"
+#include "state/app_state.h"
 
 #include "media_fixtures.h"
 

@@ -2,9 +2,9 @@
 // shared/platform_compat.h), shown in a child process of this program.
 #include "shared/platform_compat.h"
 
-#include "shell/app_state.h"
 #include "sources/movie_open.h"
 #include "sources/stereo_pair.h"
+#include "state/app_state.h"
 
 #include "media_fixtures.h"
 

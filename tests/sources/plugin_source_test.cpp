@@ -4,12 +4,12 @@
 #include "mpeg/audio_stream.h"
 #include "mpeg/mpeg_plugin.h"
 #include "mpeg/settings_store.h"
-#include "shell/app_state.h"
-#include "shell/app_windows.h"
 #include "sources/frame_fetch.h"
 #include "sources/movie_open.h"
 #include "sources/plugin_audio.h"
 #include "sources/plugin_source.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <gtest/gtest.h>
 

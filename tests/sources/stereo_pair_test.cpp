@@ -3,9 +3,9 @@
 // roads between one and two fetches.
 #include "sources/stereo_pair.h"
 
-#include "shell/app_state.h"
 #include "sources/frame_fetch.h"
 #include "sources/stereo_layouts.h"
+#include "state/app_state.h"
 
 #include "../test_frames.h"
 

@@ -1,12 +1,12 @@
 // State of the alignment subsystem shared with the renderers, the players
 // and the shell: the alignment values of the open pair and what the last
 // fit left behind. The horizontal and vertical offsets between the images
-// are the shell's g_nShiftX and g_nShiftY (shell/app_state.h).
-#ifndef TWR_ALIGNMENT_ALIGNMENT_STATE_H
-#define TWR_ALIGNMENT_ALIGNMENT_STATE_H
+// are the shell's g_nShiftX and g_nShiftY (state/app_state.h).
+#ifndef TWR_STATE_ALIGNMENT_STATE_H
+#define TWR_STATE_ALIGNMENT_STATE_H
 
 // The settings of the automatic alignment live beside the values.
-#include "alignment/alignment_settings.h"
+#include "state/alignment_settings.h"
 
 // Per-frame alignment mode in force: every frame is aligned on its own and
 // the crop width is not rounded to a multiple of 4.

@@ -1,10 +1,9 @@
-#include "shell/app_state.h"
+#include "state/app_state.h"
 
-#include "pipeline/pipeline_state.h"
+#include "state/pipeline_state.h"
 
 #include <string.h>
 
-MovieSource g_leftMovie, g_rightMovie, g_thirdMovie;
 MovieSource *g_pLeft = &g_leftMovie, *g_pRight = &g_rightMovie, *g_pThird = &g_thirdMovie;
 StereoPair g_stereoPair;
 
@@ -125,9 +124,6 @@ void SetPairRecords(MovieSource *left, MovieSource *right)
 
 void SetStartValues()
 {
-    InitMovieSource(&g_leftMovie);
-    InitMovieSource(&g_rightMovie);
-    InitMovieSource(&g_thirdMovie);
     g_pThird = &g_thirdMovie;
     SetPairRecords(&g_leftMovie, &g_rightMovie);
 
@@ -156,6 +152,11 @@ void SetStartValues()
     for (int i = 0; i < 256; i++)
         for (int j = 0; j < 256; j++)
             g_blendTable[i * 256 + j] = (BYTE)(i * j / 255);
+}
+
+const RECT *AppliedTrim()
+{
+    return g_nTrimState == kTrimApplied ? &g_rcTrim : nullptr;
 }
 
 int MemoryBudgetFromPhysical(uint64_t physicalBytes)

@@ -1,4 +1,4 @@
-#include "alignment/alignment_state.h"
+#include "state/alignment_state.h"
 
 #include <math.h>
 

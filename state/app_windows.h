@@ -1,8 +1,8 @@
 // The application state that holds Windows objects: module, window, menu,
 // accelerator and cursor handles, the loaded plug-in modules and the two
 // shared file-dialog records.
-#ifndef TWR_SHELL_APP_WINDOWS_H
-#define TWR_SHELL_APP_WINDOWS_H
+#ifndef TWR_STATE_APP_WINDOWS_H
+#define TWR_STATE_APP_WINDOWS_H
 
 #include "shared/wintypes.h"
 

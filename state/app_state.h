@@ -1,15 +1,14 @@
 // The application's process-wide state that the shell owns and the other
-// subsystems read (and a few write): the movie records and the pair, the
+// subsystems read (and a few write): the pair of movie records, the
 // current pair's view state, the busy state, the open and save options,
 // names and history, the settings held in memory and the environment found
 // at start. Everything here is plain data, free of window handles (those
-// are in shell/app_windows.h), so that the code that reads it builds
+// are in state/app_windows.h), so that the code that reads it builds
 // everywhere. Touched by the main thread only.
-#ifndef TWR_SHELL_APP_STATE_H
-#define TWR_SHELL_APP_STATE_H
+#ifndef TWR_STATE_APP_STATE_H
+#define TWR_STATE_APP_STATE_H
 
 #include "shared/wintypes.h"
-#include "sources/movie_source.h"
 
 #include <stdint.h>
 
@@ -25,6 +24,10 @@ enum TrimState {
 enum BusyState { kBusyIdle = 0, kBusyPlaying = 1, kBusySaving = 2 };
 
 enum { kNameBytes = 512, kHistoryNames = 10, kHistoryEntries = 5, kPathBytes = 260 };
+
+// A movie record; sources/movie_source.h defines it and
+// sources/movie_records.cpp defines the three records below.
+struct MovieSource;
 
 // What the show, play and save routines are handed.
 struct StereoPair {
@@ -156,9 +159,13 @@ extern int g_bResizedForLoops, g_bResizedForView;
 extern unsigned short *g_pIz3dTable;
 
 // The start values the main window's creation sets (the values at load
-// are the variables' initialisers): records closed, pointers to their own
-// records, the pair, sizes and defaults.
+// are the variables' initialisers): pointers to their own records, the
+// pair, sizes and defaults. The records themselves are closed by
+// ResetMovieRecords (sources/movie_records.h).
 void SetStartValues();
+
+// The applied trimming rectangle, or null while none is applied.
+const RECT *AppliedTrim();
 
 // A quarter of the physical memory, limited to 16,000,000-64,000,000.
 int MemoryBudgetFromPhysical(uint64_t physicalBytes);

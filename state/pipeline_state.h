@@ -1,6 +1,6 @@
 // State owned by the stereo pipeline and read by its kernels.
-#ifndef TWR_PIPELINE_PIPELINE_STATE_H
-#define TWR_PIPELINE_PIPELINE_STATE_H
+#ifndef TWR_STATE_PIPELINE_STATE_H
+#define TWR_STATE_PIPELINE_STATE_H
 
 #include "shared/packed_dib.h"
 #include "shared/wintypes.h"

@@ -1,4 +1,4 @@
-#include "shell/app_windows.h"
+#include "state/app_windows.h"
 
 HINSTANCE g_hInst = nullptr;
 HINSTANCE g_hInstPlayer = nullptr;

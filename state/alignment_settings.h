@@ -1,8 +1,8 @@
 // Settings of the automatic alignment, held in memory. The alignment
 // settings dialog changes them (and writes them to the settings key); the
 // shell reads them from the settings key at start.
-#ifndef TWR_ALIGNMENT_ALIGNMENT_SETTINGS_H
-#define TWR_ALIGNMENT_ALIGNMENT_SETTINGS_H
+#ifndef TWR_STATE_ALIGNMENT_SETTINGS_H
+#define TWR_STATE_ALIGNMENT_SETTINGS_H
 
 enum { kToolFolderChars = 260 };
 

@@ -1,4 +1,4 @@
-#include "alignment/alignment_settings.h"
+#include "state/alignment_settings.h"
 
 #include <stdlib.h>
 
