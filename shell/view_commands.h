@@ -1,7 +1,7 @@
 // The arithmetic of the main window's view commands: what a display
 // command chooses, the zoom steps, the synchronisation and range steps,
 // the mouse wheel and the position bar. The command handlers
-// (main_commands.cpp) apply these to the application state.
+// (main_commands_win32.cpp) apply these to the application state.
 #ifndef TWR_SHELL_VIEW_COMMANDS_H
 #define TWR_SHELL_VIEW_COMMANDS_H
 
