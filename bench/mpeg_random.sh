@@ -35,7 +35,7 @@ wmovie=$(winepath -w "$movie")
 echo "-- first open of $(basename "$movie") ($(du -m "$movie" | cut -f1) MB)"
 rm -f "${movie%.*}.gl"
 line=$(wine "$bench" "$wmovie" 7 2 0 /dev/null | tr -d '\r' | grep '^open')
-printf "  %-46s %s\n" "ours, settings as shipped (time codes)" "$line"
+printf "  %-46s %s\n" "ours, default settings (time codes)" "$line"
 rm -f "${movie%.*}.gl"
 line=$(wine "$bench" "$wmovie" 7 2 2 /dev/null | tr -d '\r' | grep '^open')
 printf "  %-46s %s\n" "ours, GOP-list scan and .gl file" "$line"
@@ -53,7 +53,7 @@ print("\n".join(str(random.randrange(n)) for _ in range(k)))
 PY
 echo "-- $count random frames of $frames (1920x1080 to 24-bit RGB)"
 rm -f "$dir"/ours-*.y "$dir"/ss-*.y
-for cfg in "7 2 0 SSE2 (simd 7, idct_func 2)" "1 2 0 MMX as shipped (simd 1, idct_func 2)" \
+for cfg in "7 2 0 SSE2 (simd 7, idct_func 2)" "1 2 0 MMX (simd 1, idct_func 2)" \
            "7 2 2 SSE2, GOP list from the .gl file"; do
   set -- $cfg
   line=$(wine "$bench" "$wmovie" "$1" "$2" "$3" "$(winepath -w "$dir/frames.txt")" | tr -d '\r' | grep '^frames')

@@ -1,5 +1,5 @@
-// SSE2 forms of the pixel stages: chroma upsamplers (truncating, as the
-// processor forms always did), the RGB24 converter in 13-bit precision
+// SSE2 forms of the pixel stages: chroma upsamplers (truncating, where the
+// portable forms round), the RGB24 converter in 13-bit precision
 // with rounding and the quantiser-matrix scaler. The MMX forms are in
 // simd_pixels_mmx.cpp.
 #include "mpeg/simd.h"

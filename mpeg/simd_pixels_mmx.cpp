@@ -1,5 +1,5 @@
-// The MMX forms of the pixel stages: chroma upsamplers (truncating, as the
-// processor forms always did), the RGB24 converter in 13-bit precision
+// The MMX forms of the pixel stages: chroma upsamplers (truncating, where
+// the portable forms round), the RGB24 converter in 13-bit precision
 // with rounding, the quantiser-matrix scaler and the block put/add. This
 // file is compiled without SSE2 in the 32-bit build: with SSE2 enabled, GCC keeps 64-bit vectors partly in SSE
 // registers and moves them to and fro (movq2dq, trips through the stack),

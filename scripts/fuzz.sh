@@ -7,6 +7,11 @@ set -euo pipefail
 . "$(dirname "$0")/env.sh"
 seconds=${TWR_FUZZ_SECONDS:-20}
 status=0
+# The targets that hand a file name to a reader write their scratch files
+# here; the run clears it, also after a crash.
+export TMPDIR=$TWR_WORK/fuzz/tmp
+rm -rf "$TMPDIR"
+mkdir -p "$TMPDIR"
 for fuzzer in $(find "$TWR_BUILD_NATIVE/tests" -type f -perm -u+x -name 'fuzz_*' | sort); do
   name=$(basename "$fuzzer")
   corpus=$TWR_TOP/tests/fuzz/corpus/$name
@@ -19,4 +24,5 @@ for fuzzer in $(find "$TWR_BUILD_NATIVE/tests" -type f -perm -u+x -name 'fuzz_*'
     status=1
   fi
 done
+rm -rf "$TMPDIR"
 exit $status

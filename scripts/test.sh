@@ -8,7 +8,6 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/env.sh"
-. "$top/scripts/xvfb.sh"
 twr_check_target_runs
 
 if twr_runs_32bit; then runs="runs 32-bit code"; else runs="runs 64-bit code only"; fi
@@ -22,17 +21,4 @@ echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 "$top/scripts/fuzz.sh"
 
 echo "== Windows tests ($TWR_WIN_TARGET) under Wine"
-"$top/scripts/wine-prefix.sh"
-twr_wine_env
-twr_start_xvfb
-# A server left from another run would keep its own display: start afresh.
-wineserver -k 2>/dev/null || true
-wineserver -w
-wineserver -p
-# The first Wine process starts the prefix's services; start them here so
-# that they do not hold ctest's output pipes open.
-wine cmd /c exit >/dev/null 2>&1 </dev/null
-status=0
-(cd "$TWR_BUILD_WIN" && ctest --output-on-failure -j"$(nproc)") || status=$?
-wineserver -k || true
-exit $status
+exec "$top/scripts/ctest-windows.sh"

@@ -1,9 +1,9 @@
 // Arbitrary bytes as Layer II frames and as a program stream with sound.
 #include "mpeg/audio_stream.h"
+#include "tests/mpeg/fuzz_scratch_file.h"
 
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -23,13 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     CountLayer2Frames(data, (int)size);
 
-    static std::string path = "/tmp/fuzz_mpeg_audio." + std::to_string(getpid());
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
+    static FuzzScratchFile file("fuzz_mpeg_audio");
+    if (!file.Write(data, size))
         return 0;
-    fwrite(data, 1, size, f);
-    fclose(f);
-    MpegAudioStream *a = OpenAudioStream(path.c_str(), 0);
+    MpegAudioStream *a = OpenAudioStream(file.Path(), 0);
     if (!a)
         return 0;
     static BYTE buf[5000 * 4];

@@ -1,9 +1,9 @@
 // Arbitrary bytes as the input of the cutter (elementary or program
 // stream), cut over a range taken from the first bytes.
 #include "mpeg/mpeg_cutter.h"
+#include "tests/mpeg/fuzz_scratch_file.h"
 
 #include <stdio.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -11,14 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 3)
         return 0;
-    static std::string in = "/tmp/fuzz_mpeg_cut." + std::to_string(getpid()) + ".mpg";
-    static std::string out = in + ".out.mpg";
-    FILE *f = fopen(in.c_str(), "wb");
-    if (!f)
+    static FuzzScratchFile in("fuzz_mpeg_cut", ".mpg");
+    static std::string out = in.Beside(".out.mpg");
+    if (!in.Write(data + 2, size - 2))
         return 0;
-    fwrite(data + 2, 1, size - 2, f);
-    fclose(f);
-    MpegCutter *c = PrepareMpegCut(in.c_str(), 0);
+    MpegCutter *c = PrepareMpegCut(in.Path(), 0);
     if (!c)
         return 0;
     long long first = data[0] % 40, end = first + 1 + data[1] % 60;

@@ -3,18 +3,13 @@
 #include "mpeg/pes_packet.h"
 #include "mpeg/program_stream_source.h"
 #include "mpeg/transport_stream_source.h"
+#include "tests/mpeg/fuzz_scratch_file.h"
 
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 
-static std::string ScratchFile()
-{
-    static std::string path = "/tmp/fuzz_mpeg_demux." + std::to_string(getpid());
-    return path;
-}
 
 static void Drain(ByteSource &src, const uint8_t *data, size_t size)
 {
@@ -67,18 +62,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     FreePesPacket(&p);
 
-    std::string path = ScratchFile();
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
+    static FuzzScratchFile file("fuzz_mpeg_demux");
+    if (!file.Write(data, size))
         return 0;
-    fwrite(data, 1, size, f);
-    fclose(f);
+    const char *path = file.Path();
     ByteSource src;
-    if (OpenTransportStreamSource(path.c_str(), kPesVideo, 0x10000, 0, &src))
+    if (OpenTransportStreamSource(path, kPesVideo, 0x10000, 0, &src))
         Drain(src, data, size);
-    if (OpenProgramStreamSource(path.c_str(), kPesVideo, 0x10000, 0, &src))
+    if (OpenProgramStreamSource(path, kPesVideo, 0x10000, 0, &src))
         Drain(src, data, size);
-    if (OpenProgramStreamSource(path.c_str(), kPesMpegAudio, 0x10000, 0, &src))
+    if (OpenProgramStreamSource(path, kPesMpegAudio, 0x10000, 0, &src))
         Drain(src, data, size);
     return 0;
 }

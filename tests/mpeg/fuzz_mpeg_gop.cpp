@@ -1,28 +1,26 @@
 // Arbitrary bytes as a video stream for the GOP list scan and the time-code
 // index, and as a ".gl" file to read.
 #include "mpeg/gop_index.h"
+#include "tests/mpeg/fuzz_scratch_file.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static std::string path = "/tmp/fuzz_mpeg_gop." + std::to_string(getpid());
-    static std::string gl = path + ".gl";
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
+    static FuzzScratchFile file("fuzz_mpeg_gop");
+    static std::string gl = file.Beside(".gl");
+    if (!file.Write(data, size))
         return 0;
-    fwrite(data, 1, size, f);
-    fclose(f);
+    const char *path = file.Path();
     StreamFingerprint fp;
-    if (!ComputeStreamFingerprint(path.c_str(), 0, &fp))
+    if (!ComputeStreamFingerprint(path, 0, &fp))
         return 0;
     // The input read as a ".gl" file, against its own size.
-    GopList *read = ReadGopListFile(path.c_str(), (long long)size, &fp);
+    GopList *read = ReadGopListFile(path, (long long)size, &fp);
     if (read) {
         FindGopInList(read, read->totalFrames / 2);
         FreeGopList(read);
@@ -30,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static VideoBitReader *v = (VideoBitReader *)malloc(sizeof(VideoBitReader));
     memset(v, 0, sizeof(*v));
     VideoSourceOptions o = {0x10000, 0};
-    if (!OpenVideoSource(v, path.c_str(), &o))
+    if (!OpenVideoSource(v, path, &o))
         return 0;
     GopList *list = BuildGopList(v, 1, nullptr, nullptr);
     if (list) {

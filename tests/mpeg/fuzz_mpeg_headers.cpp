@@ -1,26 +1,23 @@
 // Arbitrary bytes as a video stream: every sequence and picture header in
 // it is parsed, and the output information derived.
 #include "mpeg/video_headers.h"
+#include "tests/mpeg/fuzz_scratch_file.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static std::string path = "/tmp/fuzz_mpeg_headers." + std::to_string(getpid());
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
+    static FuzzScratchFile file("fuzz_mpeg_headers");
+    if (!file.Write(data, size))
         return 0;
-    fwrite(data, 1, size, f);
-    fclose(f);
     static VideoBitReader *v = (VideoBitReader *)malloc(sizeof(VideoBitReader));
     memset(v, 0, sizeof(*v));
     VideoSourceOptions o = {0x10000, 0};
-    if (!OpenVideoSource(v, path.c_str(), &o))
+    if (!OpenVideoSource(v, file.Path(), &o))
         return 0;
     SequenceRecord seq = {};
     int steps = 0;

@@ -4,11 +4,11 @@
 // RGB rows with and without field pairing.
 #include "mpeg/settings_store.h"
 #include "mpeg/video_stream.h"
+#include "tests/mpeg/fuzz_scratch_file.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -39,19 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 4 || HasLargeSequence(data, size))
         return 0;
-    static std::string path = "/tmp/fuzz_mpeg_video." + std::to_string(getpid()) + ".mpg";
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
+    static FuzzScratchFile file("fuzz_mpeg_video", ".mpg");
+    if (!file.Write(data + 1, size - 1))
         return 0;
-    fwrite(data + 1, 1, size - 1, f);
-    fclose(f);
     int mode = data[0];
     StoreDecoderDword("gl", kGlNoFile | (mode & kGlNoTimecodeIndex));
     StoreDecoderDword("field_order", (mode >> 2) & 3);
     StoreDecoderDword("aspect_ratio", (mode >> 4) & 1);
     StoreDecoderDword("simd", (mode >> 5) & 7);
     StoreDecoderDword("limit", 0x10000);
-    MpegVideoStream *s = OpenVideoStream(path.c_str());
+    MpegVideoStream *s = OpenVideoStream(file.Path());
     if (!s)
         return 0;
     std::vector<uint8_t> rgb((size_t)s->outWidth * s->outHeight * 3 + 16);
