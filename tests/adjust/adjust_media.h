@@ -4,6 +4,7 @@
 #define TWR_TESTS_ADJUST_ADJUST_MEDIA_H
 
 #include "tests/adjust/ppm_frames.h"
+#include "tests/support/host_files.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +15,7 @@
 #error "TWR_ADJUST_MEDIA_DIR names the media folder"
 #endif
 
-// A build-tree path as the program sees it: through drive Z: under Wine.
-inline std::string HostPath(const std::string &p)
-{
-#ifdef _WIN32
-    std::string w = "Z:";
-    for (char c : p)
-        w += c == '/' ? '\\' : c;
-    return w;
-#else
-    return p;
-#endif
-}
-
-inline std::string AdjustMedia(const std::string &name) { return HostPath(std::string(TWR_ADJUST_MEDIA_DIR) + "/" + name); }
+inline std::string AdjustMedia(const std::string &name) { return HostFile(TWR_ADJUST_MEDIA_DIR, name); }
 
 #define REQUIRE_ADJUST_MEDIA()                                                       \
     do {                                                                             \

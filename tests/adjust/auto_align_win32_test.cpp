@@ -8,9 +8,10 @@
 #include "alignment/frame_adjustment.h"
 #include "alignment/tool_images.h"
 #include "resources/resource_ids.h"
-#include "shared/message_box.h"
 #include "shared/string_table.h"
 #include "tests/alignment/alignment_fixture.h"
+#include "tests/support/host_files.h"
+#include "tests/support/message_boxes.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -22,17 +23,6 @@
 #endif
 
 namespace {
-
-struct Box {
-    std::string text, caption;
-};
-std::vector<Box> g_boxes;
-int g_answer = IDYES;
-int Answer(HWND, const char *text, const char *caption, UINT)
-{
-    g_boxes.push_back({text, caption});
-    return g_answer;
-}
 
 std::string TempFolder()
 {
@@ -72,23 +62,11 @@ std::string CurrentFolder()
     return d;
 }
 
-std::string ReadFileText(const std::string &path)
-{
-    std::string s;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return s;
-    int c;
-    while ((c = fgetc(f)) != EOF)
-        s += (char)c;
-    fclose(f);
-    return s;
-}
-
 class AutoAlignTest : public AlignmentTest {
 protected:
     std::string dir_, movie_, alv_, toolsBoth_, toolsAutopano_, toolsEmpty_;
     DibPtr left_, right_;
+    BoxAnswerer boxes{IDYES};
 
     void SetUp() override
     {
@@ -97,9 +75,7 @@ protected:
         CreateDirectoryA(dir_.c_str(), nullptr);
         movie_ = dir_ + "clip.avi";
         alv_ = dir_ + "alignment\\clip.alv";
-        FILE *f = fopen(movie_.c_str(), "wb");
-        fputs("RIFF", f);
-        fclose(f);
+        WriteWholeText(movie_, "RIFF");
         DeleteFileA(alv_.c_str());
         // Tool folders: both programs (the generatekeys route), autopano.exe
         // alone, and none.
@@ -112,14 +88,10 @@ protected:
         CopyFileA((standins + "generatekeys.exe").c_str(), (toolsBoth_ + "generatekeys.exe").c_str(), FALSE);
         CopyFileA((standins + "autopano.exe").c_str(), (toolsBoth_ + "autopano.exe").c_str(), FALSE);
         CopyFileA((standins + "autopano.exe").c_str(), (toolsAutopano_ + "autopano.exe").c_str(), FALSE);
-        g_boxes.clear();
-        g_answer = IDYES;
-        g_pfnMessageBoxHook = Answer;
     }
 
     void TearDown() override
     {
-        g_pfnMessageBoxHook = nullptr;
         g_pAdjustDibL = g_pAdjustDibR = nullptr;
         DeleteFileA(alv_.c_str());
         RemoveDirectoryA((dir_ + "alignment").c_str());
@@ -176,7 +148,7 @@ TEST_F(AutoAlignTest, EveryRouteFindsTheMisalignment)
         EXPECT_TRUE(Exists(alv_));
         EXPECT_EQ(0, FilesIn(WorkFolder()));
         EXPECT_EQ(before, CurrentFolder());
-        EXPECT_TRUE(g_boxes.empty());
+        EXPECT_TRUE(boxes.shown.empty());
     }
     RemoveAlignWorkFolder(nullptr);
     std::string work = WorkFolder();
@@ -204,7 +176,7 @@ TEST_F(AutoAlignTest, ToolsThatDoNotRunChangeNothing)
     EXPECT_EQ(2, g_nShiftY);
     EXPECT_EQ(0, g_nRotationL);
     EXPECT_FALSE(Exists(alv_));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(AutoAlignTest, UnwritableToolImageIsReportedOnceAndTheProgramGoesOn)
@@ -222,9 +194,9 @@ TEST_F(AutoAlignTest, UnwritableToolImageIsReportedOnceAndTheProgramGoesOn)
     const std::string before = CurrentFolder();
     RunAutoAlignPasses(nullptr, movie_.c_str());
     RemoveDirectoryA(blocker.c_str());
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(LoadStr(IDS_TOOL_IMAGE_FAILED), g_boxes[0].text);
-    EXPECT_EQ(blocker, g_boxes[0].caption);
+    ASSERT_EQ(1u, boxes.shown.size());
+    EXPECT_EQ(LoadStr(IDS_TOOL_IMAGE_FAILED), boxes.shown[0].text);
+    EXPECT_EQ(blocker, boxes.shown[0].caption);
     EXPECT_EQ(0, g_nMatchedPoints);
     EXPECT_EQ(0, g_nShiftY);
     EXPECT_EQ(before, CurrentFolder());
@@ -240,8 +212,8 @@ TEST_F(AutoAlignTest, TakingTheValueFileEndsThePasses)
     WritePrivateProfileStringA("Data", "N_Position_V", "-9", alv_.c_str());
     g_nMatchedPoints = 3;  // as after an earlier fit with few points
     RunAutoAlignPasses(nullptr, movie_.c_str());
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(LoadStr(IDS_ASK_REUSE_ADJUSTMENT), g_boxes[0].text);
+    ASSERT_EQ(1u, boxes.shown.size());
+    EXPECT_EQ(LoadStr(IDS_ASK_REUSE_ADJUSTMENT), boxes.shown[0].text);
     EXPECT_EQ(4, g_nRotationL);
     EXPECT_EQ(-9, g_nShiftY);
     EXPECT_EQ(2, g_nAlignPass);
@@ -256,9 +228,9 @@ TEST_F(AutoAlignTest, BatchFilesNameEveryProgramWithItsFolder)
               "\"C:\\Program Files\\autopano\\generatekeys.exe\" image_r.tif image_r.tif.gz 700\r\n"
               "\"C:\\Program Files\\autopano\\autopano\" --maxmatches 0 --ransac off output.oto image_l.tif.gz "
               "image_r.tif.gz\r\n",
-              ReadFileText(bat));
+              ReadWholeText(bat));
     ASSERT_EQ(0, WriteAutopanoBatch(bat.c_str()));
-    EXPECT_EQ("\"C:\\Program Files\\autopano\\autopano.exe\" .\\ /validation:0 /name:output\r\n", ReadFileText(bat));
+    EXPECT_EQ("\"C:\\Program Files\\autopano\\autopano.exe\" .\\ /validation:0 /name:output\r\n", ReadWholeText(bat));
     DeleteFileA(bat.c_str());
     EXPECT_EQ(1, WriteAutopanoBatch((dir_ + "no\\such\\start.bat").c_str()));
 }

@@ -5,11 +5,11 @@
 
 #include "alignment/frame_log.h"
 #include "resources/resource_ids.h"
-#include "shared/message_box.h"
 #include "shared/string_table.h"
 #include "sources/movie_records.h"
 #include "state/app_windows.h"
 #include "tests/alignment/alignment_fixture.h"
+#include "tests/support/message_boxes.h"
 #include "tests/test_frames.h"
 
 #include <stdio.h>
@@ -25,14 +25,6 @@ int ShowCurrentPair(StereoPair *pair)
 }
 
 namespace {
-
-std::vector<std::string> g_questions;
-int g_answer = IDYES;
-int Answer(HWND, const char *text, const char *caption, UINT)
-{
-    g_questions.push_back(std::string(text) + "|" + caption);
-    return g_answer;
-}
 
 bool SameFrame(const PackedDib *a, const PackedDib *b)
 {
@@ -75,6 +67,7 @@ TEST(CropDibTest, RefusesRectanglesOutsideTheFrame)
 class FrameHookTest : public AlignmentTest {
 protected:
     DibPtr left_, right_;
+    BoxAnswerer boxes{IDYES};
 
     void SetUp() override
     {
@@ -92,13 +85,9 @@ protected:
         g_rcTrim = {0, 0, 0, 0};
         g_nBusy = kBusyIdle;
         g_nShowPairCalls = 0;
-        g_questions.clear();
-        g_answer = IDYES;
-        g_pfnMessageBoxHook = Answer;
     }
     void TearDown() override
     {
-        g_pfnMessageBoxHook = nullptr;
         FreeAlignmentMeshes();
         for (MovieSource *m : {&g_leftMovie, &g_rightMovie}) {
             FreeDib(m->pAligned);
@@ -279,7 +268,7 @@ TEST_F(PerFrameActivationTest, ZeroValuesStillActivateWithTheWholeFrameTrimmed)
     EXPECT_EQ(96, g_rcTrim.right);
     EXPECT_EQ(64, g_rcTrim.bottom);
     EXPECT_STREQ(log_.c_str(), g_szFrameLogPath);
-    EXPECT_TRUE(g_questions.empty());  // no log yet
+    EXPECT_TRUE(boxes.shown.empty());  // no log yet
     EXPECT_EQ(0, g_bFrameLogRead);
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dir_ + "alignment").c_str()));
 }
@@ -292,11 +281,11 @@ TEST_F(PerFrameActivationTest, AnExistingLogIsOfferedAndItsCropTaken)
     fputs("1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,4,90,2,60,-1,80,\n", f);
     fclose(f);
     for (int answer : {IDNO, IDYES}) {
-        g_questions.clear();
-        g_answer = answer;
+        boxes.shown.clear();
+        boxes.answer = answer;
         ActivateAlignment(nullptr);
-        ASSERT_EQ(1u, g_questions.size());
-        EXPECT_EQ(std::string(LoadStr(IDS_ASK_REUSE_FRAME_LOG)) + "|" + log_, g_questions[0]);
+        ASSERT_EQ(1u, boxes.shown.size());
+        EXPECT_EQ(std::string(LoadStr(IDS_ASK_REUSE_FRAME_LOG)) + "|" + log_, boxes.shown[0].text + "|" + boxes.shown[0].caption);
         EXPECT_EQ(answer == IDYES ? 1 : 0, g_bFrameLogRead);
     }
     // Yes: the log is smoothed (its header added) and the common region

@@ -2,8 +2,9 @@
 
 #include "alignment_fixture.h"
 #include "resources/resource_ids.h"
-#include "shared/message_box.h"
 #include "shared/string_table.h"
+#include "tests/support/host_files.h"
+#include "tests/support/message_boxes.h"
 
 #include <stdio.h>
 #include <string>
@@ -11,23 +12,10 @@
 
 namespace {
 
-// The boxes shown, and the answer given to each.
-struct Box {
-    std::string text, caption;
-    UINT type;
-};
-std::vector<Box> g_boxes;
-int g_answer = IDYES;
-
-int Answer(HWND, const char *text, const char *caption, UINT type)
-{
-    g_boxes.push_back({text, caption, type});
-    return g_answer;
-}
-
 class AlignmentFileTest : public AlignmentTest {
 protected:
     std::string dir_, movie_, alv_;
+    BoxAnswerer boxes{IDYES};
 
     void SetUp() override
     {
@@ -40,17 +28,11 @@ protected:
         alv_ = dir_ + "alignment\\left.alv";
         DeleteFileA(alv_.c_str());
         RemoveDirectoryA((dir_ + "alignment").c_str());
-        FILE *f = fopen(movie_.c_str(), "wb");
-        fputs("RIFF", f);
-        fclose(f);
-        g_boxes.clear();
-        g_answer = IDYES;
-        g_pfnMessageBoxHook = Answer;
+        WriteWholeText(movie_, "RIFF");
     }
 
     void TearDown() override
     {
-        g_pfnMessageBoxHook = nullptr;
         DeleteFileA(alv_.c_str());
         RemoveDirectoryA((dir_ + "alignment").c_str());
         DeleteFileA(movie_.c_str());
@@ -135,10 +117,10 @@ TEST_F(AlignmentFileTest, AFileMayBeTakenAgain)
     Reset();
     int maySave = 0;
     EXPECT_EQ(ReuseAlignmentFile(nullptr, movie_.c_str(), &maySave), 1);
-    ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0].text, LoadStr(IDS_ASK_REUSE_ADJUSTMENT));
-    EXPECT_EQ(g_boxes[0].caption, alv_);
-    EXPECT_EQ(g_boxes[0].type, (UINT)MB_YESNO);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, LoadStr(IDS_ASK_REUSE_ADJUSTMENT));
+    EXPECT_EQ(boxes.shown[0].caption, alv_);
+    EXPECT_EQ(boxes.shown[0].type, (UINT)MB_YESNO);
     EXPECT_EQ(g_nRotationL, 7);
     EXPECT_TRUE(AlvExists());
 }
@@ -146,7 +128,7 @@ TEST_F(AlignmentFileTest, AFileMayBeTakenAgain)
 TEST_F(AlignmentFileTest, NoDeletesTheFileAndHoldsForTheNextPasses)
 {
     SaveAlignmentFile(movie_.c_str());
-    g_answer = IDNO;
+    boxes.answer = IDNO;
     int maySave = 0;
     EXPECT_EQ(ReuseAlignmentFile(nullptr, movie_.c_str(), &maySave), 0);
     EXPECT_EQ(maySave, 1);
@@ -154,9 +136,9 @@ TEST_F(AlignmentFileTest, NoDeletesTheFileAndHoldsForTheNextPasses)
     EXPECT_EQ(g_nAlvFileMode, kAlvRecompute);
     // The next pass writes, finds its own file and deletes it unasked.
     SaveAlignmentFile(movie_.c_str());
-    g_boxes.clear();
+    boxes.shown.clear();
     EXPECT_EQ(ReuseAlignmentFile(nullptr, movie_.c_str(), &maySave), 0);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.shown.empty());
     EXPECT_FALSE(AlvExists());
 }
 
@@ -166,7 +148,7 @@ TEST_F(AlignmentFileTest, StaleFileIsDeletedWithoutAQuestion)
     WriteAlignmentValue(alv_.c_str(), "AlignmentValueFile", 0);
     int maySave = 0;
     EXPECT_EQ(ReuseAlignmentFile(nullptr, movie_.c_str(), &maySave), 0);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.shown.empty());
     EXPECT_FALSE(AlvExists());
     EXPECT_EQ(g_nAlvFileMode, kAlvRecompute);
 }
@@ -180,7 +162,7 @@ TEST_F(AlignmentFileTest, PerFrameModeLooksAtNoFile)
         int maySave = 0;
         EXPECT_EQ(ReuseAlignmentFile(nullptr, movie_.c_str(), &maySave), 0);
         EXPECT_EQ(g_nAlvFileMode, kAlvAsk);
-        EXPECT_TRUE(g_boxes.empty());
+        EXPECT_TRUE(boxes.shown.empty());
         EXPECT_TRUE(AlvExists());
     }
 }
@@ -199,16 +181,16 @@ TEST_F(AlignmentFileTest, NoFileForAMovieThatIsNotAFile)
 TEST_F(AlignmentFileTest, AFileThatCannotBeDeletedIsReported)
 {
     SaveAlignmentFile(movie_.c_str());
-    g_answer = IDNO;
+    boxes.answer = IDNO;
     HANDLE held = CreateFileA(alv_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     int maySave = 0;
     EXPECT_EQ(ReuseAlignmentFile(nullptr, movie_.c_str(), &maySave), 0);
     CloseHandle(held);
-    ASSERT_EQ(g_boxes.size(), 2u);
-    EXPECT_EQ(g_boxes[1].text, LoadStr(IDS_CANNOT_DELETE_ADJUSTMENT));
-    EXPECT_EQ(g_boxes[1].caption, alv_);
-    EXPECT_EQ(g_boxes[1].type, (UINT)MB_OK);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text, LoadStr(IDS_CANNOT_DELETE_ADJUSTMENT));
+    EXPECT_EQ(boxes.shown[1].caption, alv_);
+    EXPECT_EQ(boxes.shown[1].type, (UINT)MB_OK);
 }
 
 } // namespace

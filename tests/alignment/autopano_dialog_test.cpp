@@ -4,33 +4,22 @@
 #include "resources/resource_ids.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
+#include "tests/support/settings_key.h"
 
 #include <stdio.h>
 #include <string>
 
 namespace {
 
-const char kTestKey[] = "Software\\Vexa\\twinreel-test-autopano";
-
 class AutopanoDialogTest : public AlignmentTest {
 protected:
     HWND dialog_ = nullptr;
-    const char *savedKey_ = nullptr;
-
-    void SetUp() override
-    {
-        AlignmentTest::SetUp();
-        savedKey_ = g_pszSettingsKey;
-        g_pszSettingsKey = kTestKey;
-        RegDeleteKeyA(HKEY_CURRENT_USER, kTestKey);
-    }
+    PrivateSettingsKey key_{"autopano"};
 
     void TearDown() override
     {
         if (dialog_)
             DestroyWindow(dialog_);
-        RegDeleteKeyA(HKEY_CURRENT_USER, kTestKey);
-        g_pszSettingsKey = savedKey_;
         AlignmentTest::TearDown();
     }
 

@@ -2,6 +2,7 @@
 
 #include "alignment/fixed_point.h"
 #include "alignment_fixture.h"
+#include "tests/support/host_files.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -13,9 +14,7 @@ namespace {
 std::string WriteText(const char *name, const std::string &text)
 {
     const std::string path = testing::TempDir() + name;
-    FILE *f = fopen(path.c_str(), "wb");
-    fwrite(text.data(), 1, text.size(), f);
-    fclose(f);
+    WriteWholeText(path, text);
     return path;
 }
 

@@ -6,6 +6,8 @@
 //
 // Every wait polls with a time limit; a failed step ends the run with exit
 // status 1 after ending the launched program.
+#include "tests/support/host_files.h"
+
 #include <windows.h>
 
 #include <cstdarg>
@@ -79,19 +81,6 @@ void Finish(int status)
     if (g_log)
         fclose(g_log);
     ExitProcess(status);
-}
-
-// A Unix path (from the shell wrapper or a script) names a file on the
-// drive that maps the root.
-std::string WindowsPath(const std::string &p)
-{
-    std::string s = p;
-    if (!s.empty() && s[0] == '/')
-        s = "Z:" + s;
-    for (char &c : s)
-        if (c == '/')
-            c = '\\';
-    return s;
 }
 
 // ---- windows ----
@@ -546,7 +535,7 @@ bool Screenshot(const std::string &path, const RECT &r, int ms)
     });
     if (bits.empty())
         return false;
-    FILE *f = _wfopen(Wide(WindowsPath(path)).c_str(), L"wb");
+    FILE *f = _wfopen(Wide(HostPath(path)).c_str(), L"wb");
     if (!f)
         return false;
     BITMAPINFOHEADER bi = {};
@@ -745,7 +734,7 @@ bool ClipboardDib(const std::string &path, int *w, int *h)
         SIZE_T size = GlobalSize(hd);
         *w = bi->biWidth;
         *h = bi->biHeight;
-        FILE *f = _wfopen(Wide(WindowsPath(path)).c_str(), L"wb");
+        FILE *f = _wfopen(Wide(HostPath(path)).c_str(), L"wb");
         if (f) {
             DWORD colours = bi->biClrUsed ? bi->biClrUsed : (bi->biBitCount <= 8 ? 1u << bi->biBitCount : 0);
             if (bi->biCompression == BI_BITFIELDS)
@@ -862,7 +851,7 @@ void Run(const Step &s)
         if (!Settle(GetWindowThreadProcessId(dlg, nullptr), Limit(w, 2), &error))
             Fail(s, "%s", error.c_str());
         HWND name = GetDlgItem(dlg, 0x480) ? GetDlgItem(dlg, 0x480) : GetDlgItem(dlg, 0x47C);
-        std::wstring path = Wide(WindowsPath(w[1]));
+        std::wstring path = Wide(HostPath(w[1]));
         DWORD_PTR result;
         SendMessageTimeoutW(name, WM_SETTEXT, 0, (LPARAM)path.c_str(), SMTO_ABORTIFHUNG, 2000, &result);
         PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
@@ -1063,7 +1052,7 @@ void Run(const Step &s)
         NeedTarget(s);
         std::wstring names;
         for (size_t k = 1; k < w.size(); k++)
-            names += Wide(WindowsPath(w[k])) + L"\n";
+            names += Wide(HostPath(w[k])) + L"\n";
         if (names.size() > 255)
             Fail(s, "the names are longer than 255 characters");
         std::string error;
@@ -1138,7 +1127,7 @@ DWORD WINAPI Watchdog(LPVOID seconds)
 std::string ReadFile(const std::string &path)
 {
     std::string text;
-    FILE *f = _wfopen(Wide(WindowsPath(path)).c_str(), L"rb");
+    FILE *f = _wfopen(Wide(HostPath(path)).c_str(), L"rb");
     if (!f)
         return text;
     char buf[4096];
@@ -1166,12 +1155,12 @@ int wmain(int argc, wchar_t **argv)
         else if (opt == "--log")
             logPath = value;
         else if (opt == "--status")
-            g_statusPath = WindowsPath(value);
+            g_statusPath = HostPath(value);
         else if (opt == "--limit")
             limit = atoi(value.c_str());
     }
     if (!logPath.empty())
-        g_log = _wfopen(Wide(WindowsPath(logPath)).c_str(), L"w");
+        g_log = _wfopen(Wide(HostPath(logPath)).c_str(), L"w");
     if (script.empty() && steps.empty()) {
         Say("usage: twr_e2e [--launch CMD] [--log FILE] [--status FILE] [--limit S] (--script FILE | --steps S)\n");
         Finish(2);
@@ -1194,7 +1183,7 @@ int wmain(int argc, wchar_t **argv)
         std::string prog = launch.substr(0, cut), rest = cut == std::string::npos ? "" : launch.substr(cut);
         if (prog[0] == '"')
             prog = prog.substr(1, prog.size() - 2);
-        std::wstring cmd = Wide("\"" + WindowsPath(prog) + "\"" + rest);
+        std::wstring cmd = Wide("\"" + HostPath(prog) + "\"" + rest);
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};

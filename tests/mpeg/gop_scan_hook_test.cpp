@@ -4,6 +4,7 @@
 #ifdef _WIN32
 #include "mpeg/gop_scan_progress.h"
 #include "mpeg/video_stream.h"
+#include "resources/resource_ids.h"
 #include "tests/mpeg/mpeg_test_util.h"
 #include "tests/mpeg/settings_fixture.h"
 
@@ -44,12 +45,12 @@ TEST_F(GopScanHook, DefaultPaintsAndDispatchesNothingElse)
     UpdateWindow(hwnd);
     g_paints = g_commands = 0;
     InvalidateRect(hwnd, nullptr, FALSE);
-    PostMessageA(hwnd, WM_COMMAND, 2045, 0);
+    PostMessageA(hwnd, WM_COMMAND, IDM_EXIT, 0);  // any command: it must wait for the open
     Sleep(50); // past the hook's pause between two looks at the queue
     SetGopScanProgressHook(nullptr, nullptr);
     StoreDecoderDword("gl", kGlNoFile | kGlNoTimecodeIndex);
     const char *dir = getenv("TWR_MPEG_VIDEO_MEDIA");
-    MpegVideoStream *s = OpenVideoStream(HostPath(std::string(dir ? dir : ".") + "/pulldown.m2v").c_str());
+    MpegVideoStream *s = OpenVideoStream(HostFile(dir ? dir : ".", "pulldown.m2v").c_str());
     ASSERT_TRUE(s);
     CloseVideoStream(s);
     EXPECT_GE(g_paints, 1) << "the window was not repainted during the scan";

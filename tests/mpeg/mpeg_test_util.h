@@ -3,7 +3,7 @@
 #ifndef TWR_TESTS_MPEG_TEST_UTIL_H
 #define TWR_TESTS_MPEG_TEST_UTIL_H
 
-#include "tests/test_files.h"
+#include "tests/support/host_files.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -13,24 +13,10 @@
 #include <string>
 #include <vector>
 
-// A path the program can open: on Windows the Unix path through drive Z:.
-inline std::string HostPath(const std::string &unixPath)
-{
-#ifdef _WIN32
-    std::string p = "Z:" + unixPath;
-    for (char &c : p)
-        if (c == '/')
-            c = '\\';
-    return p;
-#else
-    return unixPath;
-#endif
-}
-
 inline std::string MediaPath(const std::string &name)
 {
     const char *dir = getenv("TWR_MPEG_MEDIA");
-    return HostPath(std::string(dir ? dir : ".") + "/" + name);
+    return HostFile(dir ? dir : ".", name);
 }
 
 // key=value lines of ffprobe -show_streams.
@@ -89,7 +75,7 @@ inline std::vector<ProbePacket> ReadProbePackets(const std::string &name)
 inline std::string ScratchPath(const std::string &name)
 {
     const char *dir = getenv("TWR_MPEG_SCRATCH");
-    return HostPath(std::string(dir ? dir : ".") + "/" + name);
+    return HostFile(dir ? dir : ".", name);
 }
 
 #endif

@@ -36,7 +36,7 @@ class PictureDecode : public ::testing::TestWithParam<StreamCase> {};
 TEST_P(PictureDecode, MatchesFfmpegAndLibmpeg2)
 {
     const StreamCase &sc = GetParam();
-    std::vector<uint8_t> es = ReadFileBytes(PictureMediaPath(sc.name));
+    std::vector<uint8_t> es = ReadWholeFile(PictureMediaPath(sc.name));
     ASSERT_FALSE(es.empty()) << PictureMediaPath(sc.name);
     std::vector<Planes> ff = ReadRawYuv(PictureMediaPath(std::string(sc.name) + ".ffmpeg.yuv"), sc.w, sc.h, sc.cf);
     std::vector<Planes> m2 =

@@ -5,6 +5,7 @@
 #define TWR_TESTS_MPEG_PICTURE_MEDIA_H
 
 #include "tests/mpeg/es_feeder.h"
+#include "tests/support/host_files.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -18,31 +19,10 @@ struct Planes {
     std::vector<uint8_t> y, u, v;
 };
 
-inline std::vector<uint8_t> ReadFileBytes(const std::string &path)
-{
-    std::vector<uint8_t> v;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return v;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        v.insert(v.end(), buf, buf + n);
-    fclose(f);
-    return v;
-}
-
 inline std::string PictureMediaPath(const std::string &name)
 {
     const char *dir = getenv("TWR_PICTURE_MEDIA");
-    std::string p = std::string(dir ? dir : ".") + "/" + name;
-#ifdef _WIN32
-    p = "Z:" + p;
-    for (char &c : p)
-        if (c == '/')
-            c = '\\';
-#endif
-    return p;
+    return HostFile(dir ? dir : ".", name);
 }
 
 // chromaFormat 1 or 2; the chroma of odd sizes rounds up as ffmpeg's does.
@@ -55,7 +35,7 @@ inline void ChromaSize(int w, int h, int cf, int *cw, int *ch)
 inline std::vector<Planes> ReadRawYuv(const std::string &path, int w, int h, int cf)
 {
     std::vector<Planes> out;
-    std::vector<uint8_t> d = ReadFileBytes(path);
+    std::vector<uint8_t> d = ReadWholeFile(path);
     int cw, ch;
     ChromaSize(w, h, cf, &cw, &ch);
     size_t fs = (size_t)w * h + 2 * (size_t)cw * ch;
@@ -74,7 +54,7 @@ inline std::vector<Planes> ReadRawYuv(const std::string &path, int w, int h, int
 inline std::vector<Planes> ReadMpeg2decPgm(const std::string &path, int w, int h, int cf)
 {
     std::vector<Planes> out;
-    std::vector<uint8_t> d = ReadFileBytes(path);
+    std::vector<uint8_t> d = ReadWholeFile(path);
     size_t p = 0;
     while (p < d.size()) {
         int fields[3], n = 0;

@@ -15,7 +15,7 @@
 inline std::string VideoMedia(const std::string &name)
 {
     const char *dir = getenv("TWR_MPEG_VIDEO_MEDIA");
-    return HostPath(std::string(dir ? dir : ".") + "/" + name);
+    return HostFile(dir ? dir : ".", name);
 }
 
 struct StreamCloser {

@@ -201,7 +201,7 @@ TEST(CameraJpeg, SegmentRewrite)
 // thumbnail; a JPEG carrying it goes to exiftool (check_camera.py).
 TEST(CameraJpeg, ExifBlock)
 {
-    Bytes tmpl = ReadWholeFile(ProgramPath(TWR_CAMERA_TEMPLATES "/exif3ds.bin"));
+    Bytes tmpl = ReadWholeFile(HostFile(TWR_CAMERA_TEMPLATES, "exif3ds.bin"));
     ASSERT_EQ(tmpl.size(), (size_t)kExifTemplateBytes);
     Bytes thumb = WriterJpeg("camera_thumb.jpg", 160, 96, 60), thumbNoApp0;
     ASSERT_EQ(RewriteSegments(thumb.data(), thumb.size(), 3, nullptr, 0, &thumbNoApp0), 0);
@@ -238,7 +238,7 @@ TEST(CameraJpeg, ExifBlock)
 // tokens are, the camera bytes of each kind.
 TEST(CameraHeader, PatchesByKind)
 {
-    Bytes tmpl = ReadWholeFile(ProgramPath(TWR_CAMERA_TEMPLATES "/fuji.bin"));
+    Bytes tmpl = ReadWholeFile(HostFile(TWR_CAMERA_TEMPLATES, "fuji.bin"));
     ASSERT_EQ(tmpl.size(), (size_t)kCameraHeaderBytes);
     // An intermediate head with its tokens away from the defaults.
     Bytes head(kTempHeaderBytes, 0);

@@ -4,6 +4,7 @@
 #include "shared/message_box.h"
 #include "tests/kernel_state.h"
 #include "tests/test_frames.h"
+#include "tests/support/message_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -115,13 +116,6 @@ TEST_F(GdiComposeTest, OneToOneCopyEqualsTheGdiDrawing)
     }
 }
 
-static int s_boxes;
-static int CountBox(HWND, const char *, const char *, UINT)
-{
-    s_boxes++;
-    return IDOK;
-}
-
 TEST_F(GdiComposeTest, UnusableOutputIsReported)
 {
     // A header GDI cannot make a section of (zero planes) is refused with
@@ -129,11 +123,11 @@ TEST_F(GdiComposeTest, UnusableOutputIsReported)
     DibPtr out(CreateDib(64, 16, 24, 1));
     out->biPlanes = 0;
     out->biBitCount = 0;
-    s_boxes = 0;
-    g_pfnMessageBoxHook = CountBox;
-    EXPECT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), nullptr);
-    g_pfnMessageBoxHook = nullptr;
-    EXPECT_EQ(s_boxes, 1);
+    {
+        BoxAnswerer boxes(IDOK);
+        EXPECT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), nullptr);
+        EXPECT_EQ(boxes.shown.size(), 1u);
+    }
     EXPECT_EQ(ComposeOverUnder(nullptr, left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), nullptr);
 }
 

@@ -11,8 +11,6 @@
 #include "pipeline/show_pair.h"
 #include "pipeline/wave_player.h"
 #include "resources/resource_ids.h"
-#include "shared/message_box.h"
-#include "shared/settings_store.h"
 #include "shell/main_window.h"
 #include "sources/movie_open.h"
 #include "sources/plugin_audio.h"
@@ -21,6 +19,8 @@
 #include "state/app_state.h"
 #include "state/app_windows.h"
 #include "state/pipeline_state.h"
+#include "tests/support/host_files.h"
+#include "tests/support/main_window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -35,37 +35,12 @@
 
 namespace {
 
-std::string WinPath(const std::string &unix)
-{
-    std::string w = "Z:";
-    for (char c : unix)
-        w += c == '/' ? '\\' : c;
-    return w;
-}
-
-std::string Media(const char *name)
-{
-    return WinPath(std::string(TWR_PLAY_MEDIA_DIR) + "/" + name);
-}
-
-std::vector<BYTE> ReadFile(const std::string &path)
-{
-    std::vector<BYTE> bytes;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    BYTE buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    fclose(f);
-    return bytes;
-}
+std::string Media(const char *name) { return HostFile(TWR_PLAY_MEDIA_DIR, name); }
 
 // What the sound device was given since it was last opened.
-std::vector<BYTE> Captured()
+std::vector<unsigned char> Captured()
 {
-    return ReadFile(WinPath(TWR_SOUND_CAPTURE_PATH));
+    return ReadWholeFile(HostPath(TWR_SOUND_CAPTURE_PATH));
 }
 
 // The captured sound must be the source's from byte `from` on: found
@@ -73,7 +48,7 @@ std::vector<BYTE> Captured()
 // device was primed with), and equal over at least `least` bytes.
 // Two decoders of lossy sound may differ by a rounding: tolerance is the
 // largest difference of a 16-bit sample taken as equal.
-void ExpectSoundFrom(const std::vector<BYTE> &captured, const std::vector<BYTE> &source, size_t from, size_t least,
+void ExpectSoundFrom(const std::vector<unsigned char> &captured, const std::vector<unsigned char> &source, size_t from, size_t least,
                      const std::string &what, int tolerance = 0, bool silenceAfter = true)
 {
     ASSERT_LT(from + 256, source.size()) << what;
@@ -82,7 +57,7 @@ void ExpectSoundFrom(const std::vector<BYTE> &captured, const std::vector<BYTE> 
            !captured[start + 3])
         start += 4;
     ASSERT_LT(start, captured.size()) << what << ": nothing but silence was played";
-    auto sample = [](const std::vector<BYTE> &b, size_t at) { return (int)(int16_t)(b[at] | b[at + 1] << 8); };
+    auto sample = [](const std::vector<unsigned char> &b, size_t at) { return (int)(int16_t)(b[at] | b[at + 1] << 8); };
     size_t n = 0;
     while (start + n + 2 <= captured.size() && from + n + 2 <= source.size() &&
            abs(sample(captured, start + n) - sample(source, from + n)) <= tolerance)
@@ -112,93 +87,29 @@ void RecordFrame(int frame)
         s_onFrame(frame);
 }
 
-// Dialogs that appear, and whether a loop was running then; cancelled.
-struct DialogSeen {
-    std::string title;
-    int busy;
-};
-std::vector<DialogSeen> s_dialogs;
-HHOOK s_cbt;
-LRESULT CALLBACK CancelDialogs(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE) {
-        HWND w = (HWND)wParam;
-        char cls[32] = "", title[600] = "";
-        GetClassNameA(w, cls, sizeof cls);
-        if (!strcmp(cls, "#32770")) {
-            GetWindowTextA(w, title, sizeof title);
-            s_dialogs.push_back(DialogSeen{title, g_nBusy});
-            PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
-        }
-    }
-    return CallNextHookEx(s_cbt, code, wParam, lParam);
-}
-
-int s_boxes = 0;
-int AnswerBox(HWND, const char *, const char *, UINT)
-{
-    s_boxes++;
-    return IDYES;
-}
-
-void Pump()
-{
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
-
-class Playback : public testing::Test {
+// The window is shown: played frames are drawn as the view paints them.
+class Playback : public MainWindowTest {
 protected:
-    static char key[80];
-    static HWND main;
-
     static void SetUpTestSuite()
     {
-        ASSERT_TRUE(RegisterAppClasses(GetModuleHandleA(nullptr)));
-        g_hInst = g_hInstPlayer = GetModuleHandleA(nullptr);
-        snprintf(key, sizeof key, "Software\\Vexa\\twinreel-test-play-%lu", GetCurrentProcessId());
-        g_pszSettingsKey = key;
-        RegDeleteTreeA(HKEY_CURRENT_USER, key);
-        g_pfnMessageBoxHook = AnswerBox;
-        s_cbt = SetWindowsHookExA(WH_CBT, CancelDialogs, nullptr, GetCurrentThreadId());
+        MainWindowTest::SetUpTestSuite();
         RegisterMpegDecoder();
-        main = CreateWindowExA(0, "2REELS", "", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, g_hInst,
-                               nullptr);
-        ASSERT_TRUE(main);
-        g_hwndView = CreateWindowExA(0, "2REELSC", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, main, nullptr, g_hInst,
-                                     nullptr);
-        ASSERT_TRUE(g_hwndView);
-        g_hAccel = LoadAcceleratorsA(g_hInst, "2REELS");
-        ShowWindow(main, SW_SHOWNORMAL);
-        SendMessageA(g_hwndView, WM_SIZE, 0, 0);
-        Pump();
+        OpenMainWindow(640, 480, true);
         g_pfnPlayFrameHook = RecordFrame;
     }
 
     static void TearDownTestSuite()
     {
         g_pfnPlayFrameHook = nullptr;
-        g_nBusy = 0;
-        if (IsWindow(main))
-            SendMessageA(main, WM_CLOSE, 0, 0);
-        Pump();
-        UnhookWindowsHookEx(s_cbt);
-        g_pfnMessageBoxHook = nullptr;
-        RegDeleteTreeA(HKEY_CURRENT_USER, key);
-        g_pszSettingsKey = "Software\\Vexa\\twinreel";
+        MainWindowTest::TearDownTestSuite();
     }
 
     void SetUp() override
     {
+        MainWindowTest::SetUp();
+        boxes->answer = IDYES;
         s_shown.clear();
         s_onFrame = nullptr;
-        s_dialogs.clear();
-        s_boxes = 0;
-        g_nBusy = 0;
-        g_bCancel = 0;
         g_bRepeat = 0;
         g_bSound1 = 1;
         g_nSoundlr = 0;
@@ -210,20 +121,10 @@ protected:
         Pump();
     }
 
-    void TearDown() override
+    // Opens two of the media as the pair, from its first frame.
+    void OpenMedia(const char *left, const char *right)
     {
-        g_nBusy = 0;
-        Pump();
-    }
-
-    LRESULT Command(int id, LPARAM lParam = 0) { return SendMessageA(main, WM_COMMAND, id, lParam); }
-
-    void OpenPair(const char *left, const char *right)
-    {
-        strcpy(g_szLeftName, Media(left).c_str());
-        strcpy(g_szRightName, Media(right).c_str());
-        Command(IDM_OPEN_PAIR_BY_NAME);
-        ASSERT_TRUE(g_pLeft->bOpen && g_pRight->bOpen) << left;
+        ASSERT_TRUE(OpenPair(Media(left), Media(right))) << left;
         g_bSwapped = 0;
         g_nFrame = 0;
         Pump();
@@ -257,12 +158,10 @@ protected:
         return pixels;
     }
 };
-char Playback::key[80];
-HWND Playback::main;
 
 TEST_F(Playback, EveryFrameInOrderAtTheMoviesRate)
 {
-    OpenPair("raw_L.avi", "raw_R.avi");
+    OpenMedia("raw_L.avi", "raw_R.avi");
     g_bSound1 = 0;
     std::string title;
     int titleFrame = -1;
@@ -305,7 +204,7 @@ TEST_F(Playback, EveryFrameInOrderAtTheMoviesRate)
 
 TEST_F(Playback, ASlowLoopSkipsOneFramePerFrameShown)
 {
-    OpenPair("raw_L.avi", "raw_R.avi");
+    OpenMedia("raw_L.avi", "raw_R.avi");
     g_bSound1 = 0;
     // 130 ms per frame at 25 frames/s: more than two frames behind after
     // the first frames; from then on each shown frame is followed by a
@@ -328,7 +227,7 @@ TEST_F(Playback, ASlowLoopSkipsOneFramePerFrameShown)
 
 TEST_F(Playback, StartsAtThePositionOrFromTheBeginningNearTheEnd)
 {
-    OpenPair("raw_L.avi", "raw_R.avi");
+    OpenMedia("raw_L.avi", "raw_R.avi");
     g_bSound1 = 0;
     static const struct {
         int position, first;
@@ -345,7 +244,7 @@ TEST_F(Playback, StartsAtThePositionOrFromTheBeginningNearTheEnd)
 
 TEST_F(Playback, DrawsWhatTheViewPaintsInEveryMode)
 {
-    OpenPair("raw_L.avi", "raw_R.avi");
+    OpenMedia("raw_L.avi", "raw_R.avi");
     g_bSound1 = 0;
     // Mode 2 plays the fast grey anaglyph, which the view does not paint.
     for (int mode : {0, 1, 3, 4, 5, 6, 7}) {
@@ -415,7 +314,7 @@ TEST_F(Playback, SoundFromTheFirstPlayedFrame)
     for (const auto &c : cases) {
         const char *ext = strcmp(c.kind, "mpg") ? ".avi" : ".mpg";
         std::string l = std::string(c.kind) + "_L" + ext, r = std::string(c.kind) + "_R" + ext;
-        OpenPair(l.c_str(), r.c_str());
+        OpenMedia(l.c_str(), r.c_str());
         if (c.swapped)
             Command(IDM_EXCHANGE);
         g_nSoundlr = c.soundlr;
@@ -424,9 +323,9 @@ TEST_F(Playback, SoundFromTheFirstPlayedFrame)
         Command(IDM_PLAY_PAIR);
         std::string what = std::string(c.kind) + " " + std::to_string(c.soundlr) + std::to_string(c.swapped) +
                            " from " + std::to_string(c.frame);
-        std::vector<BYTE> source = ReadFile(Media(c.source));
+        std::vector<BYTE> source = ReadWholeFile(Media(c.source));
         if (c.partner) {
-            std::vector<BYTE> right = ReadFile(Media(c.partner));
+            std::vector<BYTE> right = ReadWholeFile(Media(c.partner));
             for (size_t i = 0; i + 4 <= source.size() && i + 4 <= right.size(); i += 4)
                 memcpy(&source[i + 2], &right[i], 2);
         }
@@ -451,7 +350,7 @@ TEST_F(Playback, TheSoundBlockIsSizedByTheMovieThatSuppliesTheSound)
     // last. A block sized by it would hold about 4 frames of sound, while
     // the loop appends ten frames per shown frame from the long movie's
     // sound.
-    OpenPair("long_L.avi", "short_R.avi");
+    OpenMedia("long_L.avi", "short_R.avi");
     ASSERT_EQ(g_pLeft->nKind, kSourceOwnReader);
     ASSERT_LT((size_t)g_pRight->nWaveBufSize, 5u * 1764 * 4);
     ASSERT_GT((size_t)g_pLeft->nWaveBufSize, 199u * 1764 * 4);
@@ -461,7 +360,7 @@ TEST_F(Playback, TheSoundBlockIsSizedByTheMovieThatSuppliesTheSound)
     EXPECT_EQ(s_shown.size(), 4u);
     // The device here plays four times faster than real time and runs
     // ahead of the appends into silence: only the start is compared.
-    ExpectSoundFrom(Captured(), ReadFile(Media("long_L.pcm")), 0, 4 * 1764 * 4, "long beside short", 0, false);
+    ExpectSoundFrom(Captured(), ReadWholeFile(Media("long_L.pcm")), 0, 4 * 1764 * 4, "long beside short", 0, false);
 }
 
 TEST_F(Playback, WavePlayerPlaysARangeAndRefusesWhatItCannot)
@@ -475,7 +374,7 @@ TEST_F(Playback, WavePlayerPlaysARangeAndRefusesWhatItCannot)
     ASSERT_EQ(StartWaveAudio(main, audio, 1000, 13000, 1), 1);
     EXPECT_EQ(g_hWaveOut, nullptr);  // stopped by itself once played
     std::vector<BYTE> captured = Captured();
-    std::vector<BYTE> source = ReadFile(Media("mjpg_R.pcm"));
+    std::vector<BYTE> source = ReadWholeFile(Media("mjpg_R.pcm"));
     ExpectSoundFrom(captured, source, 4000, 4 * 12000, "range");
     // Nothing after the range's end.
     size_t lead = 0;
@@ -499,7 +398,7 @@ TEST_F(Playback, WavePlayerPlaysARangeAndRefusesWhatItCannot)
 // first frame shown at or after their frame.
 TEST_F(Playback, FollowUpChainStopAndRepeat)
 {
-    OpenPair("raw_L.avi", "raw_R.avi");
+    OpenMedia("raw_L.avi", "raw_R.avi");
     g_bSound1 = 0;
     // F2 while the left movie plays: that playback stops and the pair
     // plays from where it stopped.
@@ -562,7 +461,7 @@ TEST_F(Playback, FollowUpChainStopAndRepeat)
 
 TEST_F(Playback, ASaveCommandEndsThePlaybackAndRunsAfterIt)
 {
-    OpenPair("raw_L.avi", "raw_R.avi");
+    OpenMedia("raw_L.avi", "raw_R.avi");
     g_bSound1 = 0;
     int at = -1;
     s_onFrame = [&](int frame) {
@@ -588,13 +487,13 @@ TEST_F(Playback, ASaveCommandEndsThePlaybackAndRunsAfterIt)
     EXPECT_TRUE(queued);
     EXPECT_EQ(busyAtSave, 0);
     // It ran: its dialog came up once the loop had ended.
-    ASSERT_FALSE(s_dialogs.empty());
-    for (const DialogSeen &d : s_dialogs)
+    ASSERT_FALSE(dialogs.empty());
+    for (const SeenDialog &d : dialogs)
         EXPECT_EQ(d.busy, 0) << d.title;
     // Stopped before the loop noticed: the save is forgotten with the
     // playback.
     s_shown.clear();
-    s_dialogs.clear();
+    dialogs.clear();
     g_nFrame = 0;
     at = -1;
     s_onFrame = [&](int frame) {
@@ -609,12 +508,12 @@ TEST_F(Playback, ASaveCommandEndsThePlaybackAndRunsAfterIt)
     while (PeekMessageA(&m, main, WM_COMMAND, WM_COMMAND, PM_REMOVE))
         queued |= LOWORD(m.wParam) == IDM_SAVE_STEREO;
     EXPECT_FALSE(queued);
-    EXPECT_TRUE(s_dialogs.empty());
+    EXPECT_TRUE(dialogs.empty());
 }
 
 TEST_F(Playback, RotationStepsAndTheAutomaticAlignment)
 {
-    OpenPair("raw_L.avi", "raw_R.avi");
+    OpenMedia("raw_L.avi", "raw_R.avi");
     g_nRotationL = g_nRotationR = 0;
     g_bAdjustActive = 0;
     // Shift+Right and Shift+Left turn both images by a tenth of a degree;

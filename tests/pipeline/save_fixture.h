@@ -5,14 +5,15 @@
 #ifndef TWR_TESTS_PIPELINE_SAVE_FIXTURE_H
 #define TWR_TESTS_PIPELINE_SAVE_FIXTURE_H
 
-#include "shared/message_box.h"
 #include "state/app_windows.h"
 #include "tests/pipeline/test_paths.h"
+#include "tests/support/message_boxes.h"
 
 #include <gtest/gtest.h>
 
 #include <vfw.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,23 +23,7 @@
 
 inline std::string SaveMedia(const std::string &name)
 {
-    return ProgramPath(std::string(TWR_SAVE_MEDIA_DIR) + "/" + name);
-}
-
-// Every box the code under test showed: its text and caption.
-struct ShownBox {
-    std::string text, caption;
-    UINT type;
-};
-inline std::vector<ShownBox> &ShownBoxes()
-{
-    static std::vector<ShownBox> boxes;
-    return boxes;
-}
-inline int RecordBox(HWND, const char *text, const char *caption, UINT type)
-{
-    ShownBoxes().push_back({text ? text : "", caption ? caption : "", type});
-    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+    return HostFile(TWR_SAVE_MEDIA_DIR, name);
 }
 
 inline std::string WindowTitle(HWND w)
@@ -81,10 +66,15 @@ protected:
     {
         if (!FileExists(SaveMedia(".stamp")))
             GTEST_SKIP() << "no test media (run through ctest)";
-        ShownBoxes().clear();
-        g_pfnMessageBoxHook = RecordBox;
+        answerer_.reset(new BoxAnswerer(kAnswerYesOrOk));
     }
-    void TearDown() override { g_pfnMessageBoxHook = nullptr; }
+    void TearDown() override { answerer_.reset(); }
+
+    // Every box the code under test showed.
+    std::vector<ShownBox> &ShownBoxes() { return answerer_->shown; }
+
+private:
+    std::unique_ptr<BoxAnswerer> answerer_;
 };
 
 #endif

@@ -15,6 +15,7 @@
 #include "state/app_state.h"
 #include "state/app_windows.h"
 #include "state/pipeline_state.h"
+#include "tests/support/settings_key.h"
 #include "tests/test_frames.h"
 
 #include <commctrl.h>
@@ -41,7 +42,7 @@ LRESULT CALLBACK FakeMain(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 class SettingsDialogs : public testing::Test {
 protected:
     HWND dialog = nullptr;
-    char key[80];
+    PrivateSettingsKey key{"settings"};
 
     void SetUp() override
     {
@@ -55,8 +56,6 @@ protected:
         }();
         ASSERT_TRUE(registered);
         g_hInst = g_hInstPlayer = GetModuleHandleA(nullptr);
-        snprintf(key, sizeof key, "Software\\Vexa\\twinreel-test-settings-%lu", GetCurrentProcessId());
-        g_pszSettingsKey = key;
         g_hwndMain = CreateWindowA("TwrFakeMain", "", WS_OVERLAPPEDWINDOW, 100, 80, 800, 600, nullptr, nullptr,
                                    g_hInst, nullptr);
         ASSERT_TRUE(g_hwndMain);
@@ -70,8 +69,6 @@ protected:
             DestroyWindow(dialog);
         DestroyWindow(g_hwndMain);
         g_hwndMain = nullptr;
-        RegDeleteTreeA(HKEY_CURRENT_USER, key);
-        g_pszSettingsKey = "Software\\Vexa\\twinreel";
         g_pAdjustDibL = g_pAdjustDibR = nullptr;
     }
 

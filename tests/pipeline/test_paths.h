@@ -3,41 +3,15 @@
 #ifndef TWR_TESTS_PIPELINE_TEST_PATHS_H
 #define TWR_TESTS_PIPELINE_TEST_PATHS_H
 
-#include "tests/test_files.h"
-
-#include <stdio.h>
+#include "tests/support/host_files.h"
 
 #include <string>
-#include <vector>
 
 #ifndef TWR_TEST_OUT_DIR
 #error "TWR_TEST_OUT_DIR names the folder the tests write into"
 #endif
 
-inline std::string ProgramPath(const std::string &unixPath)
-{
-#ifdef _WIN32
-    std::string w = "Z:";
-    for (char c : unixPath)
-        w += c == '/' ? '\\' : c;
-    return w;
-#else
-    return unixPath;
-#endif
-}
-
 // A file of the output folder.
-inline std::string OutPath(const std::string &name)
-{
-    return ProgramPath(std::string(TWR_TEST_OUT_DIR) + "/" + name);
-}
-
-inline bool FileExists(const std::string &path)
-{
-    FILE *f = fopen(path.c_str(), "rb");
-    if (f)
-        fclose(f);
-    return f != nullptr;
-}
+inline std::string OutPath(const std::string &name) { return HostFile(TWR_TEST_OUT_DIR, name); }
 
 #endif

@@ -12,6 +12,7 @@
 
 #include "tests/resources/expected_dialogs.h"
 #include "tests/resources/expected_tables.h"
+#include "tests/support/host_files.h"
 
 namespace {
 
@@ -353,8 +354,7 @@ int main(int argc, char **argv)
         return 2;
     }
     g_programPath = argv[1];
-    // Under Wine a Unix path names a file on the drive that maps the root.
-    std::string path = g_programPath[0] == '/' ? "Z:" + g_programPath : g_programPath;
+    std::string path = HostPath(g_programPath);
     g_program = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     return RUN_ALL_TESTS();
 }

@@ -8,6 +8,7 @@
 #include "state/alignment_state.h"
 #include "state/app_state.h"
 #include "state/app_windows.h"
+#include "tests/support/settings_key.h"
 
 #include <gtest/gtest.h>
 
@@ -19,19 +20,12 @@ namespace {
 
 class SettingsTest : public testing::Test {
 protected:
-    char key[64];
+    PrivateSettingsKey key_{"app"};
+    const char *key = key_.Name();
     void SetUp() override
     {
-        snprintf(key, sizeof key, "Software\\Vexa\\twinreel-test-%lu", GetCurrentProcessId());
-        g_pszSettingsKey = key;
-        RegDeleteKeyA(HKEY_CURRENT_USER, key);
         ResetMovieRecords();
         SetStartValues();
-    }
-    void TearDown() override
-    {
-        RegDeleteKeyA(HKEY_CURRENT_USER, key);
-        g_pszSettingsKey = "Software\\Vexa\\twinreel";
     }
     DWORD RawSize(const char *name, DWORD *type)
     {

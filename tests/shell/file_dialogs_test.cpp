@@ -8,6 +8,8 @@
 #include "state/app_state.h"
 #include "state/app_windows.h"
 #include "state/pipeline_state.h"
+#include "tests/support/host_files.h"
+#include "tests/support/settings_key.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +35,7 @@ LRESULT CALLBACK FakeFileDialog(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 class Panels : public testing::Test {
 protected:
     HWND parent = nullptr, panel = nullptr;
-    char key[80];
+    PrivateSettingsKey key{"panels"};
 
     void SetUp() override
     {
@@ -46,8 +48,6 @@ protected:
         }();
         ASSERT_TRUE(registered);
         g_hInst = GetModuleHandleA(nullptr);
-        snprintf(key, sizeof key, "Software\\Vexa\\twinreel-test-panels-%lu", GetCurrentProcessId());
-        g_pszSettingsKey = key;
         parent = CreateWindowA("TwrFakeFileDialog", "", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
                                g_hInst, nullptr);
         ASSERT_TRUE(parent);
@@ -57,8 +57,6 @@ protected:
         if (panel)
             DestroyWindow(panel);
         DestroyWindow(parent);
-        RegDeleteTreeA(HKEY_CURRENT_USER, key);
-        g_pszSettingsKey = "Software\\Vexa\\twinreel";
     }
 
     void Open(const char *name, LPOFNHOOKPROC hook)
@@ -231,23 +229,8 @@ std::string Make3dsDateFile()
     bytes.replace(40, 8, "Nintendo");
     for (size_t at : {300, 500, 520})
         bytes.replace(at, 19, "2011:02:26 13:05:09");
-    FILE *f = fopen(path.c_str(), "wb");
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
+    WriteWholeText(path, bytes);
     return path;
-}
-
-std::string FileText(const std::string &path)
-{
-    std::string text;
-    FILE *f = fopen(path.c_str(), "rb");
-    char buf[4096];
-    size_t n;
-    while (f && (n = fread(buf, 1, sizeof buf, f)) > 0)
-        text.append(buf, n);
-    if (f)
-        fclose(f);
-    return text;
 }
 
 }  // namespace
@@ -268,7 +251,7 @@ TEST_F(Panels, DatePanelReadsAndRewritesTheDate)
         SetDlgItemInt(panel, IDC_DATE_FIRST + i, (UINT)wanted[i], FALSE);
     Click(IDC_DATE_CHANGE);
     EXPECT_EQ(Number(IDC_DATE_CHANGED_COUNT), 3);
-    std::string text = FileText(path);
+    std::string text = ReadWholeText(path);
     ASSERT_EQ(text.size(), 100000u);
     for (size_t at : {300, 500, 520})
         EXPECT_EQ(text.substr(at, 19), "2012:12:01 08:30:00");
@@ -276,7 +259,7 @@ TEST_F(Panels, DatePanelReadsAndRewritesTheDate)
     SetDlgItemInt(panel, IDC_DATE_FIRST + 1, 123, FALSE);
     Click(IDC_DATE_CHANGE);
     EXPECT_EQ(Number(IDC_DATE_CHANGED_COUNT), 0);
-    EXPECT_EQ(FileText(path), text);
+    EXPECT_EQ(ReadWholeText(path), text);
     Close();
     DeleteFileA(path.c_str());
 }

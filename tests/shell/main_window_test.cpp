@@ -5,7 +5,6 @@
 // boxes are answered by a hook; modal dialogs are cancelled as they appear.
 #include "pipeline/show_pair.h"
 #include "resources/resource_ids.h"
-#include "shared/message_box.h"
 #include "shared/settings_store.h"
 #include "shell/file_history.h"
 #include "shell/main_window.h"
@@ -16,6 +15,8 @@
 #include "state/app_state.h"
 #include "state/app_windows.h"
 #include "state/pipeline_state.h"
+#include "tests/support/host_files.h"
+#include "tests/support/main_window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -28,109 +29,21 @@
 namespace {
 
 // A media file as the program sees it, through Wine's drive Z:.
-std::string Media(const char *name)
-{
-    std::string w = "Z:";
-    for (char c : std::string(TWR_SHELL_MEDIA_DIR) + "/" + name)
-        w += c == '/' ? '\\' : c;
-    return w;
-}
-
-// The program's texts are in the ANSI code page (932); the test's in UTF-8.
-std::string Utf8(const char *ansi)
-{
-    wchar_t wide[1200];
-    int n = MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 1200);
-    if (n <= 0)
-        return "";
-    char out[3600];
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, sizeof out, nullptr, nullptr);
-    return out;
-}
-
-// Boxes: their texts, answered with s_answer.
-std::vector<std::string> s_boxes;
-int s_answer = IDOK;
-int AnswerBox(HWND, const char *text, const char *, UINT)
-{
-    s_boxes.push_back(Utf8(text));
-    return s_answer;
-}
-
-// Modal dialogs (the open error "FOURCC", "FILETYPE"): their titles, and
-// cancelled.
-std::vector<std::string> s_dialogs;
-HHOOK s_cbt;
-LRESULT CALLBACK CancelDialogs(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE) {
-        HWND w = (HWND)wParam;
-        char cls[32] = "", title[600] = "";
-        GetClassNameA(w, cls, sizeof cls);
-        // A busy desktop can activate one dialog twice: answer it once.
-        if (!strcmp(cls, "#32770") && GetWindow(w, GW_OWNER) == g_hwndMain && !GetPropA(w, "twr_answered")) {
-            SetPropA(w, "twr_answered", (HANDLE)1);
-            GetWindowTextA(w, title, sizeof title);
-            s_dialogs.push_back(Utf8(title));
-            PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
-        }
-    }
-    return CallNextHookEx(s_cbt, code, wParam, lParam);
-}
-
-void Pump()
-{
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
+std::string Media(const char *name) { return HostFile(TWR_SHELL_MEDIA_DIR, name); }
 
 std::string Title()
 {
     char text[1200] = "";
     GetWindowTextA(g_hwndMain, text, sizeof text);
-    return Utf8(text);
+    return MainWindowTest::Utf8(text);
 }
 
-// One main window serves the tests (destroying a shown popup costs Wine two
-// seconds without a window manager); each test starts from a closed pair.
-class MainWindow : public testing::Test {
+// Each test starts from a closed pair.
+class MainWindow : public MainWindowTest {
 protected:
-    static char key[80];
-    static HWND main;
-
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(RegisterAppClasses(GetModuleHandleA(nullptr)));
-        g_hInst = g_hInstPlayer = GetModuleHandleA(nullptr);
-        snprintf(key, sizeof key, "Software\\Vexa\\twinreel-test-main-%lu", GetCurrentProcessId());
-        g_pszSettingsKey = key;
-        RegDeleteTreeA(HKEY_CURRENT_USER, key);
-        g_pfnMessageBoxHook = AnswerBox;
-        s_cbt = SetWindowsHookExA(WH_CBT, CancelDialogs, nullptr, GetCurrentThreadId());
-    }
-
-    static void TearDownTestSuite()
-    {
-        g_nBusy = 0;
-        if (IsWindow(main))
-            SendMessageA(main, WM_CLOSE, 0, 0);
-        Pump();
-        UnhookWindowsHookEx(s_cbt);
-        g_pfnMessageBoxHook = nullptr;
-        RegDeleteTreeA(HKEY_CURRENT_USER, key);
-        g_pszSettingsKey = "Software\\Vexa\\twinreel";
-    }
-
     void SetUp() override
     {
-        s_boxes.clear();
-        s_dialogs.clear();
-        s_answer = IDOK;
-        g_nBusy = 0;
-        g_bCancel = 0;
+        MainWindowTest::SetUp();
         // Settings the commands change stay in memory between the tests.
         g_bBlurFrame = 0;
         g_nAutoColour = 0;
@@ -143,39 +56,24 @@ protected:
         g_nTrimState = kTrimNone;
         if (!IsWindow(main)) {
             g_szLeftName[0] = g_szRightName[0] = '\0';
-            main = CreateWindowExA(WS_EX_ACCEPTFILES, "2REELS", "", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
-                                   nullptr, g_hInst, nullptr);
-            ASSERT_TRUE(main);
-            g_hwndView = CreateWindowExA(WS_EX_ACCEPTFILES, "2REELSC", nullptr, WS_CHILD, 0, 0, 0, 0, main, nullptr,
-                                         g_hInst, nullptr);
-            g_hAccel = LoadAcceleratorsA(g_hInst, "2REELS");
+            OpenMainWindow();
         }
         // A closed pair and an empty history.
-        CloseMovieSource(&g_leftMovie);
-        CloseMovieSource(&g_rightMovie);
-        FreeComposedFrame();
-        SetPairRecords(&g_leftMovie, &g_rightMovie);
-        g_bSwapped = 0;
-        g_nShiftX = g_nShiftY = 0;
-        g_nFrame = g_nEndOffset = 0;
+        ClosePair();
         ClearHistory();
         Pump();
     }
 
-    void TearDown() override
+    // The message boxes' texts in UTF-8.
+    static std::vector<std::string> Boxes()
     {
-        g_nBusy = 0;
-        Pump();
+        std::vector<std::string> texts;
+        for (const ShownBox &box : boxes->shown)
+            texts.push_back(Utf8(box.text));
+        return texts;
     }
 
-    LRESULT Command(int id, LPARAM lParam = 0) { return SendMessageA(main, WM_COMMAND, id, lParam); }
-
-    void OpenPair(const char *left, const char *right)
-    {
-        strcpy(g_szLeftName, Media(left).c_str());
-        strcpy(g_szRightName, Media(right).c_str());
-        Command(IDM_OPEN_PAIR_BY_NAME);
-    }
+    static void OpenMedia(const char *left, const char *right) { OpenPair(Media(left), Media(right)); }
 
     // Drops the files on the main window as the shell does.
     void Drop(const std::vector<std::string> &files)
@@ -198,7 +96,7 @@ protected:
 
 TEST_F(MainWindow, OpensThePairAndShowsItsLine)
 {
-    OpenPair("scene_L.avi", "scene_R.avi");
+    OpenMedia("scene_L.avi", "scene_R.avi");
     ASSERT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
     EXPECT_EQ(g_nFrameCount, 10);
     EXPECT_EQ(Title(), "左映像 scene_L.avi(0-0-9)  右映像 scene_R.avi(0-0-9) ｻｲｽﾞ(160x120) (平行) (AC_OFF)");
@@ -221,9 +119,9 @@ TEST_F(MainWindow, OpensThePairAndShowsItsLine)
 
 TEST_F(MainWindow, FramesOfDifferentSizesAreRefused)
 {
-    OpenPair("scene_L.avi", "sbs.avi");
-    ASSERT_EQ(s_boxes.size(), 1u);
-    EXPECT_EQ(s_boxes[0], "サイズが違うとステレオムービーは再生できません。");
+    OpenMedia("scene_L.avi", "sbs.avi");
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0], "サイズが違うとステレオムービーは再生できません。");
 }
 
 TEST_F(MainWindow, FailedOpensEndTheReopenAndThe3dAviPairing)
@@ -237,7 +135,7 @@ TEST_F(MainWindow, FailedOpensEndTheReopenAndThe3dAviPairing)
         {IDM_OPEN_STEREO_BY_NAME, "missing.avi", "", "missing.avi"},
     };
     for (const auto &c : cases) {
-        s_dialogs.clear();
+        dialogs.clear();
         g_bReopening = 1;
         g_bTwoStreamAvi = 1;
         strcpy(g_szLeftName, Media(c.left).c_str());
@@ -246,17 +144,17 @@ TEST_F(MainWindow, FailedOpensEndTheReopenAndThe3dAviPairing)
         EXPECT_EQ(g_bReopening, 0) << c.failing;
         EXPECT_EQ(g_bTwoStreamAvi, 0) << c.failing;
         EXPECT_FALSE(g_pLeft->bOpen || g_pRight->bOpen) << c.failing;
-        ASSERT_EQ(s_dialogs.size(), 1u) << c.failing;
-        EXPECT_EQ(s_dialogs[0], Media(c.failing));
+        ASSERT_EQ(dialogs.size(), 1u) << c.failing;
+        EXPECT_EQ(Utf8(dialogs[0].title), Media(c.failing));
     }
     // The next open is recorded in the history again.
-    OpenPair("scene_L.avi", "scene_R.avi");
+    OpenMedia("scene_L.avi", "scene_R.avi");
     EXPECT_EQ(std::string(g_szHistory[1]), Media("scene_L.avi"));
 }
 
 TEST_F(MainWindow, RefetchAtTheLastFrameStaysThere)
 {
-    OpenPair("scene_L.avi", "scene_R.avi");
+    OpenMedia("scene_L.avi", "scene_R.avi");
     Command(IDM_POSITION_LAST);
     EXPECT_EQ(g_nFrame, 9);
     for (int id : {IDM_NEXT_AUTO_COLOUR, IDM_BLUR_FRAME, IDM_SHIFT_LEFT}) {
@@ -274,7 +172,7 @@ TEST_F(MainWindow, RefetchAtTheLastFrameStaysThere)
 
 TEST_F(MainWindow, DroppedNamesAreTakenWhenTheOpenRuns)
 {
-    OpenPair("scene_L.avi", "scene_R.avi");
+    OpenMedia("scene_L.avi", "scene_R.avi");
     // While saving the posted open is dropped: the names stay those of the
     // open pair.
     g_nBusy = kBusySaving;
@@ -295,14 +193,14 @@ TEST_F(MainWindow, DroppedNamesAreTakenWhenTheOpenRuns)
     g_nSType = 5;
     Drop({Media("sbs.avi")});
     Pump();
-    EXPECT_TRUE(s_dialogs.empty());
+    EXPECT_TRUE(dialogs.empty());
     EXPECT_EQ(g_nSType, 0);
     EXPECT_EQ(Title(), "左映像 sbs.avi(0-0-9)  右映像 sbs.avi(0-0-9) ｻｲｽﾞ(160x120) (平行) (AC_OFF)");
 }
 
 TEST_F(MainWindow, StepsKeepAtLeastOneFrame)
 {
-    OpenPair("scene_L.avi", "scene_R.avi");
+    OpenMedia("scene_L.avi", "scene_R.avi");
     Command(IDM_LEFT_START_BACK);
     EXPECT_EQ(g_pLeft->nStart, 0);
     for (int i = 0; i < 20; i++)
@@ -325,14 +223,14 @@ TEST_F(MainWindow, StepsKeepAtLeastOneFrame)
 
 TEST_F(MainWindow, BusyRule)
 {
-    OpenPair("scene_L.avi", "scene_R.avi");
+    OpenMedia("scene_L.avi", "scene_R.avi");
     g_nBusy = kBusySaving;
     Command(IDM_EXCHANGE);
     EXPECT_EQ(g_bSwapped, 0);
-    s_answer = IDNO;
+    boxes->answer = IDNO;
     Command(IDM_EXIT);
-    ASSERT_EQ(s_boxes.size(), 1u);
-    EXPECT_EQ(s_boxes[0], "処理を中止しますか？");
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0], "処理を中止しますか？");
     EXPECT_EQ(g_bCancel, 0);
     Command(IDM_STOP);
     EXPECT_EQ(g_bCancel, 1);
@@ -347,12 +245,12 @@ TEST_F(MainWindow, BusyRule)
     EXPECT_EQ(g_nDisplayMode, 2);
     EXPECT_EQ(g_pComposed, composed);
     // A close while playing asks, cancels the loop and keeps the window.
-    s_boxes.clear();
+    boxes->shown.clear();
     SendMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(main));
     EXPECT_EQ(g_bCancel, 1);
-    ASSERT_EQ(s_boxes.size(), 1u);
-    EXPECT_EQ(s_boxes[0], "再生または保存中でした。");
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0], "再生または保存中でした。");
 }
 
 TEST_F(MainWindow, ViewCommandsOfOneMovie)
@@ -362,7 +260,7 @@ TEST_F(MainWindow, ViewCommandsOfOneMovie)
     Command(IDM_MODE_BLEND);
     EXPECT_EQ(g_nDisplayMode, 5);
     EXPECT_EQ(g_nMirror, 0);
-    OpenPair("scene_L.avi", "scene_R.avi");
+    OpenMedia("scene_L.avi", "scene_R.avi");
     Command(IDM_OU_MIRROR_BOTH);
     Command(IDM_SBS_MIRROR_RIGHT);
     EXPECT_EQ(g_nDisplayMode, 0);
@@ -375,8 +273,8 @@ TEST_F(MainWindow, ViewCommandsOfOneMovie)
     g_nTrimState = kTrimApplied;
     Command(IDM_SHIFT_LEFT);
     EXPECT_EQ(g_nShiftX, 0);
-    ASSERT_EQ(s_boxes.size(), 1u);
-    EXPECT_EQ(s_boxes[0].rfind("トリミングをセットしている時は", 0), 0u) << s_boxes[0];
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].rfind("トリミングをセットしている時は", 0), 0u) << Boxes()[0];
     g_nTrimState = kTrimNone;
     Command(IDM_SHIFT_LEFT);
     EXPECT_EQ(g_nShiftX, 4);
@@ -425,7 +323,7 @@ TEST_F(MainWindow, OpenFilterWithoutPluginOrAvisynth)
 // Last: the window goes.
 TEST_F(MainWindow, ShutdownWritesTheSettingsAndEnds)
 {
-    OpenPair("scene_L.avi", "scene_R.avi");
+    OpenMedia("scene_L.avi", "scene_R.avi");
     Command(IDM_ANAGLYPH_RED_BLUE);
     Command(IDM_EXIT);
     EXPECT_FALSE(IsWindow(main));
@@ -440,8 +338,5 @@ TEST_F(MainWindow, ShutdownWritesTheSettingsAndEnds)
     MSG m;
     EXPECT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
-
-char MainWindow::key[80];
-HWND MainWindow::main = nullptr;
 
 }  // namespace

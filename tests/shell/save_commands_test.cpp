@@ -6,93 +6,27 @@
 #include "pipeline/save_movie.h"
 #include "pipeline/show_pair.h"
 #include "resources/resource_ids.h"
-#include "shared/message_box.h"
-#include "shared/settings_store.h"
 #include "shared/string_table.h"
 #include "shell/main_window.h"
 #include "sources/movie_open.h"
 #include "sources/movie_records.h"
 #include "state/app_state.h"
 #include "state/app_windows.h"
+#include "tests/support/host_files.h"
+#include "tests/support/main_window_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <stdio.h>
 
-#include <deque>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::string Windows(const std::string &unix)
-{
-    std::string w = "Z:";
-    for (char c : unix)
-        w += c == '/' ? '\\' : c;
-    return w;
-}
-std::string Media(const char *name) { return Windows(std::string(TWR_SHELL_MEDIA_DIR) + "/" + name); }
-std::string Out(const std::string &name) { return Windows(std::string(TWR_SAVE_COMMANDS_OUT) + "/" + name); }
-
-bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::vector<std::string> s_boxes;
-int RecordBox(HWND, const char *text, const char *, UINT)
-{
-    s_boxes.push_back(text);
-    return IDOK;
-}
-
-// File dialogs take the next queued name; other dialogs of the main window
-// (the open error "FOURCC") are cancelled and their titles kept.
-std::deque<std::string> s_names;
-std::vector<std::string> s_cancelled;
-HHOOK s_cbt;
-LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE) {
-        HWND w = (HWND)wParam;
-        char cls[32] = "";
-        GetClassNameA(w, cls, sizeof cls);
-        // A busy desktop can activate one dialog twice: answer it once.
-        if (!strcmp(cls, "#32770") && !GetPropA(w, "twr_answered")) {
-            SetPropA(w, "twr_answered", (HANDLE)1);
-            int field = GetDlgItem(w, 0x480) ? 0x480 : GetDlgItem(w, 0x47C) ? 0x47C : 0;
-            HWND owner = GetWindow(w, GW_OWNER);
-            if (!field && owner && (GetDlgItem(owner, 0x480) || GetDlgItem(owner, 0x47C))) {
-                // The file dialog's own question (overwrite an existing file).
-                PostMessageA(w, WM_COMMAND, IDYES, 0);
-            } else if (field && !s_names.empty()) {
-                SetDlgItemTextA(w, field, s_names.front().c_str());
-                s_names.pop_front();
-                PostMessageA(w, WM_COMMAND, IDOK, 0);
-            } else {
-                char title[600] = "";
-                GetWindowTextA(w, title, sizeof title);
-                s_cancelled.push_back(title);
-                PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
-            }
-        }
-    }
-    return CallNextHookEx(s_cbt, code, wParam, lParam);
-}
-
-BOOL ChooseUncompressed(COMPVARS *vars)
-{
-    vars->fccHandler = mmioFOURCC('D', 'I', 'B', ' ');
-    return TRUE;
-}
-
-void Pump()
-{
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
+std::string Media(const char *name) { return HostFile(TWR_SHELL_MEDIA_DIR, name); }
+std::string Out(const std::string &name) { return HostFile(TWR_SAVE_COMMANDS_OUT, name); }
 
 // Frames and size of a saved movie, through the program's opener.
 struct Saved {
@@ -113,85 +47,31 @@ Saved ReadBack(const std::string &path)
     return s;
 }
 
-std::vector<unsigned char> Bytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-class SaveCommands : public testing::Test {
+// Each test starts from a closed pair.
+class SaveCommands : public MainWindowTest {
 protected:
-    static char key[80];
-    static HWND main;
-
     static void SetUpTestSuite()
     {
-        ASSERT_TRUE(RegisterAppClasses(GetModuleHandleA(nullptr)));
-        g_hInst = g_hInstPlayer = GetModuleHandleA(nullptr);
-        snprintf(key, sizeof key, "Software\\Vexa\\twinreel-test-save-%lu", GetCurrentProcessId());
-        g_pszSettingsKey = key;
-        RegDeleteTreeA(HKEY_CURRENT_USER, key);
-        g_pfnMessageBoxHook = RecordBox;
-        g_pfnCompressorChooseHook = ChooseUncompressed;
-        s_cbt = SetWindowsHookExA(WH_CBT, AnswerDialogs, nullptr, GetCurrentThreadId());
+        MainWindowTest::SetUpTestSuite();
         CreateDirectoryA(Out("").c_str(), nullptr);
-    }
-    static void TearDownTestSuite()
-    {
-        g_nBusy = 0;
-        if (IsWindow(main))
-            SendMessageA(main, WM_CLOSE, 0, 0);
-        Pump();
-        UnhookWindowsHookEx(s_cbt);
-        g_pfnMessageBoxHook = nullptr;
-        g_pfnCompressorChooseHook = nullptr;
-        RegDeleteTreeA(HKEY_CURRENT_USER, key);
-        g_pszSettingsKey = "Software\\Vexa\\twinreel";
     }
     void SetUp() override
     {
-        s_boxes.clear();
-        s_names.clear();
-        s_cancelled.clear();
-        g_nBusy = 0;
-        g_bCancel = 0;
+        MainWindowTest::SetUp();
         g_nSaveLayout = 0;
         g_bSavePreview = 1;
         g_bSaveResize = 0;
         g_nTrimState = kTrimNone;
         g_nSType = 0;
         g_bAskFileType = 1;
-        if (!IsWindow(main)) {
-            main = CreateWindowExA(0, "2REELS", "", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr, g_hInst,
-                                   nullptr);
-            ASSERT_TRUE(main);
-            g_hwndView = CreateWindowExA(0, "2REELSC", nullptr, WS_CHILD, 0, 0, 0, 0, main, nullptr, g_hInst, nullptr);
-        }
-        CloseMovieSource(&g_leftMovie);
-        CloseMovieSource(&g_rightMovie);
-        FreeComposedFrame();
-        SetPairRecords(&g_leftMovie, &g_rightMovie);
-        g_bSwapped = 0;
-        g_nShiftX = g_nShiftY = 0;
-        g_nFrame = g_nEndOffset = 0;
-        Pump();
-    }
-    void TearDown() override
-    {
-        g_nBusy = 0;
+        OpenMainWindow();
+        ClosePair();
         Pump();
     }
 
-    LRESULT Command(int id) { return SendMessageA(main, WM_COMMAND, id, 0); }
-    void OpenPair(const std::string &left, const std::string &right)
-    {
-        strcpy(g_szLeftName, left.c_str());
-        strcpy(g_szRightName, right.c_str());
-        Command(IDM_OPEN_PAIR_BY_NAME);
-    }
+    // The message boxes' texts.
+    static std::vector<std::string> Boxes() { return boxes->Texts(); }
 };
-char SaveCommands::key[80];
-HWND SaveCommands::main;
 
 }  // namespace
 
@@ -202,10 +82,10 @@ TEST_F(SaveCommands, StereoMovieThroughTheSaveDialog)
     g_pLeft->nStart = 2;
     std::string out = Out("stereo.avi");
     DeleteFileA(out.c_str());
-    s_names = {out};
+    names = {out};
     Command(IDM_SAVE_STEREO);
-    EXPECT_TRUE(s_names.empty()) << "the dialog was not shown";
-    EXPECT_TRUE(s_boxes.empty());
+    EXPECT_TRUE(names.empty()) << "the dialog was not shown";
+    EXPECT_TRUE(boxes->shown.empty());
     Saved s = ReadBack(out);
     EXPECT_EQ(s.frames, 8);
     EXPECT_EQ(s.width, 320);
@@ -224,26 +104,26 @@ TEST_F(SaveCommands, OutputOverAnOpenSourceIsRefused)
     std::string left = Out("over_L.avi"), right = Out("over_R.avi");
     ASSERT_TRUE(CopyFileA(Media("scene_L.avi").c_str(), left.c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(Media("scene_R.avi").c_str(), right.c_str(), FALSE));
-    std::vector<unsigned char> before = Bytes(right);
+    std::vector<unsigned char> before = ReadWholeFile(right);
     OpenPair(left, right);
     ASSERT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
     // The same file named otherwise (the case of the letters).
     std::string sameFile = right;
     sameFile.replace(sameFile.size() - 5, 5, "r.AVI");
-    s_names = {sameFile};
+    names = {sameFile};
     Command(IDM_SAVE_STEREO);
-    ASSERT_EQ(s_boxes.size(), 1u);
-    EXPECT_EQ(s_boxes[0], LoadStr(IDS_SAVE_OVER_SOURCE));
-    EXPECT_TRUE(Bytes(right) == before);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0], LoadStr(IDS_SAVE_OVER_SOURCE));
+    EXPECT_TRUE(ReadWholeFile(right) == before);
     // Left and right movies whose right output is the open left movie.
-    s_boxes.clear();
+    boxes->shown.clear();
     std::string base = Out("over");
-    s_names = {base};
+    names = {base};
     g_bCopyStreams = 0;
     Command(IDM_SAVE_LEFT_RIGHT);  // over_l.avi and over_r.avi: the sources' names in other case
-    ASSERT_EQ(s_boxes.size(), 1u);
-    EXPECT_EQ(s_boxes[0], LoadStr(IDS_SAVE_OVER_SOURCE));
-    EXPECT_TRUE(Bytes(right) == before);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0], LoadStr(IDS_SAVE_OVER_SOURCE));
+    EXPECT_TRUE(ReadWholeFile(right) == before);
     EXPECT_EQ(ReadBack(left).frames, 10);
 }
 
@@ -255,9 +135,9 @@ TEST_F(SaveCommands, LeftAndRightMoviesThroughTheSaveDialog)
     std::string base = Out("trip");
     DeleteFileA((base + "_l.avi").c_str());
     DeleteFileA((base + "_r.avi").c_str());
-    s_names = {base + ".avi"};
+    names = {base + ".avi"};
     Command(IDM_SAVE_LEFT_RIGHT);
-    EXPECT_TRUE(s_boxes.empty());
+    EXPECT_TRUE(boxes->shown.empty());
     for (const char *eye : {"_l.avi", "_r.avi"}) {
         Saved s = ReadBack(base + eye);
         EXPECT_EQ(s.frames, 10) << eye;
@@ -281,10 +161,7 @@ TEST_F(SaveCommands, BatchListSavesEachEntry)
     for (const char *name : {"b.avi", "x.avi", "y.avi", "z.avi"})
         DeleteFileA((folder + name).c_str());
     std::vector<unsigned char> old = {'o', 'l', 'd'};
-    {
-        std::ofstream f(std::string(TWR_SAVE_COMMANDS_OUT) + "/batch/old.avi", std::ios::binary);
-        f.write((const char *)old.data(), (std::streamsize)old.size());
-    }
+    ASSERT_TRUE(WriteWholeFile(folder + "old.avi", old));
     std::string tooLong(300, 'n');
     {
         std::ofstream list(std::string(TWR_SAVE_COMMANDS_OUT) + "/batch/list.txt");
@@ -297,7 +174,7 @@ TEST_F(SaveCommands, BatchListSavesEachEntry)
     }
     g_nSType = 0;        // side by side
     g_bAskFileType = 0;  // no question at the open of one file
-    s_names = {folder + "list.txt"};
+    names = {folder + "list.txt"};
     Command(IDM_BATCH);
     EXPECT_EQ(g_nBatchCount, 5);
     Saved b = ReadBack(folder + "b.avi");
@@ -308,22 +185,22 @@ TEST_F(SaveCommands, BatchListSavesEachEntry)
         EXPECT_EQ(s.frames, 10) << name;
         EXPECT_EQ(s.width, 160) << name;
     }
-    EXPECT_TRUE(Bytes(std::string(TWR_SAVE_COMMANDS_OUT) + "/batch/old.avi") == old);
-    EXPECT_FALSE(Exists(folder + "z.avi"));
+    EXPECT_TRUE(ReadWholeFile(folder + "old.avi") == old);
+    EXPECT_FALSE(FileExists(folder + "z.avi"));
     // The failed open's error dialog, and the path that was too long.
-    EXPECT_EQ(s_cancelled.size(), 1u);
-    ASSERT_EQ(s_boxes.size(), 1u);
-    EXPECT_EQ(s_boxes[0], LoadStr(IDS_BATCH_PATH_TOO_LONG));
+    EXPECT_EQ(dialogs.size(), 1u);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0], LoadStr(IDS_BATCH_PATH_TOO_LONG));
     EXPECT_EQ(g_nBusy, 0);
 }
 
 TEST_F(SaveCommands, UnreadableBatchListIsReported)
 {
-    s_names = {Out("no-such-list.txt")};
+    names = {Out("no-such-list.txt")};
     g_nBatchCount = 3;
     Command(IDM_BATCH);
-    ASSERT_EQ(s_boxes.size(), 1u);
-    EXPECT_EQ(s_boxes[0], LoadStr(IDS_RAW_OPEN_FAILED));
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0], LoadStr(IDS_RAW_OPEN_FAILED));
     EXPECT_EQ(g_nBatchCount, 0);
 }
 
@@ -331,13 +208,13 @@ TEST_F(SaveCommands, UnreadableBatchListIsReported)
 // frames as they are.
 TEST_F(SaveCommands, Split3dAviCopiesBothStreams)
 {
-    std::string source = Windows(std::string(TWR_SAVE_MEDIA_DIR) + "/stereo3d.avi");
+    std::string source = HostFile(TWR_SAVE_MEDIA_DIR, "stereo3d.avi");
     std::string base = Out("split3d");
     DeleteFileA((base + "_l.avi").c_str());
     DeleteFileA((base + "_r.avi").c_str());
-    s_names = {source, base};
+    names = {source, base};
     Command(IDM_SPLIT_3DAVI);
-    EXPECT_TRUE(s_boxes.empty());
+    EXPECT_TRUE(boxes->shown.empty());
     PAVIFILE file = nullptr;
     ASSERT_EQ(AVIFileOpenA(&file, source.c_str(), OF_SHARE_DENY_NONE, nullptr), 0);
     for (int eye = 0; eye < 2; eye++) {
@@ -370,15 +247,15 @@ TEST_F(SaveCommands, Camera3dAviThroughTheSaveDialog)
     g_n3dAviKind = 1;
     std::string out = Out("camera.avi");
     DeleteFileA(out.c_str());
-    s_names = {out};
+    names = {out};
     Command(IDM_SAVE_3DAVI);
-    EXPECT_TRUE(s_names.empty()) << "the dialog was not shown";
-    ASSERT_EQ(s_boxes.size(), 2u);
-    EXPECT_EQ(s_boxes[0], "Making 3D AVI file");
-    std::vector<unsigned char> file = Bytes(out);
+    EXPECT_TRUE(names.empty()) << "the dialog was not shown";
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes()[0], "Making 3D AVI file");
+    std::vector<unsigned char> file = ReadWholeFile(out);
     ASSERT_GT(file.size(), 28660u);
     EXPECT_EQ(file[224], 1);
-    EXPECT_FALSE(Exists(out + "tmp.avi"));
+    EXPECT_FALSE(FileExists(out + "tmp.avi"));
     Saved s = ReadBack(out);
     EXPECT_GT(s.frames, 0);
     EXPECT_EQ(s.frames % 30, 0);
@@ -394,6 +271,6 @@ TEST_F(SaveCommands, Camera3dAviThroughTheSaveDialog)
 TEST_F(SaveCommands, DateChangeOpensItsDialog)
 {
     Command(IDM_CHANGE_3DS_DATE);
-    ASSERT_EQ(s_cancelled.size(), 1u);
-    EXPECT_EQ(s_cancelled[0], LoadStr(IDS_TITLE_3DS_DATE));
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].title, LoadStr(IDS_TITLE_3DS_DATE));
 }

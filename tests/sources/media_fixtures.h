@@ -4,6 +4,7 @@
 #define TWR_TESTS_SOURCES_MEDIA_FIXTURES_H
 
 #include "../test_frames.h"
+#include "tests/support/host_files.h"
 
 #include <gtest/gtest.h>
 
@@ -22,18 +23,7 @@
 
 // The path of a media file as the program sees it: through Wine's drive Z:
 // on Windows.
-inline std::string MediaPath(const std::string &name)
-{
-    std::string p = std::string(TWR_SOURCES_MEDIA_DIR) + "/" + name;
-#ifdef _WIN32
-    std::string w = "Z:";
-    for (char c : p)
-        w += c == '/' ? '\\' : c;
-    return w;
-#else
-    return p;
-#endif
-}
+inline std::string MediaPath(const std::string &name) { return HostFile(TWR_SOURCES_MEDIA_DIR, name); }
 
 inline bool HaveMedia()
 {
@@ -104,11 +94,8 @@ inline std::vector<Packet> ReadPackets(const std::string &name, int stream)
     return out;
 }
 
-inline std::vector<uint8_t> ReadBytes(const std::string &name)
-{
-    std::ifstream in(MediaPath(name), std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+// A media file's bytes.
+inline std::vector<uint8_t> ReadBytes(const std::string &name) { return ReadWholeFile(MediaPath(name)); }
 
 // Frame n of a file of top-down bgr24 frames, as a bottom-up PackedDib.
 inline DibPtr BgrFrame(const std::vector<uint8_t> &bytes, int w, int h, int n)

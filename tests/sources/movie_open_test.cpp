@@ -6,12 +6,12 @@
 
 #include "resources/resource_ids.h"
 #include "shared/frame_conversions.h"
-#include "shared/message_box.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
 #include "sources/stereo_pair.h"
 #include "standins/dv_codec/dv_standin.h"
 #include "state/app_state.h"
+#include "tests/support/message_boxes.h"
 
 #include "media_fixtures.h"
 
@@ -21,19 +21,11 @@
 
 namespace {
 
-int g_boxes;
-std::string g_lastBox;
-int CountBox(HWND, const char *text, const char *, UINT)
-{
-    g_boxes++;
-    g_lastBox = text;
-    return IDOK;
-}
-
 class OpenTest : public testing::Test {
 protected:
     MovieSource left, right;
     char error[kOpenErrorBytes];
+    BoxAnswerer boxes{IDOK};
 
     static void SetUpTestSuite() { AVIFileInit(); }
     static void TearDownTestSuite() { AVIFileExit(); }
@@ -44,15 +36,12 @@ protected:
         g_bTwoStreamAvi = 0;
         g_bDeinterlaceOpt = g_nFieldMode = 0;
         g_nCacheBudget = 16000000;
-        g_boxes = 0;
-        g_pfnMessageBoxHook = CountBox;
         error[0] = '\0';
     }
     void TearDown() override
     {
         CloseMovieSource(&left);
         CloseMovieSource(&right);
-        g_pfnMessageBoxHook = nullptr;
         g_bTwoStreamAvi = 0;
     }
     int Open(MovieSource &m, const std::string &name, int aviSynth = 0)

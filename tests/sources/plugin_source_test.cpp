@@ -10,6 +10,7 @@
 #include "sources/plugin_source.h"
 #include "state/app_state.h"
 #include "state/app_windows.h"
+#include "tests/support/host_files.h"
 
 #include <gtest/gtest.h>
 
@@ -21,17 +22,8 @@
 
 namespace {
 
-std::string WinPath(std::string p)
-{
-    p = "Z:" + p;
-    for (char &c : p)
-        if (c == '/')
-            c = '\\';
-    return p;
-}
-
-std::string VideoMedia(const std::string &name) { return WinPath(std::string(TWR_MPEG_VIDEO_MEDIA) + "/" + name); }
-std::string Scratch(const std::string &name) { return WinPath(std::string(TWR_PLUGIN_SCRATCH) + "/" + name); }
+std::string VideoMedia(const std::string &name) { return HostFile(TWR_MPEG_VIDEO_MEDIA, name); }
+std::string Scratch(const std::string &name) { return HostFile(TWR_PLUGIN_SCRATCH, name); }
 
 // A movie of the stand-in's raw format: frame k filled with one colour
 // (blue k, green 255 - k, red 3k), sound sample i = (i, -i).
@@ -270,7 +262,7 @@ TEST_F(PluginSource, OutsidePlugin)
     EXPECT_EQ(Open(m, movie), 1);
     CloseMovieSource(&m);
 
-    const char *filter = LoadOutsidePlugin(WinPath(std::string(TWR_STANDINS_DIR) + "/").c_str());
+    const char *filter = LoadOutsidePlugin(HostFile(TWR_STANDINS_DIR, "").c_str());
     ASSERT_TRUE(filter);
     EXPECT_STREQ(filter, "QuickTime Movie (*.mov;*.mp4)|*.mov;*.mp4");
     EXPECT_EQ(g_nPlugins, 1);

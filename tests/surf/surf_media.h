@@ -5,6 +5,7 @@
 #define TWR_TESTS_SURF_SURF_MEDIA_H
 
 #include "alignment/surf_features.h"
+#include "tests/support/host_files.h"
 #include "tests/test_frames.h"
 
 #include <stdio.h>
@@ -19,7 +20,7 @@ struct GreyImage {
     BYTE At(int x, int y) const { return px[(size_t)y * w + x]; }
 };
 
-inline std::string MediaPath(const char *name) { return std::string(SURF_MEDIA_DIR) + "/" + name; }
+inline std::string MediaPath(const char *name) { return HostFile(SURF_MEDIA_DIR, name); }
 
 // Binary PNM (P5 grey or P6 colour) with a maximum of 255; channels 1 or 3.
 inline bool ReadPnm(const std::string &path, int *w, int *h, int *channels, std::vector<BYTE> *data)
