@@ -8,7 +8,6 @@
 #include "pipeline/compose.h"
 #include "pipeline/compose_gdi.h"
 #include "shared/global_memory.h"
-#include "state/app_state.h"
 
 #include <algorithm>
 #include <chrono>
@@ -65,9 +64,16 @@ int main(int argc, char **argv)
         fprintf(stderr, "cannot read the frames\n");
         return 1;
     }
-    BuildAnaglyphGammaTable(100, g_aGammaRed);
-    BuildAnaglyphGammaTable(100, g_aGammaBlue);
-    g_pIz3dTable = LoadIZ3DTable();
+    // The program's start values: gamma 1.0, red-cyan, a white key at
+    // tolerance 10, a soft border of 20.
+    ComposeSettings cs = {};
+    cs.gammaLeft = cs.gammaRight = 100;
+    BuildAnaglyphGammaTable(100, cs.gammaTableLeft);
+    BuildAnaglyphGammaTable(100, cs.gammaTableRight);
+    cs.chromaKey = RGB(255, 255, 255);
+    cs.chromaTolerance = 10;
+    cs.softBorderWidth = 20;
+    cs.iz3dTable = LoadIZ3DTable();
 
     int m[4];
     ShiftToCropMargins(m, w, h, 16, 0, 0);
@@ -81,8 +87,9 @@ int main(int argc, char **argv)
         const char *name;
         std::function<void()> run;
     };
-    auto pair = [&](PackedDib *(*k)(PackedDib *, PackedDib *, PackedDib *, int, int, int, int), PackedDib *o) {
-        return [=] { k(o, left, right, m[0], m[1], m[2], m[3]); };
+    auto pair = [&](PackedDib *(*k)(const ComposeSettings &, PackedDib *, PackedDib *, PackedDib *, int, int, int, int),
+                    PackedDib *o) {
+        return [=, &cs] { k(cs, o, left, right, m[0], m[1], m[2], m[3]); };
     };
     std::vector<Case> cases = {
         {"copy floor (output size)", [&] { memcpy(copyDst.data(), FindDibBits(left), copyDst.size()); }},
@@ -96,11 +103,14 @@ int main(int argc, char **argv)
         {"blend", pair(ComposeBlend, out)},
         {"chroma key", pair(ComposeChromaKey, out)},
         {"iZ3D (twice the width)", pair(ComposeIz3d, wide)},
-        {"row interlace scaled to 3/4", [&] { FreeDib(ComposeInterlaceScaled(left, right, m[0], m[1], m[2], m[3], rh * 3 / 4 & ~1)); }},
-        {"side by side 1:1 (GDI)", [&] { ComposeSideBySide(wide, left, right, m[0], m[1], m[2], m[3], rw, rh, 0); }},
-        {"over/under 1:1 (GDI)", [&] { ComposeOverUnder(tall, left, right, m[0], m[1], m[2], m[3], rw, rh, 0); }},
-        {"soft border n=20", [&] { ApplySoftBorder(left, right, m[0], m[1], m[2], m[3], 0); }},
-        {"single-frame grey anaglyph", [&] { FreeDib(ComposeGreyAnaglyphSbs(wide, 0, 0, 0, 0, 0, rw, 0, 0)); }},
+        {"row interlace scaled to 3/4",
+         [&] { FreeDib(ComposeInterlaceScaled(cs, left, right, m[0], m[1], m[2], m[3], rh * 3 / 4 & ~1)); }},
+        {"side by side 1:1 (GDI)",
+         [&] { ComposeSideBySide(cs, nullptr, wide, left, right, m[0], m[1], m[2], m[3], rw, rh, 0); }},
+        {"over/under 1:1 (GDI)",
+         [&] { ComposeOverUnder(cs, nullptr, tall, left, right, m[0], m[1], m[2], m[3], rw, rh, 0); }},
+        {"soft border n=20", [&] { ApplySoftBorder(cs, left, right, m[0], m[1], m[2], m[3], 0); }},
+        {"single-frame grey anaglyph", [&] { FreeDib(ComposeGreyAnaglyphSbs(cs, wide, 0, 0, 0, 0, 0, rw, 0, 0)); }},
         {"single-frame row interlace", [&] { FreeDib(ComposeInterlaceSbs(wide, 0, 0, 0, 0, 0, rw, 0)); }},
     };
     printf("%dx%d pair, region %dx%d, median of %d runs\n", w, h, rw, rh, runs);

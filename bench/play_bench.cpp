@@ -8,7 +8,7 @@
 // thread's CPU time per shown frame.
 //
 // usage: play_bench LEFT RIGHT SECONDS
-#include "pipeline/compose.h"
+#include "pipeline/compose_settings.h"
 #include "pipeline/play_clock.h"
 #include "pipeline/play_pair.h"
 #include "resources/resource_ids.h"
@@ -159,7 +159,7 @@ int main(int argc, char **argv)
     PackedDib *out = CreateDib(2 * DibWidth(l), DibHeight(l), 24, 0);
     static const struct {
         const char *name;
-        PackedDib *(*kernel)(PackedDib *, PackedDib *, PackedDib *, int, int, int, int);
+        PackedDib *(*kernel)(const ComposeSettings &, PackedDib *, PackedDib *, PackedDib *, int, int, int, int);
         bool wide;
     } kernels[] = {{"2 fast grey anaglyph", ComposeFastAnaglyph, false},
                    {"3 colour anaglyph", ComposeColourAnaglyph, false},
@@ -167,13 +167,14 @@ int main(int argc, char **argv)
                    {"5 blend", ComposeBlend, false},
                    {"6 chroma key", ComposeChromaKey, false},
                    {"7 iZ3D", ComposeIz3d, true}};
+    const ComposeSettings cs = ComposeSettingsFromState();
     for (const auto &k : kernels) {
         BITMAPINFOHEADER *h = out;
         h->biWidth = k.wide ? 2 * DibWidth(l) : DibWidth(l);
         std::vector<double> t;
         for (int i = 0; i < 10; i++) {
             double a = Now();
-            k.kernel(out, l, r, 0, 0, 0, 0);
+            k.kernel(cs, out, l, r, 0, 0, 0, 0);
             t.push_back(Now() - a);
         }
         printf("  composition %-22s median %.1f ms\n", k.name, Percentile(t, 0.5));

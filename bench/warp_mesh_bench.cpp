@@ -5,7 +5,7 @@
 // benchmark script can give ffmpeg's perspective filter the same warp.
 //   warp_mesh_bench FRAME.bgr24 FRAMES [corners]
 #include "alignment/displacement_mesh.h"
-#include "pipeline/compose.h"
+#include "pipeline/compose_settings.h"
 #include "state/alignment_settings.h"
 #include "state/alignment_state.h"
 
@@ -105,11 +105,12 @@ int main(int argc, char **argv)
 
     // The per-frame work of an aligned pair: both eyes warped, then composed.
     PackedDib *out = CreateDib(kW, kH, 24, 0);
+    const ComposeSettings cs = ComposeSettingsFromState();
     std::vector<double> t;
     for (int i = 0; i < frames; i++) {
         const double start = Now();
         PackedDib *l = WarpDibByMesh(mesh, frame), *r = WarpDibByMesh(mesh, frame);
-        ComposeColourAnaglyph(out, l, r, 0, 0, 0, 0);
+        ComposeColourAnaglyph(cs, out, l, r, 0, 0, 0, 0);
         t.push_back(Now() - start);
         check += FindDibBits(out)[0];
         FreeDib(l);

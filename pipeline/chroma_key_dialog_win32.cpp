@@ -3,7 +3,7 @@
 // the view.
 #include "pipeline/settings_dialogs.h"
 
-#include "pipeline/compose.h"
+#include "pipeline/compose_settings.h"
 #include "pipeline/key_colour_pick.h"
 #include "resources/resource_ids.h"
 #include "shared/dialog_helpers.h"
@@ -46,7 +46,8 @@ void Preview(HWND dialog)
     int m[4];
     ShiftToCropMargins(m, g_pLeft->nWidth, g_pLeft->nHeight, g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
     if (ComposedFrameHoldsRegion(m))
-        ComposeChromaKey(g_pComposed, g_pLeft->pCurrent, g_pRight->pCurrent, m[0], m[1], m[2], m[3]);
+        ComposeChromaKey(ComposeSettingsFromState(), g_pComposed, g_pLeft->pCurrent, g_pRight->pCurrent, m[0], m[1],
+                         m[2], m[3]);
     if (g_hwndView)
         InvalidateRect(g_hwndView, nullptr, TRUE);
 }

@@ -5,7 +5,6 @@
 
 #include "pipeline/luma.h"
 #include "pipeline/pair_loop.h"
-#include "state/app_state.h"
 
 #include <string.h>
 #include <vector>
@@ -14,7 +13,7 @@ namespace {
 
 enum GreyKind { kLuma, kFastGrey };
 
-bool GammaIsNeutral() { return g_nGmmar == 100 && g_nGmmab == 100; }
+bool GammaIsNeutral(const ComposeSettings &cs) { return cs.gammaLeft == 100 && cs.gammaRight == 100; }
 
 // Frames of 8 bits or fewer always go through the tables.
 bool IsPaletted(const PackedDib *dib) { return dib && DibBitCount(dib) <= 15; }
@@ -25,14 +24,15 @@ void MapThrough(unsigned char *v, int n, const int *table)
         v[i] = (unsigned char)table[v[i]];
 }
 
-PackedDib *GreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, GreyKind kind,
-                        int layout)
+PackedDib *GreyAnaglyph(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr,
+                        int lc, int lr, GreyKind kind, int layout)
 {
-    bool tables = !GammaIsNeutral() || IsPaletted(left) || IsPaletted(right);
+    bool tables = !GammaIsNeutral(cs) || IsPaletted(left) || IsPaletted(right);
     PairKernelFrames f;
-    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, cs.Trim(), 1, &f))
         return nullptr;
-    ComposeGreyRegion(f.outBits, f.outRowBytes, f.left, f.right, f.region, kind == kFastGrey, layout, tables);
+    ComposeGreyRegion(f.outBits, f.outRowBytes, f.left, f.right, f.region, kind == kFastGrey, layout,
+                      tables ? cs.gammaTableLeft : nullptr, tables ? cs.gammaTableRight : nullptr);
     EndPairKernel(&f);
     return out;
 }
@@ -46,11 +46,11 @@ int GreyLayoutOf(int anatype) { return anatype >= 0 && anatype <= 3 ? anatype : 
 struct ColourTables {
     unsigned char left[256], right[256];
 
-    ColourTables()
+    explicit ColourTables(const ComposeSettings &cs)
     {
         for (int i = 0; i < 256; i++) {
-            left[i] = (unsigned char)g_aGammaRed[i];
-            right[i] = (unsigned char)g_aGammaBlue[i];
+            left[i] = (unsigned char)cs.gammaTableLeft[i];
+            right[i] = (unsigned char)cs.gammaTableRight[i];
         }
     }
 };
@@ -91,12 +91,13 @@ void ColourRow(BYTE *o, const BYTE *l, const BYTE *r, const unsigned char *luma,
 }
 
 template <bool YellowBlue>
-PackedDib *ColourAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, bool fromLuma)
+PackedDib *ColourAnaglyph(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr,
+                          int lc, int lr, bool fromLuma)
 {
     PairKernelFrames f;
-    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, cs.Trim(), 1, &f))
         return nullptr;
-    ColourTables t;
+    ColourTables t(cs);
     const PairRegion &g = f.region;
     int lb = f.left.pixelBytes, rb = f.right.pixelBytes;
     std::vector<unsigned char> luma(fromLuma ? (size_t)g.width + 1 : 0);
@@ -123,7 +124,7 @@ PackedDib *ColourAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int
 }  // namespace
 
 void ComposeGreyRegion(BYTE *outBits, int outRowBytes, const FrameView &left, const FrameView &right, const PairRegion &g,
-                       bool fastGrey, int layout, bool tables)
+                       bool fastGrey, int layout, const int *tableLeft, const int *tableRight)
 {
     std::vector<unsigned char> gl((size_t)g.width + 1), gr((size_t)g.width + 1);
     for (int k = 0; k < g.height; k++) {
@@ -136,42 +137,48 @@ void ComposeGreyRegion(BYTE *outBits, int outRowBytes, const FrameView &left, co
             RowLuma(l, g.width, left.pixelBytes, gl.data());
             RowLuma(r, g.width, right.pixelBytes, gr.data());
         }
-        if (tables) {
-            MapThrough(gl.data(), g.width, g_aGammaRed);
-            MapThrough(gr.data(), g.width, g_aGammaBlue);
+        if (tableLeft && tableRight) {
+            MapThrough(gl.data(), g.width, tableLeft);
+            MapThrough(gr.data(), g.width, tableRight);
         }
         GreyRow(outBits + (size_t)k * outRowBytes, gl.data(), gr.data(), g.width, layout);
     }
 }
 
-PackedDib *ComposeGreyAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeGreyAnaglyph(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right, int rc,
+                               int rr, int lc, int lr)
 {
-    return GreyAnaglyph(out, left, right, rc, rr, lc, lr, kLuma, GreyLayoutOf(g_nAnatype));
+    return GreyAnaglyph(cs, out, left, right, rc, rr, lc, lr, kLuma, GreyLayoutOf(cs.greyVariant));
 }
 
-PackedDib *ComposeGreyAnaglyphYellowBlue(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeGreyAnaglyphYellowBlue(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right,
+                                         int rc, int rr, int lc, int lr)
 {
-    return GreyAnaglyph(out, left, right, rc, rr, lc, lr, kLuma, kYellowBlue);
+    return GreyAnaglyph(cs, out, left, right, rc, rr, lc, lr, kLuma, kYellowBlue);
 }
 
-PackedDib *ComposeFastAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeFastAnaglyph(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right, int rc,
+                               int rr, int lc, int lr)
 {
-    return GreyAnaglyph(out, left, right, rc, rr, lc, lr, kFastGrey, GreyLayoutOf(g_nAnatype));
+    return GreyAnaglyph(cs, out, left, right, rc, rr, lc, lr, kFastGrey, GreyLayoutOf(cs.greyVariant));
 }
 
-PackedDib *ComposeFastAnaglyphYellowBlue(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeFastAnaglyphYellowBlue(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right,
+                                         int rc, int rr, int lc, int lr)
 {
-    return GreyAnaglyph(out, left, right, rc, rr, lc, lr, kFastGrey, kYellowBlue);
+    return GreyAnaglyph(cs, out, left, right, rc, rr, lc, lr, kFastGrey, kYellowBlue);
 }
 
-PackedDib *ComposeColourAnaglyph(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeColourAnaglyph(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right, int rc,
+                                 int rr, int lc, int lr)
 {
-    if (g_nAnactype == 2 || g_nAnactype == 3)
-        return ComposeColourAnaglyphYellowBlue(out, left, right, rc, rr, lc, lr);
-    return ColourAnaglyph<false>(out, left, right, rc, rr, lc, lr, g_nAnactype == 1);
+    if (cs.colourVariant == 2 || cs.colourVariant == 3)
+        return ComposeColourAnaglyphYellowBlue(cs, out, left, right, rc, rr, lc, lr);
+    return ColourAnaglyph<false>(cs, out, left, right, rc, rr, lc, lr, cs.colourVariant == 1);
 }
 
-PackedDib *ComposeColourAnaglyphYellowBlue(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeColourAnaglyphYellowBlue(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right,
+                                           int rc, int rr, int lc, int lr)
 {
-    return ColourAnaglyph<true>(out, left, right, rc, rr, lc, lr, g_nAnactype == 3);
+    return ColourAnaglyph<true>(cs, out, left, right, rc, rr, lc, lr, cs.colourVariant == 3);
 }

@@ -5,7 +5,6 @@
 
 #include "pipeline/luma.h"
 #include "pipeline/pair_loop.h"
-#include "state/pipeline_state.h"
 
 #include <math.h>
 #include <stdlib.h>
@@ -212,12 +211,13 @@ void KeyRow24(BYTE *o, const BYTE *l, const BYTE *r, int width, const unsigned c
 
 }  // namespace
 
-PackedDib *ComposeChromaKey(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeChromaKey(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr,
+                            int lc, int lr)
 {
     PairKernelFrames f;
-    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, cs.Trim(), 1, &f))
         return nullptr;
-    const unsigned char *W = WeightsFor(g_rgbChromaKey, g_nChromaTolerance);
+    const unsigned char *W = WeightsFor(cs.chromaKey, cs.chromaTolerance);
     const PairRegion &g = f.region;
     int lb = f.left.pixelBytes, rb = f.right.pixelBytes;
 #if defined(__SSE2__)

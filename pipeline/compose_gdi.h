@@ -2,16 +2,18 @@
 #ifndef TWR_PIPELINE_COMPOSE_GDI_H
 #define TWR_PIPELINE_COMPOSE_GDI_H
 
-#include "shared/packed_dib.h"
+#include "pipeline/compose.h"
 
 // The output is made by the caller at the final size (side by side: two
 // eye widths by one height; over/under: one width by two heights). scale 1
 // stretches each eye's region to eyeWidth x eyeHeight, scale 0 copies it
-// 1:1. Returns the output, or null when the drawing surface cannot be made
-// (after telling the user).
-PackedDib *ComposeSideBySide(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
-                             int eyeWidth, int eyeHeight, int scale);
-PackedDib *ComposeOverUnder(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
-                            int eyeWidth, int eyeHeight, int scale);
+// 1:1. The settings give the trimming and (side by side only) the mirror
+// variant. The drawing surface is made for window's screen; returns the
+// output, or null when it cannot be made (after telling the user in a box
+// owned by window).
+PackedDib *ComposeSideBySide(const ComposeSettings &cs, HWND window, PackedDib *out, PackedDib *left,
+                             PackedDib *right, int rc, int rr, int lc, int lr, int eyeWidth, int eyeHeight, int scale);
+PackedDib *ComposeOverUnder(const ComposeSettings &cs, HWND window, PackedDib *out, PackedDib *left,
+                            PackedDib *right, int rc, int rr, int lc, int lr, int eyeWidth, int eyeHeight, int scale);
 
 #endif

@@ -7,31 +7,31 @@
 #include "shared/dib_gdi.h"
 #include "shared/message_box.h"
 #include "shared/string_table.h"
-#include "state/app_state.h"
-#include "state/app_windows.h"
 
 namespace {
 
 struct GdiTarget {
+    HWND window = nullptr;
     HDC screen = nullptr, mem = nullptr;
     HBITMAP section = nullptr, oldBitmap = nullptr;
     HPALETTE palette = nullptr, oldPalette = nullptr;
 };
 
-bool OpenTarget(PackedDib *out, PackedDib *paletteSource, GdiTarget *t)
+bool OpenTarget(HWND window, PackedDib *out, PackedDib *paletteSource, GdiTarget *t)
 {
-    t->screen = GetDC(g_hwndMain);
+    t->window = window;
+    t->screen = GetDC(window);
     t->mem = CreateCompatibleDC(t->screen);
     void *bits = nullptr;
     t->section = CreateDIBSection(t->screen, (BITMAPINFO *)out, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!t->section) {
-        AppMessageBox(g_hwndMain, LoadStr(2325), LoadStr(2300), MB_ICONWARNING);
+        AppMessageBox(window, LoadStr(2325), LoadStr(2300), MB_ICONWARNING);
         DeleteDC(t->mem);
-        ReleaseDC(g_hwndMain, t->screen);
+        ReleaseDC(window, t->screen);
         return false;
     }
     t->oldBitmap = (HBITMAP)SelectObject(t->mem, t->section);
-    t->palette = CreateDibPalette(g_hwndMain, paletteSource, 0);
+    t->palette = CreateDibPalette(window, paletteSource, 0);
     if (t->palette) {
         t->oldPalette = SelectPalette(t->mem, t->palette, FALSE);
         RealizePalette(t->mem);
@@ -49,7 +49,7 @@ void CloseTarget(PackedDib *out, int rows, GdiTarget *t)
     SelectObject(t->mem, t->oldBitmap);
     GetDIBits(t->mem, t->section, 0, (UINT)rows, FindDibBits(out), (BITMAPINFO *)out, DIB_RGB_COLORS);
     DeleteDC(t->mem);
-    ReleaseDC(g_hwndMain, t->screen);
+    ReleaseDC(t->window, t->screen);
     DeleteObject(t->section);
 }
 
@@ -113,21 +113,21 @@ bool CopyRegions(PackedDib *out, PackedDib *left, PackedDib *right, const PairRe
 
 // Draws the two regions of a pair, one beside (or above) the other: the
 // second image starts one eye further along x (side by side) or y.
-PackedDib *ComposeTwoImages(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
-                            int eyeWidth, int eyeHeight, int scale, bool overUnder)
+PackedDib *ComposeTwoImages(const ComposeSettings &cs, HWND window, PackedDib *out, PackedDib *left, PackedDib *right,
+                            int rc, int rr, int lc, int lr, int eyeWidth, int eyeHeight, int scale, bool overUnder)
 {
     if (!out || !left || !right)
         return nullptr;
     PairRegion g = ResolvePairRegionForSizes(DibWidth(left), DibHeight(left), DibWidth(right), DibHeight(right), rc, rr,
-                                             lc, lr, -1, -1);
+                                             lc, lr, cs.Trim(), -1, -1);
     bool scaled = scale == 1;
     // Over/under is never mirrored.
-    bool mirrorLeft = !overUnder && (g_nMirror == 2 || g_nMirror == 3);
-    bool mirrorRight = !overUnder && (g_nMirror == 1 || g_nMirror == 3);
+    bool mirrorLeft = !overUnder && (cs.mirror == 2 || cs.mirror == 3);
+    bool mirrorRight = !overUnder && (cs.mirror == 1 || cs.mirror == 3);
     if (!scaled && !mirrorLeft && !mirrorRight && CopyRegions(out, left, right, g, overUnder))
         return out;
     GdiTarget t;
-    if (!OpenTarget(out, left, &t))
+    if (!OpenTarget(window, out, left, &t))
         return nullptr;
     if (scaled)
         SetStretchBltMode(t.mem, COLORONCOLOR);
@@ -143,14 +143,14 @@ PackedDib *ComposeTwoImages(PackedDib *out, PackedDib *left, PackedDib *right, i
 
 }  // namespace
 
-PackedDib *ComposeSideBySide(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
-                             int eyeWidth, int eyeHeight, int scale)
+PackedDib *ComposeSideBySide(const ComposeSettings &cs, HWND window, PackedDib *out, PackedDib *left,
+                             PackedDib *right, int rc, int rr, int lc, int lr, int eyeWidth, int eyeHeight, int scale)
 {
-    return ComposeTwoImages(out, left, right, rc, rr, lc, lr, eyeWidth, eyeHeight, scale, false);
+    return ComposeTwoImages(cs, window, out, left, right, rc, rr, lc, lr, eyeWidth, eyeHeight, scale, false);
 }
 
-PackedDib *ComposeOverUnder(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
-                            int eyeWidth, int eyeHeight, int scale)
+PackedDib *ComposeOverUnder(const ComposeSettings &cs, HWND window, PackedDib *out, PackedDib *left,
+                            PackedDib *right, int rc, int rr, int lc, int lr, int eyeWidth, int eyeHeight, int scale)
 {
-    return ComposeTwoImages(out, left, right, rc, rr, lc, lr, eyeWidth, eyeHeight, scale, true);
+    return ComposeTwoImages(cs, window, out, left, right, rc, rr, lc, lr, eyeWidth, eyeHeight, scale, true);
 }

@@ -4,19 +4,19 @@
 #include "pipeline/compose.h"
 
 #include "pipeline/pair_region.h"
-#include "state/app_state.h"
 
 #include <math.h>
 
 enum { kLinearMax = 32640, kRowEntries = 512 * 3 };
 
-PackedDib *ComposeIz3d(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeIz3d(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr,
+                       int lc, int lr)
 {
-    const unsigned short *T = g_pIz3dTable;
+    const unsigned short *T = cs.iz3dTable;
     if (!T)
         return nullptr;
     PairKernelFrames f;
-    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 2, &f))
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, cs.Trim(), 2, &f))
         return nullptr;
 
     // Output gamma 1/2.2 of every linear value; the same every call, so it

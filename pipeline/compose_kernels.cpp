@@ -36,10 +36,11 @@ void CopyRowTo24(BYTE *o, const BYTE *s, int width, int pixelBytes)
     }
 }
 
-PackedDib *ComposeInterlace(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeInterlace(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr,
+                            int lc, int lr)
 {
     PairKernelFrames f;
-    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, cs.Trim(), 1, &f))
         return nullptr;
     const PairRegion &g = f.region;
     // Each eye gives its even region rows, the left eye to the even output
@@ -54,7 +55,8 @@ PackedDib *ComposeInterlace(PackedDib *out, PackedDib *left, PackedDib *right, i
     return out;
 }
 
-PackedDib *ComposeInterlaceScaled(PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, int outHeight)
+PackedDib *ComposeInterlaceScaled(const ComposeSettings &cs, PackedDib *left, PackedDib *right, int rc, int rr, int lc,
+                                  int lr, int outHeight)
 {
     if (!left || !right || outHeight < 2 || DibBitCount(left) != 24 || DibBitCount(right) != 24)
         return nullptr;
@@ -62,7 +64,7 @@ PackedDib *ComposeInterlaceScaled(PackedDib *left, PackedDib *right, int rc, int
     FrameView lv, rv;
     if (!OpenFrameView(left, &lv) || !OpenFrameView(right, &rv))
         return nullptr;
-    PairRegion g = ResolvePairRegion(lv, rv, rc, rr, lc, lr, -1, -1);
+    PairRegion g = ResolvePairRegion(lv, rv, rc, rr, lc, lr, cs.Trim(), -1, -1);
     if (g.width <= 0 || g.height <= 0)
         return nullptr;
     PackedDib *out = CreateDib(g.width, outHeight, 24, 0);
@@ -110,10 +112,11 @@ static void ColumnInterlaceRow24(BYTE *o, const BYTE *l, const BYTE *r, int widt
         o[j] = j % 6 < 3 ? l[j] : r[j - 3];
 }
 
-PackedDib *ComposeColumnInterlace(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeColumnInterlace(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right, int rc,
+                                  int rr, int lc, int lr)
 {
     PairKernelFrames f;
-    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, cs.Trim(), 1, &f))
         return nullptr;
     const PairRegion &g = f.region;
     int lb = f.left.pixelBytes, rb = f.right.pixelBytes;
@@ -141,13 +144,14 @@ PackedDib *ComposeColumnInterlace(PackedDib *out, PackedDib *left, PackedDib *ri
     return out;
 }
 
-PackedDib *ComposeBlend(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr)
+PackedDib *ComposeBlend(const ComposeSettings &cs, PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr,
+                        int lc, int lr)
 {
     // Three-byte frames blend byte for byte.
     if (!left || !right || DibBitCount(left) != 24 || DibBitCount(right) != 24)
-        return RunPixelPairKernel(out, left, right, rc, rr, lc, lr, Blend());
+        return RunPixelPairKernel(out, left, right, rc, rr, lc, lr, cs.Trim(), Blend());
     PairKernelFrames f;
-    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, cs.Trim(), 1, &f))
         return nullptr;
     const PairRegion &g = f.region;
     for (int k = 0; k < g.height; k++)

@@ -4,7 +4,6 @@
 #include "pipeline/compose.h"
 
 #include "pipeline/pair_loop.h"
-#include "state/app_state.h"
 
 #include <string.h>
 
@@ -91,48 +90,54 @@ PackedDib *RunSingleFramePixels(PackedDib *frame, int c0, int c1, int c2, int c3
                           });
 }
 
-Tables GreyTables()
+Tables GreyTables(const ComposeSettings &cs)
 {
-    return {g_aGammaRed, g_aGammaBlue, !(g_nGmmar == 100 && g_nGmmab == 100)};
+    return {cs.gammaTableLeft, cs.gammaTableRight, !(cs.gammaLeft == 100 && cs.gammaRight == 100)};
 }
 
-Tables ColourTables() { return {g_aGammaRed, g_aGammaBlue, true}; }
+Tables ColourTables(const ComposeSettings &cs) { return {cs.gammaTableLeft, cs.gammaTableRight, true}; }
 
 }  // namespace
 
-static PackedDib *SingleFrameGrey(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int layout)
+static PackedDib *SingleFrameGrey(const ComposeSettings &cs, PackedDib *frame, int c0, int c1, int c2, int c3, int swap,
+                                  int dx, int dy, int layout)
 {
-    bool tables = GreyTables().on;
+    Tables t = GreyTables(cs);
     return RunSingleFrame(frame, c0, c1, c2, c3, swap, dx, dy,
                           [&](BYTE *bits, int rowBytes, const FrameView &v, const PairRegion &g) {
-                              ComposeGreyRegion(bits, rowBytes, v, v, g, true, layout, tables);
+                              ComposeGreyRegion(bits, rowBytes, v, v, g, true, layout, t.on ? t.tl : nullptr,
+                                                t.on ? t.tr : nullptr);
                           });
 }
 
-PackedDib *ComposeGreyAnaglyphSbs(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
+PackedDib *ComposeGreyAnaglyphSbs(const ComposeSettings &cs, PackedDib *frame, int c0, int c1, int c2, int c3, int swap,
+                                  int dx, int dy, int variant)
 {
     if (variant == 3)
-        return ComposeGreySbsYellowBlue(frame, c0, c1, c2, c3, swap, dx, dy, variant);
+        return ComposeGreySbsYellowBlue(cs, frame, c0, c1, c2, c3, swap, dx, dy, variant);
     if (variant < 0 || variant > 2)
         variant = 0;
-    return SingleFrameGrey(frame, c0, c1, c2, c3, swap, dx, dy, variant);
+    return SingleFrameGrey(cs, frame, c0, c1, c2, c3, swap, dx, dy, variant);
 }
 
-PackedDib *ComposeGreySbsYellowBlue(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
+PackedDib *ComposeGreySbsYellowBlue(const ComposeSettings &cs, PackedDib *frame, int c0, int c1, int c2, int c3,
+                                    int swap, int dx, int dy, int variant)
 {
-    return SingleFrameGrey(frame, c0, c1, c2, c3, swap, dx, dy, kYellowBlue);
+    return SingleFrameGrey(cs, frame, c0, c1, c2, c3, swap, dx, dy, kYellowBlue);
 }
 
-PackedDib *ComposeColourAnaglyphSbs(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
+PackedDib *ComposeColourAnaglyphSbs(const ComposeSettings &cs, PackedDib *frame, int c0, int c1, int c2, int c3,
+                                    int swap, int dx, int dy, int variant)
 {
     if (variant == 2 || variant == 3)
-        return ComposeColourSbsYellowBlue(frame, c0, c1, c2, c3, swap, dx, dy, variant);
-    return RunSingleFramePixels(frame, c0, c1, c2, c3, swap, dx, dy, ColourOp{ColourTables(), variant});
+        return ComposeColourSbsYellowBlue(cs, frame, c0, c1, c2, c3, swap, dx, dy, variant);
+    return RunSingleFramePixels(frame, c0, c1, c2, c3, swap, dx, dy, ColourOp{ColourTables(cs), variant});
 }
 
-PackedDib *ComposeColourSbsYellowBlue(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy, int variant)
+PackedDib *ComposeColourSbsYellowBlue(const ComposeSettings &cs, PackedDib *frame, int c0, int c1, int c2, int c3,
+                                      int swap, int dx, int dy, int variant)
 {
-    return RunSingleFramePixels(frame, c0, c1, c2, c3, swap, dx, dy, ColourYellowBlueOp{ColourTables(), variant});
+    return RunSingleFramePixels(frame, c0, c1, c2, c3, swap, dx, dy, ColourYellowBlueOp{ColourTables(cs), variant});
 }
 
 PackedDib *ComposeInterlaceSbs(PackedDib *frame, int c0, int c1, int c2, int c3, int swap, int dx, int dy)

@@ -3,7 +3,6 @@
 #include "pipeline/compose.h"
 
 #include "pipeline/pair_region.h"
-#include "state/app_state.h"
 
 #include <string.h>
 
@@ -70,15 +69,16 @@ void FillRect24(BYTE *bits, int rowBytes, int x0, int y0, int x1, int y1, BYTE b
 
 }  // namespace
 
-void ApplySoftBorder(PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, int blackOutside)
+void ApplySoftBorder(const ComposeSettings &cs, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
+                     int blackOutside)
 {
     if (!left || !right || DibBitCount(left) != 24 || DibBitCount(right) != 24)
         return;
     FrameView l, r;
     if (!OpenFrameView(left, &l) || !OpenFrameView(right, &r))
         return;
-    PairRegion g = ResolvePairRegion(l, r, rc, rr, lc, lr, -1, -1);
-    int n = g_nBordwf;
+    PairRegion g = ResolvePairRegion(l, r, rc, rr, lc, lr, cs.Trim(), -1, -1);
+    int n = cs.softBorderWidth;
     if (n > 0 && g.width > 0 && g.height > 0) {
         int C[256];
         BuildSoftBorderCurve(C);
@@ -100,28 +100,28 @@ void ApplySoftBorder(PackedDib *left, PackedDib *right, int rc, int rr, int lc, 
     }
 }
 
-int DrawSaveBorder(PackedDib *picture, int saveLayout)
+int DrawSaveBorder(const ComposeSettings &cs, PackedDib *picture, int saveLayout)
 {
-    int n = g_nWaku;
+    int n = cs.frameWidth;
     if (!picture || DibBitCount(picture) != 24 || n <= 0)
         return 0;
     int w = DibWidth(picture), h = DibHeight(picture);
     if (w < 8 * n || h < 4 * n)
         return 0;
 
-    int R = GetRValue(g_dwWCOL), G = GetGValue(g_dwWCOL), B = GetBValue(g_dwWCOL);
+    int R = GetRValue(cs.frameColour), G = GetGValue(cs.frameColour), B = GetBValue(cs.frameColour);
     if (saveLayout == 2 || saveLayout == 3) {
         int x = (int)((0.587 * G + 0.299 * R) + 0.114 * B);
         if (saveLayout == 2) {
-            if (g_nAnatype == 1)
+            if (cs.greyVariant == 1)
                 R = x, G = x, B = 0;
-            else if (g_nAnatype == 2)
+            else if (cs.greyVariant == 2)
                 R = x, G = 0, B = x;
             else
                 R = G = B = x;
-        } else if (g_nAnactype == 1) {
+        } else if (cs.colourVariant == 1) {
             R = x;
-        } else if (g_nAnactype == 3) {
+        } else if (cs.colourVariant == 3) {
             B = x;
         }
     }

@@ -37,10 +37,11 @@ static void RunPixelRegion(BYTE *outBits, int outRowBytes, const FrameView &left
 // Runs op over the region of a pair; returns out, or null when the pair
 // kernel cannot run.
 template <class Op>
-static PackedDib *RunPixelPairKernel(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr, Op op)
+static PackedDib *RunPixelPairKernel(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
+                                     const RECT *trim, Op op)
 {
     PairKernelFrames f;
-    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, 1, &f))
+    if (!BeginPairKernel(out, left, right, rc, rr, lc, lr, trim, 1, &f))
         return nullptr;
     RunPixelRegion(f.outBits, f.outRowBytes, f.left, f.right, f.region, op);
     EndPairKernel(&f);
@@ -48,10 +49,11 @@ static PackedDib *RunPixelPairKernel(PackedDib *out, PackedDib *left, PackedDib 
 }
 
 // Grey anaglyph rows of a resolved region: the two eyes' lumas (or fast
-// greys), through the eye tables when asked, laid out by the grey variant.
+// greys), through the eye tables tableLeft and tableRight when given (both
+// null for none), laid out by the grey variant.
 enum GreyLayout { kRedCyan = 0, kRedGreen = 1, kRedBlue = 2, kYellowBlue = 3 };
 void ComposeGreyRegion(BYTE *outBits, int outRowBytes, const FrameView &left, const FrameView &right, const PairRegion &g,
-                       bool fastGrey, int layout, bool tables);
+                       bool fastGrey, int layout, const int *tableLeft, const int *tableRight);
 
 // Copies width pixels of 3 or 4 bytes into 24-bit output pixels.
 void CopyRowTo24(BYTE *out, const BYTE *src, int width, int pixelBytes);

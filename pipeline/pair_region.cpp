@@ -1,7 +1,5 @@
 #include "pipeline/pair_region.h"
 
-#include "state/app_state.h"
-
 #include <string.h>
 
 // A paletted frame expanded to 24 bits through its colour table, as GDI
@@ -78,23 +76,26 @@ void ReleaseFrameView(FrameView *view)
 static int Max0(int v) { return v > 0 ? v : 0; }
 static int Min(int a, int b) { return a < b ? a : b; }
 
-PairRegion ResolvePairRegion(const FrameView &left, const FrameView &right, int rc, int rr, int lc, int lr, int outWidth, int outHeight)
+PairRegion ResolvePairRegion(const FrameView &left, const FrameView &right, int rc, int rr, int lc, int lr,
+                             const RECT *trim, int outWidth, int outHeight)
 {
-    return ResolvePairRegionForSizes(left.width, left.height, right.width, right.height, rc, rr, lc, lr, outWidth, outHeight);
+    return ResolvePairRegionForSizes(left.width, left.height, right.width, right.height, rc, rr, lc, lr, trim, outWidth,
+                                     outHeight);
 }
 
-PairRegion ResolvePairRegionForSizes(int lw, int lh, int rw, int rh, int rc, int rr, int lc, int lr, int outWidth, int outHeight)
+PairRegion ResolvePairRegionForSizes(int lw, int lh, int rw, int rh, int rc, int rr, int lc, int lr, const RECT *trim,
+                                     int outWidth, int outHeight)
 {
     PairRegion r;
     // Sizes come from the left frame; the right one is expected to match.
     int W = lw, H = lh;
-    if (g_nTrimState == kTrimApplied) {
-        r.width = g_rcTrim.right - g_rcTrim.left;
-        r.height = g_rcTrim.bottom - g_rcTrim.top;
-        r.leftX = lc + g_rcTrim.left;
-        r.rightX = rc + g_rcTrim.left;
-        r.leftY = Max0(H - g_rcTrim.bottom - rr);
-        r.rightY = Max0(H - g_rcTrim.bottom - lr);
+    if (trim) {
+        r.width = trim->right - trim->left;
+        r.height = trim->bottom - trim->top;
+        r.leftX = lc + trim->left;
+        r.rightX = rc + trim->left;
+        r.leftY = Max0(H - trim->bottom - rr);
+        r.rightY = Max0(H - trim->bottom - lr);
     } else {
         r.width = W - lc - rc;
         r.height = H - lr - rr;
@@ -121,7 +122,7 @@ PairRegion ResolvePairRegionForSizes(int lw, int lh, int rw, int rh, int rc, int
 }
 
 bool BeginPairKernel(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
-                     int outWidthFactor, PairKernelFrames *f)
+                     const RECT *trim, int outWidthFactor, PairKernelFrames *f)
 {
     memset(f, 0, sizeof(*f));
     if (!out || !left || !right || DibBitCount(out) != 24)
@@ -136,7 +137,7 @@ bool BeginPairKernel(PackedDib *out, PackedDib *left, PackedDib *right, int rc, 
     int outHeight = DibHeight(out);
     f->outBits = FindDibBits(out);
     f->outRowBytes = DibRowBytes(outWidth, 24);
-    f->region = ResolvePairRegion(f->left, f->right, rc, rr, lc, lr, outWidth / outWidthFactor, outHeight);
+    f->region = ResolvePairRegion(f->left, f->right, rc, rr, lc, lr, trim, outWidth / outWidthFactor, outHeight);
     return true;
 }
 

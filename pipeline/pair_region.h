@@ -32,14 +32,18 @@ struct PairRegion {
 };
 
 // The common region of the crop origins, narrowed by the trimming
-// rectangle when it is applied, then limited to both frames and, when
-// given, to the output's size (outWidth x outHeight; -1 for no limit).
-PairRegion ResolvePairRegion(const FrameView &left, const FrameView &right, int rc, int rr, int lc, int lr, int outWidth, int outHeight);
+// rectangle trim (in the common region, top-down, right and bottom
+// exclusive; null for none), then limited to both frames and, when given,
+// to the output's size (outWidth x outHeight; -1 for no limit).
+PairRegion ResolvePairRegion(const FrameView &left, const FrameView &right, int rc, int rr, int lc, int lr,
+                             const RECT *trim, int outWidth, int outHeight);
 // The same from the frames' sizes alone (left width and height, right
 // width and height), for code that draws the frames through GDI.
-PairRegion ResolvePairRegionForSizes(int lw, int lh, int rw, int rh, int rc, int rr, int lc, int lr, int outWidth, int outHeight);
+PairRegion ResolvePairRegionForSizes(int lw, int lh, int rw, int rh, int rc, int rr, int lc, int lr, const RECT *trim,
+                                     int outWidth, int outHeight);
 
-// Sets up the frames of a pair kernel: false (and nothing held) when the
+// Sets up the frames of a pair kernel over the region (trim as for
+// ResolvePairRegion): false (and nothing held) when the
 // output, a frame or the output's format is unusable.
 struct PairKernelFrames {
     FrameView left, right;
@@ -48,7 +52,7 @@ struct PairKernelFrames {
     PairRegion region;
 };
 bool BeginPairKernel(PackedDib *out, PackedDib *left, PackedDib *right, int rc, int rr, int lc, int lr,
-                     int outWidthFactor, PairKernelFrames *frames);
+                     const RECT *trim, int outWidthFactor, PairKernelFrames *frames);
 void EndPairKernel(PairKernelFrames *frames);
 
 #endif

@@ -2,7 +2,7 @@
 
 #include "alignment/colour_match.h"
 #include "alignment/frame_adjustment.h"
-#include "pipeline/compose.h"
+#include "pipeline/compose_settings.h"
 #include "pipeline/pair_position.h"
 #include "pipeline/play_clock.h"
 #include "pipeline/show_pair.h"
@@ -271,6 +271,7 @@ struct PlayDraw {
     HDC dc;
     bool first;
     int m[4];
+    ComposeSettings settings;  // the frame's, taken before it is drawn
 };
 
 // Draws w x h pixels of src from column sx, rows counted from the top at
@@ -397,14 +398,14 @@ void DrawPair(PlayDraw &d, MovieSource *left, MovieSource *right)
     SizeComposed(mode == 7 ? 2 * g.w : g.w, g.h);
     if (!eyes) {
         switch (mode) {
-        case 2: ComposeFastAnaglyph(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
-        case 3: ComposeColourAnaglyph(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
-        case 6: ComposeChromaKey(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
-        case 7: ComposeIz3d(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
+        case 2: ComposeFastAnaglyph(d.settings, g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
+        case 3: ComposeColourAnaglyph(d.settings, g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
+        case 6: ComposeChromaKey(d.settings, g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
+        case 7: ComposeIz3d(d.settings, g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
         default: break;
         }
     } else if (mode == 5) {
-        ComposeBlend(g_pComposed, l, r, m[0], m[1], m[2], m[3]);
+        ComposeBlend(d.settings, g_pComposed, l, r, m[0], m[1], m[2], m[3]);
     }
     int srcW = eyes ? g.w : (mode == 7 ? 2 * g.w : g.w);
     ViewLayout v = Layout(mode, 0, srcW, g.h);
@@ -429,11 +430,11 @@ void DrawPair(PlayDraw &d, MovieSource *left, MovieSource *right)
     case 4:
         if (v.zoom == 100) {
             SizeComposed(g.w, g.h);
-            ComposeInterlace(c, l, r, m[0], m[1], m[2], m[3]);
+            ComposeInterlace(d.settings, c, l, r, m[0], m[1], m[2], m[3]);
             SetDIBitsToDevice(d.dc, v.pic[0].x, v.pic[0].y, (DWORD)g.w, (DWORD)g.h, 0, 0, 0, (UINT)g.h,
                               FindDibBits(c), (const BITMAPINFO *)c, DIB_RGB_COLORS);
         } else {
-            PackedDib *rows = ComposeInterlaceScaled(l, r, m[0], m[1], m[2], m[3], v.pic[0].h & ~1);
+            PackedDib *rows = ComposeInterlaceScaled(d.settings, l, r, m[0], m[1], m[2], m[3], v.pic[0].h & ~1);
             if (rows) {
                 DrawFrom(d, left->hDrawDib, rows, 0, 0, DibWidth(rows), DibHeight(rows), v.pic[0], false, false);
                 FreeDib(rows);
@@ -593,8 +594,9 @@ int PlayPair(StereoPair *pair)
         if (left->pCurrent && right->pCurrent) {
             PlayDraw d;
             ShiftToCropMargins(d.m, DibWidth(left->pCurrent), DibHeight(left->pCurrent), g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
+            d.settings = ComposeSettingsFromState();
             if (g_bBlurFrame == 1)
-                ApplySoftBorder(left->pCurrent, right->pCurrent, d.m[0], d.m[1], d.m[2], d.m[3], 0);
+                ApplySoftBorder(d.settings, left->pCurrent, right->pCurrent, d.m[0], d.m[1], d.m[2], d.m[3], 0);
             if (g_nAutoColour != 0)
                 MatchColours(left->pCurrent, right->pCurrent);
             if (g_nTrimState != kTrimApplied)

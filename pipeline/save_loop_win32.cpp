@@ -2,8 +2,8 @@
 
 #include "alignment/colour_match.h"
 #include "alignment/frame_adjustment.h"
-#include "pipeline/compose.h"
 #include "pipeline/compose_gdi.h"
+#include "pipeline/compose_settings.h"
 #include "pipeline/save_movie.h"
 #include "pipeline/wave_image.h"
 #include "resources/resource_ids.h"
@@ -33,22 +33,22 @@ void MakePrivate(MovieSource *m)
         m->pCurrent = m->pFrame24;
 }
 
-PackedDib *RunComposer(PackedDib *out, PackedDib *l, PackedDib *r, const int *m, int layout, int eyeW, int eyeH,
-                       int scale)
+PackedDib *RunComposer(const ComposeSettings &cs, PackedDib *out, PackedDib *l, PackedDib *r, const int *m, int layout,
+                       int eyeW, int eyeH, int scale)
 {
     switch (layout) {
-    case kSaveSideBySide: return ComposeSideBySide(out, l, r, m[0], m[1], m[2], m[3], eyeW, eyeH, scale);
-    case kSaveOverUnder: return ComposeOverUnder(out, l, r, m[0], m[1], m[2], m[3], eyeW, eyeH, scale);
-    case kSaveGreyAnaglyph: return ComposeGreyAnaglyph(out, l, r, m[0], m[1], m[2], m[3]);
-    case kSaveColourAnaglyph: return ComposeColourAnaglyph(out, l, r, m[0], m[1], m[2], m[3]);
-    case kSaveInterlace: return ComposeInterlace(out, l, r, m[0], m[1], m[2], m[3]);
-    case kSaveChromaKey: return ComposeChromaKey(out, l, r, m[0], m[1], m[2], m[3]);
-    case kSaveColumnInterlace: return ComposeColumnInterlace(out, l, r, m[0], m[1], m[2], m[3]);
+    case kSaveSideBySide:
+        return ComposeSideBySide(cs, g_hwndMain, out, l, r, m[0], m[1], m[2], m[3], eyeW, eyeH, scale);
+    case kSaveOverUnder:
+        return ComposeOverUnder(cs, g_hwndMain, out, l, r, m[0], m[1], m[2], m[3], eyeW, eyeH, scale);
+    case kSaveGreyAnaglyph: return ComposeGreyAnaglyph(cs, out, l, r, m[0], m[1], m[2], m[3]);
+    case kSaveColourAnaglyph: return ComposeColourAnaglyph(cs, out, l, r, m[0], m[1], m[2], m[3]);
+    case kSaveInterlace: return ComposeInterlace(cs, out, l, r, m[0], m[1], m[2], m[3]);
+    case kSaveChromaKey: return ComposeChromaKey(cs, out, l, r, m[0], m[1], m[2], m[3]);
+    case kSaveColumnInterlace: return ComposeColumnInterlace(cs, out, l, r, m[0], m[1], m[2], m[3]);
     case kSaveRegionSideBySide: {
         // The sub-rectangle of the region, as wide and high as each half of
         // the output, taken through the trimming the composer applies.
-        RECT kept = g_rcTrim;
-        int state = g_nTrimState;
         int w = DibWidth(out) / 2, h = DibHeight(out);
         RECT r2 = {g_rcTrim.left + g_rcSaveRegion.left, g_rcTrim.top + g_rcSaveRegion.top, 0, 0};
         if (r2.left + w > g_rcTrim.right)
@@ -57,12 +57,10 @@ PackedDib *RunComposer(PackedDib *out, PackedDib *l, PackedDib *r, const int *m,
             r2.top = g_rcTrim.bottom - h;
         r2.right = r2.left + w;
         r2.bottom = r2.top + h;
-        g_rcTrim = r2;
-        g_nTrimState = kTrimApplied;
-        PackedDib *done = ComposeSideBySide(out, l, r, m[0], m[1], m[2], m[3], eyeW, eyeH, scale);
-        g_rcTrim = kept;
-        g_nTrimState = state;
-        return done;
+        ComposeSettings sub = cs;
+        sub.trimmed = true;
+        sub.trim = r2;
+        return ComposeSideBySide(sub, g_hwndMain, out, l, r, m[0], m[1], m[2], m[3], eyeW, eyeH, scale);
     }
     default: return nullptr;
     }
@@ -269,22 +267,23 @@ bool ComposeSaveFrame(HWND window, PackedDib *out, MovieSource *left, MovieSourc
     PackedDib *l = left->pCurrent, *r = right->pCurrent;
     int m[4];
     ShiftToCropMargins(m, left->nWidth, left->nHeight, g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
+    const ComposeSettings cs = ComposeSettingsFromState();
     if (g_bBlurFrame == 1)
-        ApplySoftBorder(l, r, m[0], m[1], m[2], m[3], 0);
+        ApplySoftBorder(cs, l, r, m[0], m[1], m[2], m[3], 0);
     if (g_nAutoColour != 0)
         MatchColours(l, r);
     bool resized = g_bSaveResize && (layout >= kSaveGreyAnaglyph || g_bSmartSize);
     if (!resized)
-        return RunComposer(out, l, r, m, layout, g_nSaveWidth, g_nSaveHeight, g_bSaveResize) != nullptr;
+        return RunComposer(cs, out, l, r, m, layout, g_nSaveWidth, g_nSaveHeight, g_bSaveResize) != nullptr;
     PackedDib *eyeL = EyeAtSaveSize(window, l, m, 0, layout, aspect);
     PackedDib *eyeR = EyeAtSaveSize(window, r, m, 1, layout, aspect);
     bool done = false;
     if (eyeL && eyeR) {
-        int state = g_nTrimState;
-        g_nTrimState = kTrimNone;
+        // The resized eyes are the region already.
+        ComposeSettings whole = cs;
+        whole.trimmed = false;
         const int zero[4] = {0, 0, 0, 0};
-        done = RunComposer(out, eyeL, eyeR, zero, layout, g_nSaveWidth, g_nSaveHeight, 0) != nullptr;
-        g_nTrimState = state;
+        done = RunComposer(whole, out, eyeL, eyeR, zero, layout, g_nSaveWidth, g_nSaveHeight, 0) != nullptr;
     }
     FreeDib(eyeL);
     FreeDib(eyeR);

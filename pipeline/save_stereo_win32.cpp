@@ -3,7 +3,7 @@
 #include "pipeline/save_movie.h"
 
 #include "alignment/frame_adjustment.h"
-#include "pipeline/compose.h"
+#include "pipeline/compose_settings.h"
 #include "pipeline/pair_position.h"
 #include "pipeline/save_loop.h"
 #include "resources/resource_ids.h"
@@ -218,7 +218,7 @@ int SaveStereoMovie(HWND window, const char *path, StereoPair *pair)
             if (!ComposeSaveFrame(window, frame, left, right, g_nSaveLayout, true))
                 continue;
             if (g_bSaveBorder)
-                DrawSaveBorder(frame, g_nSaveLayout);
+                DrawSaveBorder(ComposeSettingsFromState(), frame, g_nSaveLayout);
             if (g_bSavePreview)
                 DrawSavePreview(frame, g_nSaveLayout, preview, i == 0, left->hDrawDib);
             LONG written = 0;

@@ -2,7 +2,7 @@
 
 #include "alignment/colour_match.h"
 #include "alignment/frame_adjustment.h"
-#include "pipeline/compose.h"
+#include "pipeline/compose_settings.h"
 #include "pipeline/pair_position.h"
 #include "resources/resource_ids.h"
 #include "shared/message_box.h"
@@ -49,7 +49,7 @@ void ResetTrimToRegion(int width, int height, const int *m)
 
 // A new composed frame of the region's size (twice as wide for iZ3D),
 // composed for the display mode.
-void Compose(StereoPair *pair, const int *m)
+void Compose(StereoPair *pair, const ComposeSettings &cs, const int *m)
 {
     FreeComposedFrame();
     int w = g_rcTrim.right - g_rcTrim.left, h = g_rcTrim.bottom - g_rcTrim.top;
@@ -62,12 +62,12 @@ void Compose(StereoPair *pair, const int *m)
     g_nShownHeight = DibHeight(g_pComposed);
     PackedDib *l = pair->pLeft->pCurrent, *r = pair->pRight->pCurrent;
     switch (g_nDisplayMode) {
-    case 2: ComposeGreyAnaglyph(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
-    case 3: ComposeColourAnaglyph(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
-    case 4: ComposeInterlace(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
-    case 5: ComposeBlend(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
-    case 6: ComposeChromaKey(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
-    case 7: ComposeIz3d(g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
+    case 2: ComposeGreyAnaglyph(cs, g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
+    case 3: ComposeColourAnaglyph(cs, g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
+    case 4: ComposeInterlace(cs, g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
+    case 5: ComposeBlend(cs, g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
+    case 6: ComposeChromaKey(cs, g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
+    case 7: ComposeIz3d(cs, g_pComposed, l, r, m[0], m[1], m[2], m[3]); break;
     default: break;  // the view draws the eye frames themselves
     }
 }
@@ -106,8 +106,9 @@ int ShowCurrentPair(StereoPair *pair)
     ShiftToCropMargins(m, left->nWidth, left->nHeight, g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
     ResetTrimToRegion(DibWidth(left->pCurrent), DibHeight(left->pCurrent), m);
     int regionW = g_rcTrim.right - g_rcTrim.left, regionH = g_rcTrim.bottom - g_rcTrim.top;
+    ComposeSettings cs = ComposeSettingsFromState();
     if (g_bBlurFrame == 1)
-        ApplySoftBorder(left->pCurrent, right->pCurrent, m[0], m[1], m[2], m[3], 0);
+        ApplySoftBorder(cs, left->pCurrent, right->pCurrent, m[0], m[1], m[2], m[3], 0);
     if (g_nAutoColour != 0)
         MatchColours(left->pCurrent, right->pCurrent);
 
@@ -126,7 +127,7 @@ int ShowCurrentPair(StereoPair *pair)
         lstrcpynA(title + n, g_szAutoColourLabel[g_nAutoColour], (int)(sizeof title - n));
     SetWindowTextA(g_hwndMain, title);
 
-    Compose(pair, m);
+    Compose(pair, cs, m);
     return 0;
 }
 
@@ -140,7 +141,7 @@ int ComposeDisplayFrame(StereoPair *pair)
     snprintf(title, sizeof title, LoadStr(IDS_SIZE_LINE), left->nWidth, left->nHeight,
              (int)(g_rcTrim.right - g_rcTrim.left), (int)(g_rcTrim.bottom - g_rcTrim.top));
     SetWindowTextA(g_hwndMain, title);
-    Compose(pair, m);
+    Compose(pair, ComposeSettingsFromState(), m);
     return 1;
 }
 

@@ -1,6 +1,6 @@
 #include "pipeline/view_window.h"
 
-#include "pipeline/compose.h"
+#include "pipeline/compose_settings.h"
 #include "pipeline/show_pair.h"
 #include "pipeline/view_layout.h"
 #include "resources/resource_ids.h"
@@ -163,8 +163,8 @@ void PaintPair(HWND hwnd, HDC dc)
         } else {
             // Rebuilt at the shown height, so that every line pair stays one
             // left row and one right row; stretched only horizontally.
-            PackedDib *rows = ComposeInterlaceScaled(left->pCurrent, right->pCurrent, m[0], m[1], m[2], m[3],
-                                                     v.pic[0].h);
+            PackedDib *rows = ComposeInterlaceScaled(ComposeSettingsFromState(), left->pCurrent, right->pCurrent, m[0],
+                                                     m[1], m[2], m[3], v.pic[0].h);
             if (rows) {
                 DrawPicture(dc, rows, 0, 0, DibWidth(rows), DibHeight(rows), v.pic[0], false, false);
                 FreeDib(rows);

@@ -1,6 +1,7 @@
 #include "shell/toolbars.h"
 
 #include "pipeline/compose_gdi.h"
+#include "pipeline/compose_settings.h"
 #include "resources/resource_ids.h"
 #include "shared/packed_dib.h"
 #include "shared/string_table.h"
@@ -423,7 +424,7 @@ void CopyPairToClipboard(HWND main)
     PackedDib *out = CreateDib(2 * w, h, 24, 1);
     if (!out)
         return;
-    if (!ComposeSideBySide(out, left, right, 0, 0, 0, 0, 0, 0, 0)) {
+    if (!ComposeSideBySide(ComposeSettingsFromState(), g_hwndMain, out, left, right, 0, 0, 0, 0, 0, 0, 0)) {
         FreeDib(out);
         return;
     }

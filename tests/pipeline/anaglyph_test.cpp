@@ -1,6 +1,6 @@
 #include "pipeline/compose.h"
 #include "pipeline/luma.h"
-#include "tests/kernel_state.h"
+#include "tests/pipeline/kernel_settings.h"
 #include "tests/test_frames.h"
 
 #include <gtest/gtest.h>
@@ -89,11 +89,12 @@ TEST(GammaTable, ShapeForOtherGammas)
 class AnaglyphTest : public KernelTest {
 protected:
     // Composes one pixel pair with the kernel and returns the output pixel.
-    Bgr One(PackedDib *(*kernel)(PackedDib *, PackedDib *, PackedDib *, int, int, int, int), Bgr l, Bgr r, int bits = 24)
+    using Kernel = PackedDib *(*)(const ComposeSettings &, PackedDib *, PackedDib *, PackedDib *, int, int, int, int);
+    Bgr One(Kernel kernel, Bgr l, Bgr r, int bits = 24)
     {
         DibPtr left = MakeSolid(4, 2, l, bits), right = MakeSolid(4, 2, r, bits);
         DibPtr out(CreateDib(4, 2, 24, 1));
-        EXPECT_EQ(kernel(out.get(), left.get(), right.get(), 0, 0, 0, 0), out.get());
+        EXPECT_EQ(kernel(cs, out.get(), left.get(), right.get(), 0, 0, 0, 0), out.get());
         return PixelAt(out.get(), 3, 1);
     }
 };
@@ -112,10 +113,10 @@ TEST_F(AnaglyphTest, GreyVariantsFeedTheirChannels)
         {3, {255, 253, 253}},  // yellow-blue: red and green from the right
     };
     for (auto &c : cases) {
-        g_nAnatype = c.variant;
+        cs.greyVariant = c.variant;
         EXPECT_EQ(One(ComposeGreyAnaglyph, l, r), c.expect) << "variant " << c.variant;
     }
-    g_nAnatype = 0;
+    cs.greyVariant = 0;
     EXPECT_EQ(One(ComposeGreyAnaglyph, {255, 255, 255}, {0, 0, 0}), (Bgr{0, 0, 255}));
 }
 
@@ -125,18 +126,19 @@ TEST_F(AnaglyphTest, GreyUsesTheEyeTablesOnlyAwayFromOneHundred)
     int ll = PixelLuma(33, 33, 33), lr = PixelLuma(66, 66, 66);
     EXPECT_EQ(One(ComposeGreyAnaglyph, l, r), (Bgr{lr, lr, ll}));
     SetGammas(100, 160);
-    EXPECT_EQ(One(ComposeGreyAnaglyph, l, r), (Bgr{g_aGammaBlue[lr], g_aGammaBlue[lr], g_aGammaRed[ll]}));
-    g_nAnatype = 3;
-    EXPECT_EQ(One(ComposeGreyAnaglyph, l, r), (Bgr{g_aGammaRed[ll], g_aGammaBlue[lr], g_aGammaBlue[lr]}));
+    const int *TL = cs.gammaTableLeft, *TR = cs.gammaTableRight;
+    EXPECT_EQ(One(ComposeGreyAnaglyph, l, r), (Bgr{TR[lr], TR[lr], TL[ll]}));
+    cs.greyVariant = 3;
+    EXPECT_EQ(One(ComposeGreyAnaglyph, l, r), (Bgr{TL[ll], TR[lr], TR[lr]}));
 }
 
 TEST_F(AnaglyphTest, FastGreyIgnoresBlue)
 {
     const Bgr l{0, 100, 51}, r{255, 10, 21};
     EXPECT_EQ(One(ComposeFastAnaglyph, l, r), (Bgr{15, 15, 75}));
-    g_nAnatype = 3;
+    cs.greyVariant = 3;
     EXPECT_EQ(One(ComposeFastAnaglyph, l, r), (Bgr{75, 15, 15}));
-    g_nAnatype = 1;
+    cs.greyVariant = 1;
     EXPECT_EQ(One(ComposeFastAnaglyph, l, r), (Bgr{0, 15, 75}));
 }
 
@@ -144,7 +146,7 @@ TEST_F(AnaglyphTest, ColourVariantsAlwaysUseTheTables)
 {
     const Bgr l{10, 20, 33}, r{66, 74, 90};
     int ll = PixelLuma(10, 20, 33);
-    int *TL = g_aGammaRed, *TR = g_aGammaBlue;
+    int *TL = cs.gammaTableLeft, *TR = cs.gammaTableRight;
     struct {
         int variant;
         Bgr expect;
@@ -155,17 +157,17 @@ TEST_F(AnaglyphTest, ColourVariantsAlwaysUseTheTables)
         {3, {TL[ll], TR[74], TR[90]}},
     };
     for (auto &c : cases) {
-        g_nAnactype = c.variant;
+        cs.colourVariant = c.variant;
         EXPECT_EQ(One(ComposeColourAnaglyph, l, r), c.expect) << "variant " << c.variant;
     }
-    g_nAnactype = 0;
+    cs.colourVariant = 0;
     EXPECT_EQ(One(ComposeColourAnaglyph, l, r).r, 32);  // red 33 maps to 32 at gamma 100
 }
 
 TEST_F(AnaglyphTest, ThirtyTwoBitFramesAreReadAtFourBytes)
 {
     const Bgr l{10, 200, 30}, r{40, 50, 60};
-    g_nAnactype = 0;
+    cs.colourVariant = 0;
     EXPECT_EQ(One(ComposeColourAnaglyph, l, r, 32), One(ComposeColourAnaglyph, l, r, 24));
     EXPECT_EQ(One(ComposeBlend, l, r, 32), (Bgr{25, 125, 45}));
 }
@@ -179,8 +181,8 @@ TEST_F(AnaglyphTest, PalettedFramesAlwaysGoThroughTheTables)
     memset(FindDibBits(left.get()), 1, DibRowBytes(4, 8) * 2);
     DibPtr right = MakeSolid(4, 2, {0, 0, 0});
     DibPtr out(CreateDib(4, 2, 24, 1));
-    ASSERT_EQ(ComposeGreyAnaglyph(out.get(), left.get(), right.get(), 0, 0, 0, 0), out.get());
-    EXPECT_EQ(PixelAt(out.get(), 0, 0).r, g_aGammaRed[PixelLuma(66, 66, 66)]);
+    ASSERT_EQ(ComposeGreyAnaglyph(cs, out.get(), left.get(), right.get(), 0, 0, 0, 0), out.get());
+    EXPECT_EQ(PixelAt(out.get(), 0, 0).r, cs.gammaTableLeft[PixelLuma(66, 66, 66)]);
     EXPECT_EQ(PixelAt(out.get(), 0, 0).r, 65);
 }
 

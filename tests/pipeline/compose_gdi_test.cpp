@@ -2,7 +2,7 @@
 
 #include "shared/dib_gdi.h"
 #include "shared/message_box.h"
-#include "tests/kernel_state.h"
+#include "tests/pipeline/kernel_settings.h"
 #include "tests/test_frames.h"
 #include "tests/support/message_boxes.h"
 
@@ -19,7 +19,8 @@ TEST_F(GdiComposeTest, SideBySideOneToOne)
     int m[4];
     ShiftToCropMargins(m, 64, 32, 4, 0, 0);  // 60 x 32 region, right image from column 4
     DibPtr out(CreateDib(120, 32, 24, 1));
-    ASSERT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), m[0], m[1], m[2], m[3], 60, 32, 0), out.get());
+    ASSERT_EQ(ComposeSideBySide(cs, nullptr, out.get(), left.get(), right.get(), m[0], m[1], m[2], m[3], 60, 32, 0),
+              out.get());
     EXPECT_EQ(PixelAt(out.get(), 0, 0), PositionPixel(0, 0, 1));
     EXPECT_EQ(PixelAt(out.get(), 59, 31), PositionPixel(59, 31, 1));
     EXPECT_EQ(PixelAt(out.get(), 60, 0), PositionPixel(4, 0, 2));
@@ -39,25 +40,25 @@ static void ExpectNear(Bgr got, int x, int row, int eye)
 TEST_F(GdiComposeTest, SideBySideScaledAndMirrored)
 {
     DibPtr out(CreateDib(64, 16, 24, 1));
-    ASSERT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 1), out.get());
+    ASSERT_EQ(ComposeSideBySide(cs, nullptr, out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 1), out.get());
     ExpectNear(PixelAt(out.get(), 5, 3), 10, 6, 1);  // half size
     ExpectNear(PixelAt(out.get(), 37, 3), 10, 6, 2);
 
-    g_nMirror = 1;  // the right eye
-    ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 1);
+    cs.mirror = 1;  // the right eye
+    ComposeSideBySide(cs, nullptr, out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 1);
     ExpectNear(PixelAt(out.get(), 5, 3), 10, 6, 1);
     ExpectNear(PixelAt(out.get(), 63, 3), 0, 6, 2);
     ExpectNear(PixelAt(out.get(), 32, 3), 62, 6, 2);
-    g_nMirror = 3;  // both
-    ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 1);
+    cs.mirror = 3;  // both
+    ComposeSideBySide(cs, nullptr, out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 1);
     ExpectNear(PixelAt(out.get(), 31, 3), 0, 6, 1);
     ExpectNear(PixelAt(out.get(), 0, 3), 62, 6, 1);
     ExpectNear(PixelAt(out.get(), 32, 3), 62, 6, 2);
 
     // Mirrored 1:1: every column lands exactly.
-    g_nMirror = 2;
+    cs.mirror = 2;
     DibPtr full(CreateDib(128, 32, 24, 1));
-    ComposeSideBySide(full.get(), left.get(), right.get(), 0, 0, 0, 0, 64, 32, 0);
+    ComposeSideBySide(cs, nullptr, full.get(), left.get(), right.get(), 0, 0, 0, 0, 64, 32, 0);
     EXPECT_EQ(PixelAt(full.get(), 0, 5), PositionPixel(63, 5, 1));
     EXPECT_EQ(PixelAt(full.get(), 63, 5), PositionPixel(0, 5, 1));
     EXPECT_EQ(PixelAt(full.get(), 64, 5), PositionPixel(0, 5, 2));
@@ -66,23 +67,23 @@ TEST_F(GdiComposeTest, SideBySideScaledAndMirrored)
 TEST_F(GdiComposeTest, OverUnderPutsTheLeftEyeOnTop)
 {
     DibPtr out(CreateDib(64, 64, 24, 1));
-    ASSERT_EQ(ComposeOverUnder(out.get(), left.get(), right.get(), 0, 0, 0, 0, 64, 32, 0), out.get());
+    ASSERT_EQ(ComposeOverUnder(cs, nullptr, out.get(), left.get(), right.get(), 0, 0, 0, 0, 64, 32, 0), out.get());
     // Rows are bottom-up: the bottom half in memory is the lower (right) picture.
     EXPECT_EQ(PixelAt(out.get(), 7, 0), PositionPixel(7, 0, 2));
     EXPECT_EQ(PixelAt(out.get(), 7, 31), PositionPixel(7, 31, 2));
     EXPECT_EQ(PixelAt(out.get(), 7, 32), PositionPixel(7, 0, 1));
     EXPECT_EQ(PixelAt(out.get(), 7, 63), PositionPixel(7, 31, 1));
-    g_nMirror = 3;  // over/under never mirrors
-    ComposeOverUnder(out.get(), left.get(), right.get(), 0, 0, 0, 0, 64, 32, 0);
+    cs.mirror = 3;  // over/under never mirrors
+    ComposeOverUnder(cs, nullptr, out.get(), left.get(), right.get(), 0, 0, 0, 0, 64, 32, 0);
     EXPECT_EQ(PixelAt(out.get(), 7, 32), PositionPixel(7, 0, 1));
 }
 
 TEST_F(GdiComposeTest, AppliedTrimmingChoosesTheSourceRectangles)
 {
-    g_nTrimState = 30;
-    g_rcTrim = {8, 4, 40, 20};  // 32 x 16, leaving 12 rows above
+    cs.trimmed = true;
+    cs.trim = {8, 4, 40, 20};  // 32 x 16, leaving 12 rows above
     DibPtr out(CreateDib(64, 16, 24, 1));
-    ASSERT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), out.get());
+    ASSERT_EQ(ComposeSideBySide(cs, nullptr, out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), out.get());
     EXPECT_EQ(PixelAt(out.get(), 0, 0), PositionPixel(8, 12, 1));
     EXPECT_EQ(PixelAt(out.get(), 32, 15), PositionPixel(8, 27, 2));
 }
@@ -102,16 +103,16 @@ TEST_F(GdiComposeTest, OneToOneCopyEqualsTheGdiDrawing)
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.shiftX << "," << c.shiftY << (c.trimmed ? " trimmed" : "")
                                         << (c.stacked ? " stacked" : ""));
-        g_nTrimState = c.trimmed ? 30 : 0;
-        g_rcTrim = {3, 5, 33, 22};
+        cs.trimmed = c.trimmed;
+        cs.trim = {3, 5, 33, 22};
         int m[4];
         ShiftToCropMargins(m, 63, 30, c.shiftX, c.shiftY, 0);
         int w = c.trimmed ? 30 : 63 - m[0] - m[2], h = c.trimmed ? 17 : 30 - m[1] - m[3];
         int ow = c.stacked ? w : 2 * w, oh = c.stacked ? 2 * h : h;
         DibPtr copied(CreateDib(ow, oh, 24, 1)), drawn(CreateDib(ow, oh, 24, 1));
         auto compose = c.stacked ? ComposeOverUnder : ComposeSideBySide;
-        ASSERT_TRUE(compose(copied.get(), l32.get(), r24.get(), m[0], m[1], m[2], m[3], w, h, 0));
-        ASSERT_TRUE(compose(drawn.get(), l32.get(), r24.get(), m[0], m[1], m[2], m[3], w, h, 1));
+        ASSERT_TRUE(compose(cs, nullptr, copied.get(), l32.get(), r24.get(), m[0], m[1], m[2], m[3], w, h, 0));
+        ASSERT_TRUE(compose(cs, nullptr, drawn.get(), l32.get(), r24.get(), m[0], m[1], m[2], m[3], w, h, 1));
         EXPECT_EQ(memcmp(FindDibBits(copied.get()), FindDibBits(drawn.get()), copied->biSizeImage), 0);
     }
 }
@@ -125,10 +126,10 @@ TEST_F(GdiComposeTest, UnusableOutputIsReported)
     out->biBitCount = 0;
     {
         BoxAnswerer boxes(IDOK);
-        EXPECT_EQ(ComposeSideBySide(out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), nullptr);
+        EXPECT_EQ(ComposeSideBySide(cs, nullptr, out.get(), left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), nullptr);
         EXPECT_EQ(boxes.shown.size(), 1u);
     }
-    EXPECT_EQ(ComposeOverUnder(nullptr, left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), nullptr);
+    EXPECT_EQ(ComposeOverUnder(cs, nullptr, nullptr, left.get(), right.get(), 0, 0, 0, 0, 32, 16, 0), nullptr);
 }
 
 TEST(DibPalette, OnlyForPalettedFrames)

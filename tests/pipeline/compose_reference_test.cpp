@@ -3,7 +3,7 @@
 // byte of the region must agree, whatever road a kernel takes inside.
 #include "pipeline/compose.h"
 #include "shared/global_memory.h"
-#include "tests/kernel_state.h"
+#include "tests/pipeline/kernel_settings.h"
 #include "tests/test_frames.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 
 namespace {
 
-using KernelFn = PackedDib *(*)(PackedDib *, PackedDib *, PackedDib *, int, int, int, int);
+using KernelFn = PackedDib *(*)(const ComposeSettings &, PackedDib *, PackedDib *, PackedDib *, int, int, int, int);
 // One output pixel (blue, green, red) from the left and right pixels.
 using PixelModel = std::function<Bgr(Bgr l, Bgr r)>;
 
@@ -69,7 +69,7 @@ protected:
             int wr = s.width - s.lc - s.rc, hr = s.height - s.lr - s.rr;
             int factor = panel2 ? 2 : 1;
             DibPtr out(CreateDib(wr * factor, hr, 24, 1));
-            ASSERT_EQ(kernel(out.get(), l.get(), r.get(), s.rc, s.rr, s.lc, s.lr), out.get());
+            ASSERT_EQ(kernel(cs, out.get(), l.get(), r.get(), s.rc, s.rr, s.lc, s.lr), out.get());
             int bad = 0;
             for (int k = 0; k < hr; k++)
                 for (int x = 0; x < wr; x++) {
@@ -105,10 +105,10 @@ TEST_F(ReferenceTest, GreyAnaglyphsEveryVariantAndGamma)
     for (int gammas : {0, 1}) {
         if (gammas)
             SetGammas(80, 135);
-        const int *TL = g_aGammaRed, *TR = g_aGammaBlue;
+        const int *TL = cs.gammaTableLeft, *TR = cs.gammaTableRight;
         for (int variant = 0; variant < 4; variant++) {
             SCOPED_TRACE(testing::Message() << "variant " << variant << (gammas ? ", gamma tables" : ""));
-            g_nAnatype = variant;
+            cs.greyVariant = variant;
             Check(ComposeGreyAnaglyph, [&](Bgr l, Bgr r) {
                 int a = Luma(l), b = Luma(r);
                 return gammas ? GreyLayout(variant, TL[a], TR[b]) : GreyLayout(variant, a, b);
@@ -125,10 +125,10 @@ TEST_F(ReferenceTest, ColourAnaglyphsEveryVariantAndGamma)
 {
     for (int gammas : {100, 170}) {
         SetGammas(gammas, 100);
-        const int *TL = g_aGammaRed, *TR = g_aGammaBlue;
+        const int *TL = cs.gammaTableLeft, *TR = cs.gammaTableRight;
         for (int variant = 0; variant < 4; variant++) {
             SCOPED_TRACE(testing::Message() << "variant " << variant << ", left gamma " << gammas);
-            g_nAnactype = variant;
+            cs.colourVariant = variant;
             Check(ComposeColourAnaglyph, [&](Bgr l, Bgr r) {
                 switch (variant) {
                 case 0: return Bgr{TR[r.b], TR[r.g], TL[l.r]};
@@ -153,7 +153,7 @@ TEST_F(ReferenceTest, InterlacesAndBlend)
         DibPtr r = MakeFrame(s.width, s.height, [&](int x, int) { return RandomPixel(rng, x); }, s.bits);
         int wr = s.width - s.lc - s.rc, hr = s.height - s.lr - s.rr;
         DibPtr out(CreateDib(wr, hr, 24, 1));
-        ASSERT_EQ(ComposeColumnInterlace(out.get(), l.get(), r.get(), s.rc, s.rr, s.lc, s.lr), out.get());
+        ASSERT_EQ(ComposeColumnInterlace(cs, out.get(), l.get(), r.get(), s.rc, s.rr, s.lc, s.lr), out.get());
         int bad = 0;
         for (int k = 0; k < hr; k++)
             for (int x = 0; x < wr; x++) {
@@ -238,8 +238,8 @@ TEST_F(ReferenceTest, ChromaKeyForSeveralKeys)
     };
     for (auto &c : cases) {
         SCOPED_TRACE(testing::Message() << "key " << c.key << ", tolerance " << c.tolerance);
-        g_rgbChromaKey = RGB(c.key.r, c.key.g, c.key.b);
-        g_nChromaTolerance = c.tolerance;
+        cs.chromaKey = RGB(c.key.r, c.key.g, c.key.b);
+        cs.chromaTolerance = c.tolerance;
         Check(ComposeChromaKey, ChromaModel(c.key, c.tolerance));
     }
 }
@@ -248,8 +248,8 @@ TEST_F(ReferenceTest, ChromaKeyThreeAndFourBytePixelsAgreeForEveryColour)
 {
     // The two pixel sizes take different roads through the kernel; every
     // colour goes once through both, beside a varied right image.
-    g_rgbChromaKey = RGB(40, 200, 90);
-    g_nChromaTolerance = 30;
+    cs.chromaKey = RGB(40, 200, 90);
+    cs.chromaTolerance = 30;
     const int w = 4096, h = 64;
     DibPtr l24(CreateDib(w, h, 24, 1)), l32(CreateDib(w, h, 32, 1)), r24(CreateDib(w, h, 24, 1)),
         r32(CreateDib(w, h, 32, 1)), o24(CreateDib(w, h, 24, 1)), o32(CreateDib(w, h, 24, 1));
@@ -265,8 +265,8 @@ TEST_F(ReferenceTest, ChromaKeyThreeAndFourBytePixelsAgreeForEveryColour)
                 }
             }
         }
-        ASSERT_EQ(ComposeChromaKey(o24.get(), l24.get(), r24.get(), 0, 0, 0, 0), o24.get());
-        ASSERT_EQ(ComposeChromaKey(o32.get(), l32.get(), r32.get(), 0, 0, 0, 0), o32.get());
+        ASSERT_EQ(ComposeChromaKey(cs, o24.get(), l24.get(), r24.get(), 0, 0, 0, 0), o24.get());
+        ASSERT_EQ(ComposeChromaKey(cs, o32.get(), l32.get(), r32.get(), 0, 0, 0, 0), o32.get());
         for (int y = 0; y < h; y++)
             bad += memcmp(DibRow(o24.get(), y), DibRow(o32.get(), y), (size_t)w * 3) != 0;
     }
@@ -284,9 +284,10 @@ TEST_F(ReferenceTest, Iz3dFrontAndBackPanels)
     // the row-0 mean.
     for (int i = 0; i < 256 * 3; i++)
         bytes[i] = 0;
-    g_pIz3dTable = BuildIz3dTable(bytes.data(), kIz3dTableEntries);
-    ASSERT_NE(g_pIz3dTable, nullptr);
-    const unsigned short *T = g_pIz3dTable;
+    unsigned short *table = BuildIz3dTable(bytes.data(), kIz3dTableEntries);
+    ASSERT_NE(table, nullptr);
+    cs.iz3dTable = table;
+    const unsigned short *T = table;
     auto E = [](unsigned v) { return (int)(BYTE)(int)(pow(v * 3.0637254901960784e-05, 0.45454545454545453) * 255 + 0.5); };
     auto front = [&](Bgr l, Bgr r) {
         int lv[3] = {l.b, l.g, l.r}, rv[3] = {r.b, r.g, r.r}, o[3];
@@ -305,8 +306,7 @@ TEST_F(ReferenceTest, Iz3dFrontAndBackPanels)
         return Bgr{g, g, g};
     };
     Check(ComposeIz3d, front, back);
-    FreeGlobalBlock(g_pIz3dTable);
-    g_pIz3dTable = nullptr;
+    FreeGlobalBlock(table);
 }
 
 }  // namespace

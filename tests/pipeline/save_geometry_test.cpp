@@ -4,23 +4,21 @@
 #include "pipeline/save_geometry.h"
 
 #include "sources/plugin_audio.h"
-#include "tests/kernel_state.h"
+#include "state/app_state.h"
 
 #include <gtest/gtest.h>
 
-class SaveGeometryTest : public KernelTest {
+class SaveGeometryTest : public testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+
+    static void Reset()
     {
-        KernelTest::SetUp();
+        g_nTrimState = kTrimNone;
+        g_rcTrim = {0, 0, 0, 0};
         g_nSoundlr = 0;
         g_bSwapped = 0;
-    }
-    void TearDown() override
-    {
-        g_nSoundlr = 0;
-        g_bSwapped = 0;
-        KernelTest::TearDown();
     }
 };
 

@@ -5,8 +5,8 @@
 // file's expectations from the manifest these tests write.
 #include "pipeline/save_movie.h"
 
-#include "pipeline/compose.h"
 #include "pipeline/compose_gdi.h"
+#include "pipeline/compose_settings.h"
 #include "resources/resource_ids.h"
 #include "shared/string_table.h"
 #include "sources/movie_open.h"
@@ -280,8 +280,9 @@ TEST_F(SaveMovieTest, BorderIsDrawnIntoTheSavedFrames)
     OpenPair("L.avi", "R.avi");
     DibPtr expected(CreateDib(128, 48, 24, 0));
     ASSERT_EQ(GetStereoFramePair(g_pLeft, 0, g_pRight, 0), 0);
-    ComposeSideBySide(expected.get(), g_pLeft->pCurrent, g_pRight->pCurrent, 0, 0, 0, 0, 64, 48, 0);
-    DrawSaveBorder(expected.get(), 0);
+    const ComposeSettings cs = ComposeSettingsFromState();
+    ComposeSideBySide(cs, nullptr, expected.get(), g_pLeft->pCurrent, g_pRight->pCurrent, 0, 0, 0, 0, 64, 48, 0);
+    DrawSaveBorder(cs, expected.get(), 0);
     MovieSource saved;
     InitMovieSource(&saved);
     ASSERT_EQ(OpenMovieSource(nullptr, OutPath("border.avi").c_str(), &saved, error, 0), 0) << error;

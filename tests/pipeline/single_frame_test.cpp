@@ -1,5 +1,5 @@
 #include "pipeline/compose.h"
-#include "tests/kernel_state.h"
+#include "tests/pipeline/kernel_settings.h"
 #include "tests/test_frames.h"
 
 #include <gtest/gtest.h>
@@ -14,31 +14,31 @@ protected:
 TEST_F(SingleFrameTest, GreyUsesTheFastGreyOfEachHalf)
 {
     int fl = (50 + 200) / 2, fr = (30 + 60) / 2;
-    DibPtr out(ComposeGreyAnaglyphSbs(sbs.get(), 0, 0, 0, 0, 0, 20, 0, 0));
+    DibPtr out(ComposeGreyAnaglyphSbs(cs, sbs.get(), 0, 0, 0, 0, 0, 20, 0, 0));
     ASSERT_NE(out, nullptr);
     EXPECT_EQ(DibWidth(out.get()), 20);
     EXPECT_EQ(DibHeight(out.get()), 10);
     EXPECT_EQ(PixelAt(out.get(), 5, 5), (Bgr{fr, fr, fl}));
-    DibPtr swapped(ComposeGreyAnaglyphSbs(sbs.get(), 0, 0, 0, 0, 1, 20, 0, 0));
+    DibPtr swapped(ComposeGreyAnaglyphSbs(cs, sbs.get(), 0, 0, 0, 0, 1, 20, 0, 0));
     EXPECT_EQ(PixelAt(swapped.get(), 5, 5), (Bgr{fl, fl, fr}));
-    DibPtr yb(ComposeGreyAnaglyphSbs(sbs.get(), 0, 0, 0, 0, 0, 20, 0, 3));
+    DibPtr yb(ComposeGreyAnaglyphSbs(cs, sbs.get(), 0, 0, 0, 0, 0, 20, 0, 3));
     EXPECT_EQ(PixelAt(yb.get(), 5, 5), (Bgr{fl, fr, fr}));
     SetGammas(150, 100);
-    DibPtr gam(ComposeGreyAnaglyphSbs(sbs.get(), 0, 0, 0, 0, 0, 20, 0, 1));
-    EXPECT_EQ(PixelAt(gam.get(), 5, 5), (Bgr{0, g_aGammaBlue[fr], g_aGammaRed[fl]}));
+    DibPtr gam(ComposeGreyAnaglyphSbs(cs, sbs.get(), 0, 0, 0, 0, 0, 20, 0, 1));
+    EXPECT_EQ(PixelAt(gam.get(), 5, 5), (Bgr{0, cs.gammaTableRight[fr], cs.gammaTableLeft[fl]}));
 }
 
 TEST_F(SingleFrameTest, ColourVariantsWithFastGrey)
 {
     int fl = (50 + 200) / 2;
-    int *TL = g_aGammaRed, *TR = g_aGammaBlue;
+    int *TL = cs.gammaTableLeft, *TR = cs.gammaTableRight;
     struct {
         int variant;
         Bgr expect;
     } cases[] = {{0, {TR[10], TR[30], TL[200]}}, {1, {TR[10], TR[30], TL[fl]}},
                  {2, {TL[100], TR[30], TR[60]}}, {3, {TL[fl], TR[30], TR[60]}}};
     for (auto &c : cases) {
-        DibPtr out(ComposeColourAnaglyphSbs(sbs.get(), 0, 0, 0, 0, 0, 20, 0, c.variant));
+        DibPtr out(ComposeColourAnaglyphSbs(cs, sbs.get(), 0, 0, 0, 0, 0, 20, 0, c.variant));
         EXPECT_EQ(PixelAt(out.get(), 0, 0), c.expect) << c.variant;
     }
 }
@@ -74,12 +74,12 @@ TEST_F(SingleFrameTest, OverUnderFrame)
 
 TEST_F(SingleFrameTest, HostileOffsetsAndMissingFrames)
 {
-    EXPECT_EQ(ComposeGreyAnaglyphSbs(nullptr, 0, 0, 0, 0, 0, 20, 0, 0), nullptr);
+    EXPECT_EQ(ComposeGreyAnaglyphSbs(cs, nullptr, 0, 0, 0, 0, 0, 20, 0, 0), nullptr);
     EXPECT_EQ(ComposeInterlaceSbs(nullptr, 0, 0, 0, 0, 0, 20, 0), nullptr);
     const int offsets[][6] = {{0, 0, 0, 0, 100, 0}, {0, 0, 0, 0, -30, 0}, {-5, -5, -5, -5, 20, 0},
                               {0, 0, 0, 0, 20, 50}, {30, 0, 30, 0, 20, 0}, {0, 0, 0, 0, 39, 9}};
     for (auto &o : offsets) {
-        DibPtr a(ComposeColourAnaglyphSbs(pos.get(), o[0], o[1], o[2], o[3], 0, o[4], o[5], 0));
+        DibPtr a(ComposeColourAnaglyphSbs(cs, pos.get(), o[0], o[1], o[2], o[3], 0, o[4], o[5], 0));
         DibPtr b(ComposeInterlaceSbs(pos.get(), o[0], o[1], o[2], o[3], 1, o[4], o[5]));
         if (a) {
             EXPECT_LE(DibWidth(a.get()), 40);

@@ -1,6 +1,5 @@
 #include "shared/frame_conversions.h"
 
-#include "../kernel_state.h"
 #include "../test_frames.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +79,7 @@ TEST(FrameConversions, DeinterlaceChangesEvenInnerRowsOnly)
     EXPECT_EQ(DeinterlaceFields(g.get(), 16), 0);
 }
 
-class ResizeTest : public KernelTest {};
+using ResizeTest = testing::Test;
 
 TEST_F(ResizeTest, CropRegionWithAndWithoutTrimming)
 {

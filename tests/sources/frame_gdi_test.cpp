@@ -2,7 +2,6 @@
 #include "shared/dialog_helpers.h"
 #include "shared/dib_gdi.h"
 
-#include "../kernel_state.h"
 #include "../test_frames.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +26,7 @@ DibPtr Paletted(int w, int h)
 
 }  // namespace
 
-class FrameGdiTest : public KernelTest {};
+using FrameGdiTest = testing::Test;
 
 TEST_F(FrameGdiTest, PalettedAndSixteenBitFramesBecome24Bit)
 {
