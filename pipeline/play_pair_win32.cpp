@@ -339,19 +339,6 @@ ViewLayout Layout(int mode, int playEye, int sourceW, int sourceH)
     return v;
 }
 
-void DrawHelpOverlay(HDC dc)
-{
-    SetBkMode(dc, TRANSPARENT);
-    for (int id = IDS_VIEW_HELP_FIRST; id <= IDS_VIEW_HELP_LAST; id++) {
-        const char *text = LoadStr(id);
-        int y = (id - IDS_VIEW_HELP_FIRST) * 20;
-        SetTextColor(dc, RGB(0, 0, 0));
-        TextOutA(dc, 2, 22 + y, text, lstrlenA(text));
-        SetTextColor(dc, RGB(255, 255, 255));
-        TextOutA(dc, 3, 23 + y, text, lstrlenA(text));
-    }
-}
-
 // The common region of the frame: its size and, counted from the top of
 // each eye frame, where it starts.
 struct Region {

@@ -13,6 +13,10 @@ LRESULT CALLBACK ViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // left to right; drawn with R2_NOT, a second call erases it.
 void DrawCross(HDC dc, int x, int y, int left, int top, int right, int bottom);
 
+// The view's help lines, white over a black shadow from the top left, as
+// full screen shows them over the pair.
+void DrawHelpOverlay(HDC dc);
+
 // The frame of width g_nWaku drawn around picture p with brush.
 void DrawFrameAround(HDC dc, const ViewRect &p, HBRUSH brush);
 

@@ -47,6 +47,19 @@ void DrawPicture(HDC dc, const PackedDib *src, int sx, int sy, int w, int h, con
 
 }  // namespace
 
+void DrawHelpOverlay(HDC dc)
+{
+    SetBkMode(dc, TRANSPARENT);
+    for (int id = IDS_VIEW_HELP_FIRST; id <= IDS_VIEW_HELP_LAST; id++) {
+        const char *text = LoadStr(id);
+        int y = (id - IDS_VIEW_HELP_FIRST) * 20;
+        SetTextColor(dc, RGB(0, 0, 0));
+        TextOutA(dc, 2, 22 + y, text, lstrlenA(text));
+        SetTextColor(dc, RGB(255, 255, 255));
+        TextOutA(dc, 3, 23 + y, text, lstrlenA(text));
+    }
+}
+
 void DrawFrameAround(HDC dc, const ViewRect &p, HBRUSH brush)
 {
     int k = g_nWaku;
@@ -188,19 +201,6 @@ void PaintPair(HWND hwnd, HDC dc)
     DeleteObject(frame);
 }
 
-void DrawHelp(HDC dc)
-{
-    SetBkMode(dc, TRANSPARENT);
-    for (int id = IDS_VIEW_HELP_FIRST; id <= IDS_VIEW_HELP_LAST; id++) {
-        const char *text = LoadStr(id);
-        int y = (id - IDS_VIEW_HELP_FIRST) * 20;
-        SetTextColor(dc, RGB(0, 0, 0));
-        TextOutA(dc, 2, 22 + y, text, lstrlenA(text));
-        SetTextColor(dc, RGB(255, 255, 255));
-        TextOutA(dc, 3, 23 + y, text, lstrlenA(text));
-    }
-}
-
 void Paint(HWND hwnd)
 {
     PAINTSTRUCT ps;
@@ -212,7 +212,7 @@ void Paint(HWND hwnd)
     if (g_pComposed && g_nBusy == 0)
         PaintPair(hwnd, dc);
     if (g_bFullScreen == 1 && g_bHelpOverlay == 1)
-        DrawHelp(dc);
+        DrawHelpOverlay(dc);
     EndPaint(hwnd, &ps);
 }
 
