@@ -101,23 +101,6 @@ const BYTE *TemplateBytes(const char *name, DWORD expected)
 
 // ---- sound ----
 
-bool RecordHasSound(const MovieSource *m)
-{
-    if (!m || !m->bOpen)
-        return false;
-    if (m->pAudio)
-        return m->nBlockAlign > 0 || m->nKind == kSourceAviFile;
-    return m->nKind == kSourceOwnReader && m->pAudioIndex && m->nAudioChunks > 0 && m->pWaveHeader &&
-           m->nBlockAlign > 0;
-}
-
-LONG SampleOfFrame(const MovieSource *m, int f)
-{
-    if (m->nKind != kSourcePlugin && m->pVideo && m->pAudio)
-        return StreamTimeToSample((PAVISTREAM)m->pAudio, AVIStreamSampleToTime((PAVISTREAM)m->pVideo, f));
-    return AudioSampleAtFrame(m, f);
-}
-
 // The own reader's raw sound bytes of samples s0 .. s1 - 1.
 void ReadOwnReaderRange(MovieSource *m, LONG s0, LONG s1, std::vector<BYTE> *raw)
 {
@@ -197,7 +180,8 @@ PreparedSound PrepareSound(HWND window, MovieSource *m, MovieSource *other, int 
         if (m->nKind == kSourcePlugin)
             ReadPluginRange(window, m, other, frames, &raw);
         else
-            ReadOwnReaderRange(m, SampleOfFrame(m, m->nStart), SampleOfFrame(m, m->nStart + frames), &raw);
+            ReadOwnReaderRange(m, SoundSampleAtFrame(m, m->nStart), SoundSampleAtFrame(m, m->nStart + frames),
+                               &raw);
         int size = (int)raw.size();
         if (size > 0)
             s.block = ConvertPcmForSave(m, raw.data(), &size);
@@ -589,7 +573,7 @@ int Save3dAvi(HWND window, StereoPair *pair, const char *outputPath)
         made = made && AVIFileCreateStreamA(file, &streams[1], &soundInfo) == 0 &&
                AVIStreamSetFormat(streams[1], 0, &pcm, sizeof pcm) == 0;
         int N = PairFrameCount(left, right, g_nEndOffset);
-        if (made && RecordHasSound(sound.record)) {
+        if (made && HasSaveSound(sound.record)) {
             prepared = PrepareSound(window, sound.record, sound.other, N > 0 ? N : 0);
             if (!prepared.block) {
                 // The file gets silence.

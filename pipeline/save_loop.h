@@ -49,6 +49,13 @@ SaveSound FindSaveSound(StereoPair *pair);
 // files are opened afresh so that their sound is read from the start.
 SaveSound BeginSaveSound(StereoPair *pair);
 
+// The record has sound a save can write (through AVIFile, or the own
+// reader's sound index and WAVE header).
+bool HasSaveSound(const MovieSource *m);
+// The sound sample at which video frame f starts: through the two streams'
+// times, or by the rates where AVIFile holds no streams for the file.
+LONG SoundSampleAtFrame(const MovieSource *m, int f);
+
 // A stream "Audio #1" of the sound record's format in the file, for the
 // sound written frame by frame (kinds 1 and 2) and, where streams cannot
 // be added once data is written, for the copied sound of kind 0 too. True
