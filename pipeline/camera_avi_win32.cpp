@@ -679,17 +679,6 @@ int Save3dAvi(HWND window, StereoPair *pair, const char *outputPath)
     FreeDib(thumbR);
     DeleteFileA(tempPath);
     DeleteFileA(work);
-    g_nBusy = kBusyIdle;
-    g_bCancel = 0;
-    g_bFrameLogWrite = 0;
     g_nJpegSampling = 0;
-    if (split) {
-        left->nStart += written;
-        right->nStart += written;
-        return kSaveSplit;
-    }
-    char title[600];
-    snprintf(title, sizeof title, LoadStr(IDS_SAVE_DONE), pair->szName);
-    SetWindowTextA(window, title);
-    return 0;
+    return EndSave(window, pair, split, written, true);
 }

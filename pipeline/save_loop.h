@@ -33,6 +33,12 @@ bool ComposeSaveFrame(HWND window, PackedDib *out, MovieSource *left, MovieSourc
 // main window was resized.
 void DrawSavePreview(PackedDib *frame, int layout, SaveSize preview, bool first, void *drawDib);
 
+// The end of a save: the program idle again, the cancel flag and the frame
+// log's writing off; a save cut at the size limit moves both records'
+// starts past the done frames for the next part and returns kSaveSplit,
+// a finished one says so in the title when sayDone is set and returns 0.
+int EndSave(HWND window, StereoPair *pair, bool split, int done, bool sayDone);
+
 // Serves every waiting message with the main window's accelerators; true
 // when the loop is to stop (the cancel flag, or the program is ending).
 bool PumpSaveLoopMessages();

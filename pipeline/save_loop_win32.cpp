@@ -307,6 +307,24 @@ void DrawSavePreview(PackedDib *frame, int layout, SaveSize preview, bool first,
     ReleaseDC(g_hwndView, dc);
 }
 
+int EndSave(HWND window, StereoPair *pair, bool split, int done, bool sayDone)
+{
+    g_nBusy = kBusyIdle;
+    g_bCancel = 0;
+    g_bFrameLogWrite = 0;
+    if (split) {
+        pair->pLeft->nStart += done;
+        pair->pRight->nStart += done;
+        return kSaveSplit;
+    }
+    if (sayDone) {
+        char title[600];
+        snprintf(title, sizeof title, LoadStr(IDS_SAVE_DONE), pair->szName);
+        SetWindowTextA(window, title);
+    }
+    return 0;
+}
+
 bool PumpSaveLoopMessages()
 {
     MSG msg;
