@@ -158,6 +158,40 @@ int AnalyseBeforeSave(HWND main)
     return AnalyseMoviePositions(main, &g_stereoPair);
 }
 
+// With every frame aligned, the analysis runs first; when it was cancelled
+// or failed the save ends there, the pair shown as before: true.
+bool AnalysisEndsSave(HWND main)
+{
+    if (g_bAllFrameAdjust != 1 || AnalyseBeforeSave(main) != 1)
+        return false;
+    RestoreAndShow();
+    g_bFrameLogWrite = 0;
+    return true;
+}
+
+// A save cut at the size limit goes on with its next part: at once while a
+// batch runs (true), else through continueCommand posted to the main
+// window.
+bool NextPartNow(HWND main, int continueCommand)
+{
+    g_nFrameCount = PairLength();
+    ResetPositionBar();
+    g_bFrameLogWrite = 0;
+    if (s_batchRunning)
+        return true;
+    PostMessageA(main, WM_COMMAND, continueCommand, 0);
+    return false;
+}
+
+// A finished save: the pair shown as before and, for a split one, the note
+// that it was saved in parts.
+void EndSaveBody(HWND main)
+{
+    RestoreAndShow();
+    SplitNotice(main);
+    g_bFrameLogWrite = 0;
+}
+
 bool ChooseOrSay(HWND main)
 {
     char error[kOpenErrorBytes];
@@ -173,11 +207,8 @@ void StereoSaveBody(HWND main)
     for (;;) {
         if (RefusedOverSource(main, g_szSaveName))
             return;
-        if (g_bAllFrameAdjust == 1 && AnalyseBeforeSave(main) == 1) {
-            RestoreAndShow();
-            g_bFrameLogWrite = 0;
+        if (AnalysisEndsSave(main))
             return;
-        }
         DeleteFileA(g_szSaveName);
         lstrcpynA(g_stereoPair.szName, g_szSaveName, sizeof g_stereoPair.szName);
         CloseMovieSource(g_pThird);
@@ -195,17 +226,11 @@ void StereoSaveBody(HWND main)
             g_nSavePart++;
             PartName(g_szSaveName, s_stereoParts, g_nSavePart);
             ClampFramePosition(&g_stereoPair);
-            g_nFrameCount = PairLength();
-            ResetPositionBar();
-            g_bFrameLogWrite = 0;
-            if (s_batchRunning)
+            if (NextPartNow(main, IDM_CONTINUE_STEREO_SAVE))
                 continue;
-            PostMessageA(main, WM_COMMAND, IDM_CONTINUE_STEREO_SAVE, 0);
             return;
         }
-        RestoreAndShow();
-        SplitNotice(main);
-        g_bFrameLogWrite = 0;
+        EndSaveBody(main);
         return;
     }
 }
@@ -217,11 +242,8 @@ void LeftRightBody(HWND main)
     for (;;) {
         if (RefusedOverSource(main, g_szSaveName) || RefusedOverSource(main, g_szRightSaveName))
             return;
-        if (g_bAllFrameAdjust == 1 && AnalyseBeforeSave(main) == 1) {
-            RestoreAndShow();
-            g_bFrameLogWrite = 0;
+        if (AnalysisEndsSave(main))
             return;
-        }
         DeleteFileA(g_szSaveName);
         DeleteFileA(g_szRightSaveName);
         if (g_bCopyStreams == 1) {
@@ -236,17 +258,11 @@ void LeftRightBody(HWND main)
             g_nSavePart++;
             PartName(g_szSaveName, s_leftParts, g_nSavePart);
             PartName(g_szRightSaveName, s_rightParts, g_nSavePart);
-            g_nFrameCount = PairLength();
-            ResetPositionBar();
-            g_bFrameLogWrite = 0;
-            if (s_batchRunning)
+            if (NextPartNow(main, IDM_CONTINUE_LEFT_RIGHT_SAVE))
                 continue;
-            PostMessageA(main, WM_COMMAND, IDM_CONTINUE_LEFT_RIGHT_SAVE, 0);
             return;
         }
-        RestoreAndShow();
-        SplitNotice(main);
-        g_bFrameLogWrite = 0;
+        EndSaveBody(main);
         return;
     }
 }
