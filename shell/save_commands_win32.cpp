@@ -201,7 +201,8 @@ bool ChooseOrSay(HWND main)
     return false;
 }
 
-// The stereo save into g_szSaveName and its continuations (2131, 2192).
+// The stereo save into g_szSaveName and its continuations
+// (IDM_BATCH_SAVE_STEREO, IDM_CONTINUE_STEREO_SAVE).
 void StereoSaveBody(HWND main)
 {
     for (;;) {
@@ -236,7 +237,8 @@ void StereoSaveBody(HWND main)
 }
 
 // Left and right movies into g_szSaveName and g_szRightSaveName, or their
-// copies without recompression, and the continuations (2132, 2193).
+// copies without recompression, and the continuations
+// (IDM_BATCH_SAVE_LEFT_RIGHT, IDM_CONTINUE_LEFT_RIGHT_SAVE).
 void LeftRightBody(HWND main)
 {
     for (;;) {
