@@ -313,27 +313,7 @@ void ClearIfResized(HDC dc)
 
 ViewLayout Layout(int mode, int playEye, int sourceW, int sourceH)
 {
-    RECT client;
-    GetClientRect(g_hwndView, &client);
-    ViewLayoutRequest r = {};
-    r.mode = mode;
-    r.playEye = playEye;
-    r.clientW = client.right;
-    r.clientH = client.bottom;
-    r.sourceW = sourceW;
-    r.sourceH = sourceH;
-    r.zoom = g_nZoom;
-    r.waku = g_nWaku;
-    r.wcent = g_nWcent;
-    r.mirror = g_nMirror;
-    POINT origin = {0, 0};
-    ClientToScreen(g_hwndView, &origin);
-    r.screenTop = origin.y;
-    ViewLayout v = ComputeViewLayout(r);
-    g_nZoom = v.zoom;
-    g_nViewImages = v.images;
-    for (int k = 0; k < 3; k++)
-        SetRect(&g_rcViewImage[k], v.pic[k].x, v.pic[k].y, v.pic[k].x + v.pic[k].w, v.pic[k].y + v.pic[k].h);
+    ViewLayout v = LayOutView(g_hwndView, mode, playEye, sourceW, sourceH);
     g_nViewScale = v.scale;
     g_nFieldParity = v.parity;
     return v;

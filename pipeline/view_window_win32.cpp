@@ -47,6 +47,34 @@ void DrawPicture(HDC dc, const PackedDib *src, int sx, int sy, int w, int h, con
 
 }  // namespace
 
+ViewLayout LayOutView(HWND view, int mode, int playEye, int sourceW, int sourceH)
+{
+    RECT client;
+    GetClientRect(view, &client);
+    ViewLayoutRequest r = {};
+    r.mode = mode;
+    r.playEye = playEye;
+    r.clientW = client.right;
+    r.clientH = client.bottom;
+    r.sourceW = sourceW;
+    r.sourceH = sourceH;
+    r.zoom = g_nZoom;
+    r.waku = g_nWaku;
+    r.wcent = g_nWcent;
+    r.mirror = g_nMirror;
+    POINT origin = {0, 0};
+    ClientToScreen(view, &origin);
+    r.screenTop = origin.y;
+    ViewLayout v = ComputeViewLayout(r);
+    g_nZoom = v.zoom;
+    g_nViewImages = v.images;
+    for (int k = 0; k < 3; k++) {
+        const ViewRect &p = v.pic[k];
+        SetRect(&g_rcViewImage[k], p.x, p.y, p.x + p.w, p.y + p.h);
+    }
+    return v;
+}
+
 void DrawHelpOverlay(HDC dc)
 {
     SetBkMode(dc, TRANSPARENT);
@@ -87,20 +115,9 @@ void DrawLabel(HDC dc, int x, int y, const char *text)
     TextOutA(dc, x + 5, y + 5, text, n);
 }
 
-void RecordImages(const ViewLayout &v)
-{
-    g_nViewImages = v.images;
-    for (int k = 0; k < 3; k++) {
-        const ViewRect &p = v.pic[k];
-        SetRect(&g_rcViewImage[k], p.x, p.y, p.x + p.w, p.y + p.h);
-    }
-}
-
 void PaintPair(HWND hwnd, HDC dc)
 {
     g_nViewScale = 100;
-    RECT client;
-    GetClientRect(hwnd, &client);
     MovieSource *left = g_pLeft, *right = g_pRight;
     bool oneEye = g_nPlayEye == 1 || g_nPlayEye == 2;
     int sizeW = left->nWidth, sizeH = left->nHeight;
@@ -117,24 +134,9 @@ void PaintPair(HWND hwnd, HDC dc)
     int w = g_rcTrim.right - g_rcTrim.left, h = g_rcTrim.bottom - g_rcTrim.top;
     int lx = m[2] + g_rcTrim.left, ly = m[3] + t, rx = m[0] + g_rcTrim.left, ry = m[1] + t;
 
-    ViewLayoutRequest r = {};
-    r.mode = g_nDisplayMode;
-    r.playEye = oneEye ? g_nPlayEye : 0;
-    r.clientW = client.right;
-    r.clientH = client.bottom;
     bool eyes = oneEye || g_nDisplayMode == 0 || g_nDisplayMode == 1 || g_nDisplayMode == 5;
-    r.sourceW = eyes ? w : DibWidth(g_pComposed);
-    r.sourceH = eyes ? h : DibHeight(g_pComposed);
-    r.zoom = g_nZoom;
-    r.waku = g_nWaku;
-    r.wcent = g_nWcent;
-    r.mirror = g_nMirror;
-    POINT origin = {0, 0};
-    ClientToScreen(hwnd, &origin);
-    r.screenTop = origin.y;
-    ViewLayout v = ComputeViewLayout(r);
-    g_nZoom = v.zoom;
-    RecordImages(v);
+    ViewLayout v = LayOutView(hwnd, g_nDisplayMode, oneEye ? g_nPlayEye : 0, eyes ? w : DibWidth(g_pComposed),
+                              eyes ? h : DibHeight(g_pComposed));
     if (!v.images)
         return;
     g_nViewScale = v.scale;

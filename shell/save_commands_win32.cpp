@@ -83,8 +83,10 @@ void SplitNotice(HWND main)
     }
 }
 
-// A save dialog on the shared record: false when cancelled.
-bool AskSaveName(HWND main, int titleId, LPOFNHOOKPROC hook, const char *panel, DWORD flags)
+// A save dialog (or, with run GetOpenFileNameA, an open dialog) on the
+// shared record: false when cancelled.
+bool AskSaveName(HWND main, int titleId, LPOFNHOOKPROC hook, const char *panel, DWORD flags,
+                 BOOL(WINAPI *run)(LPOPENFILENAMEA) = GetSaveFileNameA)
 {
     char folder[kPathBytes], title[256];
     CopyFolderOfPath(folder, g_szSaveName);
@@ -98,7 +100,7 @@ bool AskSaveName(HWND main, int titleId, LPOFNHOOKPROC hook, const char *panel, 
     g_ofnSave.lpfnHook = hook;
     g_ofnSave.lpTemplateName = panel;
     g_ofnSave.Flags = flags;
-    BOOL ok = GetSaveFileNameA(&g_ofnSave);
+    BOOL ok = run(&g_ofnSave);
     g_ofnSave.lpstrInitialDir = nullptr;
     g_ofnSave.lpstrTitle = nullptr;
     return ok != FALSE;
@@ -390,11 +392,8 @@ void SaveCamera3dAviCommand(HWND main)
     if (RefusedOverSource(main, g_szSaveName))
         return;
     StoreStarts();
-    if (g_bAllFrameAdjust == 1 && AnalyseBeforeSave(main) == 1) {
-        RestoreAndShow();
-        g_bFrameLogWrite = 0;
+    if (AnalysisEndsSave(main))
         return;
-    }
     DeleteFileA(g_szSaveName);
     lstrcpynA(g_stereoPair.szName, g_szSaveName, sizeof g_stereoPair.szName);
     Save3dAvi(main, &g_stereoPair, g_szSaveName);
@@ -405,21 +404,8 @@ void SaveCamera3dAviCommand(HWND main)
 // The 3DS date: the dialog's panel reads and rewrites it while it is open.
 void Change3dsDateCommand(HWND main)
 {
-    char folder[kPathBytes], title[256];
-    CopyFolderOfPath(folder, g_szSaveName);
-    g_szDialogFile[0] = '\0';
-    lstrcpynA(title, LoadStr(IDS_TITLE_3DS_DATE), sizeof title);
-    g_ofnSave.hwndOwner = main;
-    g_ofnSave.lpstrInitialDir = folder;
-    g_ofnSave.lpstrTitle = title;
-    g_ofnSave.lpstrFilter = "AVI (*.AVI)\0*.AVI\0";
-    g_ofnSave.nFilterIndex = 1;
-    g_ofnSave.lpfnHook = DateChangeHookProc;
-    g_ofnSave.lpTemplateName = "DATECNGDLG";
-    g_ofnSave.Flags = kPanelFlags | OFN_OVERWRITEPROMPT;
-    GetOpenFileNameA(&g_ofnSave);
-    g_ofnSave.lpstrInitialDir = nullptr;
-    g_ofnSave.lpstrTitle = nullptr;
+    AskSaveName(main, IDS_TITLE_3DS_DATE, DateChangeHookProc, "DATECNGDLG", kPanelFlags | OFN_OVERWRITEPROMPT,
+                GetOpenFileNameA);
 }
 
 void BatchCommand(HWND main)
