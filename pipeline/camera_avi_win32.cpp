@@ -10,6 +10,7 @@
 #include "pipeline/wave_image.h"
 #include "resources/resource_ids.h"
 #include "shared/dib_gdi.h"
+#include "shared/file_at.h"
 #include "shared/global_memory.h"
 #include "shared/message_box.h"
 #include "shared/path_helpers.h"
@@ -113,11 +114,7 @@ void ReadOwnReaderRange(MovieSource *m, LONG s0, LONG s1, std::vector<BYTE> *raw
             int64_t first = (from > at ? from : at) - at, last = (to < end ? to : end) - at;
             size_t old = raw->size();
             raw->resize(old + (size_t)(last - first));
-            LARGE_INTEGER pos;
-            pos.QuadPart = (LONGLONG)(e.Offset() + first);
-            DWORD got = 0;
-            if (!SetFilePointerEx(file, pos, nullptr, FILE_BEGIN) ||
-                !ReadFile(file, raw->data() + old, (DWORD)(last - first), &got, nullptr) || got != last - first) {
+            if (!ReadFileAt(file, e.Offset() + first, raw->data() + old, (DWORD)(last - first))) {
                 raw->resize(old);
                 break;
             }
@@ -249,9 +246,7 @@ void EyeStreamInfo(AVISTREAMINFOA *info, const CameraKind &k)
 // failed.
 bool CopyMovieData(HANDLE in, HANDLE out, uint64_t from, uint64_t end)
 {
-    LARGE_INTEGER pos;
-    pos.QuadPart = (LONGLONG)from;
-    if (!SetFilePointerEx(in, pos, nullptr, FILE_BEGIN))
+    if (!SeekFileTo(in, from))
         return false;
     std::vector<BYTE> piece(1 << 20);
     uint64_t at = from, lastShown = 0;

@@ -11,6 +11,7 @@
 #include "pipeline/view_window.h"
 #include "pipeline/wave_player.h"
 #include "resources/resource_ids.h"
+#include "shared/file_at.h"
 #include "shared/global_memory.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
@@ -66,11 +67,9 @@ uint32_t ReadChunkBytes(ChunkSound &c, int chunk, uint32_t from, uint32_t n)
 {
     const AviChunkEntry &e = c.m->pAudioIndex[chunk];
     c.bytes.resize(n);
-    LARGE_INTEGER at;
-    at.QuadPart = (LONGLONG)(e.Offset() + from);
     HANDLE file = (HANDLE)(INT_PTR)c.m->hFile;
     DWORD read = 0;
-    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) || !ReadFile(file, c.bytes.data(), n, &read, nullptr))
+    if (!SeekFileTo(file, e.Offset() + from) || !ReadFile(file, c.bytes.data(), n, &read, nullptr))
         return 0;
     return read;
 }

@@ -8,6 +8,7 @@
 #include "pipeline/wave_image.h"
 #include "resources/resource_ids.h"
 #include "shared/dib_gdi.h"
+#include "shared/file_at.h"
 #include "shared/global_memory.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
@@ -159,11 +160,7 @@ void WriteOwnReaderSound(HWND window, MovieSource *m, LONG s0, LONG s1, PAVISTRE
             DWORD want = (DWORD)(last - first);
             if (want + carried > buffer.size())
                 buffer.resize(want + carried);
-            LARGE_INTEGER pos;
-            pos.QuadPart = (LONGLONG)(e.Offset() + first);
-            DWORD got = 0;
-            if (!SetFilePointerEx(file, pos, nullptr, FILE_BEGIN) ||
-                !ReadFile(file, buffer.data() + carried, want, &got, nullptr) || got != want)
+            if (!ReadFileAt(file, e.Offset() + first, buffer.data() + carried, want))
                 break;
             char title[256];
             snprintf(title, sizeof title, LoadStr(IDS_AUDIO_COPY_CHUNKS), ++pieces);
