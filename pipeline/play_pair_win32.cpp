@@ -282,17 +282,9 @@ void DrawFrom(PlayDraw &d, void *drawDib, PackedDib *src, int sx, int topY, int 
         return;
     BYTE *bits = FindDibBits(src);
     if (mirrorX || mirrorY || !drawDib) {
-        int dx = to.x, dy = to.y, dw = to.w, dh = to.h;
-        if (mirrorX) {
-            dx += dw - 1;
-            dw = -dw;
-        }
-        if (mirrorY) {
-            dy += dh - 1;
-            dh = -dh;
-        }
+        ViewRect m = MirroredDestination(to, mirrorX, mirrorY);
         int bottomY = DibHeight(src) - topY - h;
-        StretchDIBits(d.dc, dx, dy, dw, dh, sx, bottomY, w, h, bits, (const BITMAPINFO *)src, DIB_RGB_COLORS,
+        StretchDIBits(d.dc, m.x, m.y, m.w, m.h, sx, bottomY, w, h, bits, (const BITMAPINFO *)src, DIB_RGB_COLORS,
                       SRCCOPY);
         return;
     }

@@ -33,16 +33,8 @@ void DrawPicture(HDC dc, const PackedDib *src, int sx, int sy, int w, int h, con
                           (const BITMAPINFO *)src, DIB_RGB_COLORS);
         return;
     }
-    int dx = to.x, dy = to.y, dw = to.w, dh = to.h;
-    if (mirrorX) {
-        dx += dw - 1;
-        dw = -dw;
-    }
-    if (mirrorY) {
-        dy += dh - 1;
-        dh = -dh;
-    }
-    StretchDIBits(dc, dx, dy, dw, dh, sx, sy, w, h, bits, (const BITMAPINFO *)src, DIB_RGB_COLORS, SRCCOPY);
+    ViewRect d = MirroredDestination(to, mirrorX, mirrorY);
+    StretchDIBits(dc, d.x, d.y, d.w, d.h, sx, sy, w, h, bits, (const BITMAPINFO *)src, DIB_RGB_COLORS, SRCCOPY);
 }
 
 }  // namespace
