@@ -281,14 +281,20 @@ void Write32(BYTE *p, DWORD v)
     p[0] = (BYTE)v, p[1] = (BYTE)(v >> 8), p[2] = (BYTE)(v >> 16), p[3] = (BYTE)(v >> 24);
 }
 
+// An existing file opened to be read and rewritten in place.
+HANDLE OpenToRewrite(const char *path)
+{
+    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 bool RepairAviHeaders(const char *path)
 {
     if (!IsRunningOnWine())
         return true;
-    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenToRewrite(path);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     bool ok = false;
@@ -369,8 +375,7 @@ bool OrderAviIndex(const char *path)
 {
     if (!IsRunningOnWine())
         return true;
-    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenToRewrite(path);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     BYTE head[12];
