@@ -13,6 +13,11 @@ enum { kAlignmentPathBytes = 260 };
 // + "\" + its file name, in place. Returns false and leaves the path as it
 // was when the result would not fit.
 bool MakeAlignmentFilePath(char *path, const char *subFolder);
+// A file kept for a movie in its folder's "alignment" sub-folder: the
+// movie's name with its extension replaced by extension (".alv", ".csv").
+// False when it would not fit in 260 bytes (then there is no such file for
+// that movie).
+bool MakeAlignmentSidePath(char *out, const char *moviePath, const char *extension);
 // The value file's path for a movie: false when it would not fit in 260
 // bytes (then there is no value file for that movie).
 bool MakeAlignmentValuePath(char *out, const char *moviePath);

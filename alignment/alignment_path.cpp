@@ -22,7 +22,7 @@ bool MakeAlignmentFilePath(char *path, const char *subFolder)
     return true;
 }
 
-bool MakeAlignmentValuePath(char *out, const char *moviePath)
+bool MakeAlignmentSidePath(char *out, const char *moviePath, const char *extension)
 {
     char path[kAlignmentPathBytes];
     if (strlen(moviePath) >= sizeof path)
@@ -32,9 +32,14 @@ bool MakeAlignmentValuePath(char *out, const char *moviePath)
         return false;
     char stem[kAlignmentPathBytes];
     CopyPathWithoutExtension(stem, path);
-    if (strlen(stem) + 4 >= kAlignmentPathBytes)
+    if (strlen(stem) + strlen(extension) >= kAlignmentPathBytes)
         return false;
     strcpy(out, stem);
-    strcat(out, ".alv");
+    strcat(out, extension);
     return true;
+}
+
+bool MakeAlignmentValuePath(char *out, const char *moviePath)
+{
+    return MakeAlignmentSidePath(out, moviePath, ".alv");
 }

@@ -173,19 +173,7 @@ void ForgetFrameLog()
 
 bool MakeFrameLogPath(char *out, const char *moviePath)
 {
-    char path[kAlignmentPathBytes];
-    if (strlen(moviePath) >= sizeof path)
-        return false;
-    strcpy(path, moviePath);
-    if (!MakeAlignmentFilePath(path, "alignment"))
-        return false;
-    char stem[kAlignmentPathBytes];
-    CopyPathWithoutExtension(stem, path);
-    if (strlen(stem) + 4 >= kAlignmentPathBytes)
-        return false;
-    strcpy(out, stem);
-    strcat(out, ".csv");
-    return true;
+    return MakeAlignmentSidePath(out, moviePath, ".csv");
 }
 
 int FrameLogWindow() { return ClampAveragingFrames(g_nPmax); }

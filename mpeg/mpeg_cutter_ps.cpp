@@ -2,6 +2,7 @@
 
 #include "mpeg/cut_decider.h"
 #include "mpeg/layer2_decoder.h"
+#include "mpeg/raw_file.h"
 #include "mpeg/stream_reader.h"
 
 #include <stdio.h>
@@ -665,15 +666,6 @@ int FirstFrameHeader(const BYTE *b, int n)
     return -1;
 }
 
-int Seek64(FILE *f, long long at)
-{
-#ifdef _WIN32
-    return _fseeki64(f, at, SEEK_SET);
-#else
-    return fseeko(f, (off_t)at, SEEK_SET);
-#endif
-}
-
 // The sound at the two ends: the first packet of each stream starts at a
 // frame header, the last ends after its last whole frame.
 void ProgramStreamCut::FinishAudio()
@@ -690,7 +682,7 @@ void ProgramStreamCut::FinishAudio()
             if (e == 1 && ends[1] == ends[0])
                 break;
             std::vector<BYTE> pes((size_t)ends[e].second);
-            if (Seek64(f, ends[e].first) != 0 || fread(pes.data(), 1, pes.size(), f) != pes.size())
+            if (RawStreamSeek(f, ends[e].first, 0) != 0 || fread(pes.data(), 1, pes.size(), f) != pes.size())
                 continue;
             int payload = PesPayloadOffset(pes.data(), (int)pes.size());
             if (payload < 0)
@@ -720,7 +712,7 @@ void ProgramStreamCut::FinishAudio()
                 }
                 ReshapePes(pes.data(), (int)pes.size(), front, back);
             }
-            if (Seek64(f, ends[e].first) != 0 || fwrite(pes.data(), 1, pes.size(), f) != pes.size())
+            if (RawStreamSeek(f, ends[e].first, 0) != 0 || fwrite(pes.data(), 1, pes.size(), f) != pes.size())
                 ok_ = false;
         }
     }

@@ -18,7 +18,17 @@ int RawFileOpenRead(const char *path)
 long long RawFileSeek(int fd, long long offset, int whence)
 {
     static_assert(sizeof(off_t) == 8, "64-bit file offsets");
-    return (long long)lseek(fd, (off_t)offset, whence == 0 ? SEEK_SET : whence == 1 ? SEEK_CUR : SEEK_END);
+    return (long long)lseek(fd, (off_t)offset, RawSeekOrigin(whence));
+}
+
+int RawStreamSeek(FILE *f, long long offset, int whence)
+{
+    return fseeko(f, (off_t)offset, RawSeekOrigin(whence));
+}
+
+long long RawStreamTell(FILE *f)
+{
+    return (long long)ftello(f);
 }
 
 int RawFileRead(int fd, void *buf, unsigned count)

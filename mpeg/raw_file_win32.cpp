@@ -13,7 +13,17 @@ int RawFileOpenRead(const char *path)
 
 long long RawFileSeek(int fd, long long offset, int whence)
 {
-    return _lseeki64(fd, offset, whence == 0 ? SEEK_SET : whence == 1 ? SEEK_CUR : SEEK_END);
+    return _lseeki64(fd, offset, RawSeekOrigin(whence));
+}
+
+int RawStreamSeek(FILE *f, long long offset, int whence)
+{
+    return _fseeki64(f, offset, RawSeekOrigin(whence));
+}
+
+long long RawStreamTell(FILE *f)
+{
+    return _ftelli64(f);
 }
 
 int RawFileRead(int fd, void *buf, unsigned count)

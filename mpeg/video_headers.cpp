@@ -86,6 +86,24 @@ static void ParseScalableExtension(VideoBitReader *v, SequenceRecord *s)
     }
 }
 
+// The id of the extension that follows (user data before it passed over),
+// or -1 at any other start code and at the data's end.
+static int NextExtension(VideoBitReader *v)
+{
+    while (NextVideoStartCode(v)) {
+        unsigned code = PeekVideoBits(v, 32);
+        if (code == kUserDataStartCode) {
+            SkipVideoBits(v, 32);
+            continue;
+        }
+        if (code != kExtensionStartCode)
+            return -1;
+        SkipVideoBits(v, 32);
+        return (int)ReadVideoBits(v, 4);
+    }
+    return -1;
+}
+
 int ParseSequenceHeader(VideoBitReader *v, SequenceRecord *s)
 {
     memset(s, 0, sizeof(*s));
@@ -105,16 +123,8 @@ int ParseSequenceHeader(VideoBitReader *v, SequenceRecord *s)
     if (s->load_non_intra_quantiser_matrix)
         ReadMatrix(v, s->non_intra_quantiser_matrix);
     // Extensions (and user data, passed over) up to the next other start code.
-    while (NextVideoStartCode(v)) {
-        unsigned code = PeekVideoBits(v, 32);
-        if (code == kUserDataStartCode) {
-            SkipVideoBits(v, 32);
-            continue;
-        }
-        if (code != kExtensionStartCode)
-            break;
-        SkipVideoBits(v, 32);
-        switch (ReadVideoBits(v, 4)) {
+    for (int id; (id = NextExtension(v)) >= 0;) {
+        switch (id) {
         case 1:
             ParseSequenceExtension(v, s);
             break;
@@ -209,16 +219,8 @@ int ParsePictureHeader(VideoBitReader *v, PictureHeader *p)
     // extra_information_picture; the data end stops it (zero bits).
     while (ReadVideoBits(v, 1))
         SkipVideoBits(v, 8);
-    while (NextVideoStartCode(v)) {
-        unsigned code = PeekVideoBits(v, 32);
-        if (code == kUserDataStartCode) {
-            SkipVideoBits(v, 32);
-            continue;
-        }
-        if (code != kExtensionStartCode)
-            break;
-        SkipVideoBits(v, 32);
-        switch (ReadVideoBits(v, 4)) {
+    for (int id; (id = NextExtension(v)) >= 0;) {
+        switch (id) {
         case 8:
             ParseCodingExtension(v, p);
             break;

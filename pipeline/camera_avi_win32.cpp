@@ -10,6 +10,7 @@
 #include "pipeline/wave_image.h"
 #include "resources/resource_ids.h"
 #include "shared/dib_gdi.h"
+#include "shared/file_at.h"
 #include "shared/global_memory.h"
 #include "shared/message_box.h"
 #include "shared/path_helpers.h"
@@ -101,23 +102,6 @@ const BYTE *TemplateBytes(const char *name, DWORD expected)
 
 // ---- sound ----
 
-bool RecordHasSound(const MovieSource *m)
-{
-    if (!m || !m->bOpen)
-        return false;
-    if (m->pAudio)
-        return m->nBlockAlign > 0 || m->nKind == kSourceAviFile;
-    return m->nKind == kSourceOwnReader && m->pAudioIndex && m->nAudioChunks > 0 && m->pWaveHeader &&
-           m->nBlockAlign > 0;
-}
-
-LONG SampleOfFrame(const MovieSource *m, int f)
-{
-    if (m->nKind != kSourcePlugin && m->pVideo && m->pAudio)
-        return StreamTimeToSample((PAVISTREAM)m->pAudio, AVIStreamSampleToTime((PAVISTREAM)m->pVideo, f));
-    return AudioSampleAtFrame(m, f);
-}
-
 // The own reader's raw sound bytes of samples s0 .. s1 - 1.
 void ReadOwnReaderRange(MovieSource *m, LONG s0, LONG s1, std::vector<BYTE> *raw)
 {
@@ -130,11 +114,7 @@ void ReadOwnReaderRange(MovieSource *m, LONG s0, LONG s1, std::vector<BYTE> *raw
             int64_t first = (from > at ? from : at) - at, last = (to < end ? to : end) - at;
             size_t old = raw->size();
             raw->resize(old + (size_t)(last - first));
-            LARGE_INTEGER pos;
-            pos.QuadPart = (LONGLONG)(e.Offset() + first);
-            DWORD got = 0;
-            if (!SetFilePointerEx(file, pos, nullptr, FILE_BEGIN) ||
-                !ReadFile(file, raw->data() + old, (DWORD)(last - first), &got, nullptr) || got != last - first) {
+            if (!ReadFileAt(file, e.Offset() + first, raw->data() + old, (DWORD)(last - first))) {
                 raw->resize(old);
                 break;
             }
@@ -197,7 +177,8 @@ PreparedSound PrepareSound(HWND window, MovieSource *m, MovieSource *other, int 
         if (m->nKind == kSourcePlugin)
             ReadPluginRange(window, m, other, frames, &raw);
         else
-            ReadOwnReaderRange(m, SampleOfFrame(m, m->nStart), SampleOfFrame(m, m->nStart + frames), &raw);
+            ReadOwnReaderRange(m, SoundSampleAtFrame(m, m->nStart), SoundSampleAtFrame(m, m->nStart + frames),
+                               &raw);
         int size = (int)raw.size();
         if (size > 0)
             s.block = ConvertPcmForSave(m, raw.data(), &size);
@@ -265,9 +246,7 @@ void EyeStreamInfo(AVISTREAMINFOA *info, const CameraKind &k)
 // failed.
 bool CopyMovieData(HANDLE in, HANDLE out, uint64_t from, uint64_t end)
 {
-    LARGE_INTEGER pos;
-    pos.QuadPart = (LONGLONG)from;
-    if (!SetFilePointerEx(in, pos, nullptr, FILE_BEGIN))
+    if (!SeekFileTo(in, from))
         return false;
     std::vector<BYTE> piece(1 << 20);
     uint64_t at = from, lastShown = 0;
@@ -589,7 +568,7 @@ int Save3dAvi(HWND window, StereoPair *pair, const char *outputPath)
         made = made && AVIFileCreateStreamA(file, &streams[1], &soundInfo) == 0 &&
                AVIStreamSetFormat(streams[1], 0, &pcm, sizeof pcm) == 0;
         int N = PairFrameCount(left, right, g_nEndOffset);
-        if (made && RecordHasSound(sound.record)) {
+        if (made && HasSaveSound(sound.record)) {
             prepared = PrepareSound(window, sound.record, sound.other, N > 0 ? N : 0);
             if (!prepared.block) {
                 // The file gets silence.
@@ -695,17 +674,6 @@ int Save3dAvi(HWND window, StereoPair *pair, const char *outputPath)
     FreeDib(thumbR);
     DeleteFileA(tempPath);
     DeleteFileA(work);
-    g_nBusy = kBusyIdle;
-    g_bCancel = 0;
-    g_bFrameLogWrite = 0;
     g_nJpegSampling = 0;
-    if (split) {
-        left->nStart += written;
-        right->nStart += written;
-        return kSaveSplit;
-    }
-    char title[600];
-    snprintf(title, sizeof title, LoadStr(IDS_SAVE_DONE), pair->szName);
-    SetWindowTextA(window, title);
-    return 0;
+    return EndSave(window, pair, split, written, true);
 }

@@ -11,6 +11,7 @@
 #include "pipeline/view_window.h"
 #include "pipeline/wave_player.h"
 #include "resources/resource_ids.h"
+#include "shared/file_at.h"
 #include "shared/global_memory.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
@@ -66,11 +67,9 @@ uint32_t ReadChunkBytes(ChunkSound &c, int chunk, uint32_t from, uint32_t n)
 {
     const AviChunkEntry &e = c.m->pAudioIndex[chunk];
     c.bytes.resize(n);
-    LARGE_INTEGER at;
-    at.QuadPart = (LONGLONG)(e.Offset() + from);
     HANDLE file = (HANDLE)(INT_PTR)c.m->hFile;
     DWORD read = 0;
-    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) || !ReadFile(file, c.bytes.data(), n, &read, nullptr))
+    if (!SeekFileTo(file, e.Offset() + from) || !ReadFile(file, c.bytes.data(), n, &read, nullptr))
         return 0;
     return read;
 }
@@ -284,17 +283,9 @@ void DrawFrom(PlayDraw &d, void *drawDib, PackedDib *src, int sx, int topY, int 
         return;
     BYTE *bits = FindDibBits(src);
     if (mirrorX || mirrorY || !drawDib) {
-        int dx = to.x, dy = to.y, dw = to.w, dh = to.h;
-        if (mirrorX) {
-            dx += dw - 1;
-            dw = -dw;
-        }
-        if (mirrorY) {
-            dy += dh - 1;
-            dh = -dh;
-        }
+        ViewRect m = MirroredDestination(to, mirrorX, mirrorY);
         int bottomY = DibHeight(src) - topY - h;
-        StretchDIBits(d.dc, dx, dy, dw, dh, sx, bottomY, w, h, bits, (const BITMAPINFO *)src, DIB_RGB_COLORS,
+        StretchDIBits(d.dc, m.x, m.y, m.w, m.h, sx, bottomY, w, h, bits, (const BITMAPINFO *)src, DIB_RGB_COLORS,
                       SRCCOPY);
         return;
     }
@@ -314,43 +305,10 @@ void ClearIfResized(HDC dc)
 
 ViewLayout Layout(int mode, int playEye, int sourceW, int sourceH)
 {
-    RECT client;
-    GetClientRect(g_hwndView, &client);
-    ViewLayoutRequest r = {};
-    r.mode = mode;
-    r.playEye = playEye;
-    r.clientW = client.right;
-    r.clientH = client.bottom;
-    r.sourceW = sourceW;
-    r.sourceH = sourceH;
-    r.zoom = g_nZoom;
-    r.waku = g_nWaku;
-    r.wcent = g_nWcent;
-    r.mirror = g_nMirror;
-    POINT origin = {0, 0};
-    ClientToScreen(g_hwndView, &origin);
-    r.screenTop = origin.y;
-    ViewLayout v = ComputeViewLayout(r);
-    g_nZoom = v.zoom;
-    g_nViewImages = v.images;
-    for (int k = 0; k < 3; k++)
-        SetRect(&g_rcViewImage[k], v.pic[k].x, v.pic[k].y, v.pic[k].x + v.pic[k].w, v.pic[k].y + v.pic[k].h);
+    ViewLayout v = LayOutView(g_hwndView, mode, playEye, sourceW, sourceH);
     g_nViewScale = v.scale;
     g_nFieldParity = v.parity;
     return v;
-}
-
-void DrawHelpOverlay(HDC dc)
-{
-    SetBkMode(dc, TRANSPARENT);
-    for (int id = IDS_VIEW_HELP_FIRST; id <= IDS_VIEW_HELP_LAST; id++) {
-        const char *text = LoadStr(id);
-        int y = (id - IDS_VIEW_HELP_FIRST) * 20;
-        SetTextColor(dc, RGB(0, 0, 0));
-        TextOutA(dc, 2, 22 + y, text, lstrlenA(text));
-        SetTextColor(dc, RGB(255, 255, 255));
-        TextOutA(dc, 3, 23 + y, text, lstrlenA(text));
-    }
 }
 
 // The common region of the frame: its size and, counted from the top of

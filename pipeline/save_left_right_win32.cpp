@@ -176,18 +176,5 @@ int SaveLeftRightMovies(HWND window, StereoPair *pair, const char *leftPath, con
     FreeDib(composite);
     FreeDib(halves[0]);
     FreeDib(halves[1]);
-    g_nBusy = kBusyIdle;
-    g_bCancel = 0;
-    g_bFrameLogWrite = 0;
-    if (split) {
-        left->nStart += done;
-        right->nStart += done;
-        return kSaveSplit;
-    }
-    if (!failure) {
-        char title[600];
-        snprintf(title, sizeof title, LoadStr(IDS_SAVE_DONE), pair->szName);
-        SetWindowTextA(window, title);
-    }
-    return 0;
+    return EndSave(window, pair, split != 0, done, !failure);
 }

@@ -33,6 +33,12 @@ bool ComposeSaveFrame(HWND window, PackedDib *out, MovieSource *left, MovieSourc
 // main window was resized.
 void DrawSavePreview(PackedDib *frame, int layout, SaveSize preview, bool first, void *drawDib);
 
+// The end of a save: the program idle again, the cancel flag and the frame
+// log's writing off; a save cut at the size limit moves both records'
+// starts past the done frames for the next part and returns kSaveSplit,
+// a finished one says so in the title when sayDone is set and returns 0.
+int EndSave(HWND window, StereoPair *pair, bool split, int done, bool sayDone);
+
 // Serves every waiting message with the main window's accelerators; true
 // when the loop is to stop (the cancel flag, or the program is ending).
 bool PumpSaveLoopMessages();
@@ -48,6 +54,13 @@ SaveSound FindSaveSound(StereoPair *pair);
 // The same with the sound's bytes per frame for the size count; plug-in
 // files are opened afresh so that their sound is read from the start.
 SaveSound BeginSaveSound(StereoPair *pair);
+
+// The record has sound a save can write (through AVIFile, or the own
+// reader's sound index and WAVE header).
+bool HasSaveSound(const MovieSource *m);
+// The sound sample at which video frame f starts: through the two streams'
+// times, or by the rates where AVIFile holds no streams for the file.
+LONG SoundSampleAtFrame(const MovieSource *m, int f);
 
 // A stream "Audio #1" of the sound record's format in the file, for the
 // sound written frame by frame (kinds 1 and 2) and, where streams cannot

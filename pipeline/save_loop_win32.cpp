@@ -8,6 +8,7 @@
 #include "pipeline/wave_image.h"
 #include "resources/resource_ids.h"
 #include "shared/dib_gdi.h"
+#include "shared/file_at.h"
 #include "shared/global_memory.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
@@ -84,26 +85,6 @@ PackedDib *EyeAtSaveSize(HWND window, PackedDib *eye, const int *m, int flag, in
     return image ? CentreDibOnCanvas(window, image, sw, sh) : nullptr;
 }
 
-// The sound record has sound the save can write.
-bool HasSound(const MovieSource *m)
-{
-    if (!m || !m->bOpen)
-        return false;
-    if (m->pAudio)
-        return m->nBlockAlign > 0 || m->nKind == kSourceAviFile;
-    return m->nKind == kSourceOwnReader && m->pAudioIndex && m->nAudioChunks > 0 && m->pWaveHeader &&
-           m->nBlockAlign > 0;
-}
-
-// The sound sample at which video frame f starts: through the two streams'
-// times, or by the rates where AVIFile holds no streams for the file.
-LONG SampleAtFrame(const MovieSource *m, int f)
-{
-    if (m->nKind != kSourcePlugin && m->pVideo && m->pAudio)
-        return StreamTimeToSample((PAVISTREAM)m->pAudio, AVIStreamSampleToTime((PAVISTREAM)m->pVideo, f));
-    return AudioSampleAtFrame(m, f);
-}
-
 // The sound stream's facts and format, for the output's sound stream.
 bool SoundFacts(const MovieSource *m, AVISTREAMINFOA *info, std::vector<BYTE> *format, int *errorId)
 {
@@ -177,11 +158,7 @@ void WriteOwnReaderSound(HWND window, MovieSource *m, LONG s0, LONG s1, PAVISTRE
             DWORD want = (DWORD)(last - first);
             if (want + carried > buffer.size())
                 buffer.resize(want + carried);
-            LARGE_INTEGER pos;
-            pos.QuadPart = (LONGLONG)(e.Offset() + first);
-            DWORD got = 0;
-            if (!SetFilePointerEx(file, pos, nullptr, FILE_BEGIN) ||
-                !ReadFile(file, buffer.data() + carried, want, &got, nullptr) || got != want)
+            if (!ReadFileAt(file, e.Offset() + first, buffer.data() + carried, want))
                 break;
             char title[256];
             snprintf(title, sizeof title, LoadStr(IDS_AUDIO_COPY_CHUNKS), ++pieces);
@@ -228,6 +205,23 @@ void WritePluginSound(MovieSource *m, MovieSource *other, int frames, PAVISTREAM
 }
 
 }  // namespace
+
+bool HasSaveSound(const MovieSource *m)
+{
+    if (!m || !m->bOpen)
+        return false;
+    if (m->pAudio)
+        return m->nBlockAlign > 0 || m->nKind == kSourceAviFile;
+    return m->nKind == kSourceOwnReader && m->pAudioIndex && m->nAudioChunks > 0 && m->pWaveHeader &&
+           m->nBlockAlign > 0;
+}
+
+LONG SoundSampleAtFrame(const MovieSource *m, int f)
+{
+    if (m->nKind != kSourcePlugin && m->pVideo && m->pAudio)
+        return StreamTimeToSample((PAVISTREAM)m->pAudio, AVIStreamSampleToTime((PAVISTREAM)m->pVideo, f));
+    return AudioSampleAtFrame(m, f);
+}
 
 void ShowSaveProgress(HWND window, int stringId, const MovieSource *left, const MovieSource *right, int i, int count,
                       const char *outputName, uint32_t bytes)
@@ -309,6 +303,24 @@ void DrawSavePreview(PackedDib *frame, int layout, SaveSize preview, bool first,
     ReleaseDC(g_hwndView, dc);
 }
 
+int EndSave(HWND window, StereoPair *pair, bool split, int done, bool sayDone)
+{
+    g_nBusy = kBusyIdle;
+    g_bCancel = 0;
+    g_bFrameLogWrite = 0;
+    if (split) {
+        pair->pLeft->nStart += done;
+        pair->pRight->nStart += done;
+        return kSaveSplit;
+    }
+    if (sayDone) {
+        char title[600];
+        snprintf(title, sizeof title, LoadStr(IDS_SAVE_DONE), pair->szName);
+        SetWindowTextA(window, title);
+    }
+    return 0;
+}
+
 bool PumpSaveLoopMessages()
 {
     MSG msg;
@@ -338,7 +350,7 @@ SaveSound BeginSaveSound(StereoPair *pair)
 {
     SaveSound s = FindSaveSound(pair);
     MovieSource *m = s.record;
-    if (!HasSound(m))
+    if (!HasSaveSound(m))
         return s;
     if (m->nKind == kSourcePlugin) {
         s.bytesPerFrame = (uint32_t)(m->nBlockAlign * m->nAudioPerFrame);
@@ -346,7 +358,7 @@ SaveSound BeginSaveSound(StereoPair *pair)
         if (s.other && s.other->nKind == kSourcePlugin)
             ReopenPluginFile(s.other);
     } else {
-        LONG samples = SampleAtFrame(m, m->nStart + 1) - SampleAtFrame(m, m->nStart);
+        LONG samples = SoundSampleAtFrame(m, m->nStart + 1) - SoundSampleAtFrame(m, m->nStart);
         s.bytesPerFrame = samples > 0 ? (uint32_t)samples * (uint32_t)m->nBlockAlign : 0;
     }
     return s;
@@ -356,7 +368,7 @@ bool CreateSoundStream(PAVIFILE file, const SaveSound &sound, PAVISTREAM *stream
 {
     *stream = nullptr;
     MovieSource *m = sound.record;
-    if (!HasSound(m))
+    if (!HasSaveSound(m))
         return true;
     if (m->nKind == kSourceAviFile && !AviStreamsMustPrecedeData())
         return true;
@@ -385,13 +397,13 @@ bool CreateSoundStream(PAVIFILE file, const SaveSound &sound, PAVISTREAM *stream
 void WriteSaveSound(HWND window, const SaveSound &sound, int frames, PAVIFILE *files, PAVISTREAM *streams, int n)
 {
     MovieSource *m = sound.record;
-    if (!HasSound(m) || frames <= 0)
+    if (!HasSaveSound(m) || frames <= 0)
         return;
     if (m->nKind == kSourcePlugin) {
         WritePluginSound(m, sound.other, frames, streams, n);
         return;
     }
-    LONG s0 = SampleAtFrame(m, m->nStart), s1 = SampleAtFrame(m, m->nStart + frames);
+    LONG s0 = SoundSampleAtFrame(m, m->nStart), s1 = SoundSampleAtFrame(m, m->nStart + frames);
     if (s1 <= s0)
         return;
     if (m->nKind == kSourceOwnReader) {

@@ -248,16 +248,5 @@ int SaveStereoMovie(HWND window, const char *path, StereoPair *pair)
     CloseMovieSource(output);
     if (wrote)
         RepairAviHeaders(path);
-    g_nBusy = kBusyIdle;
-    g_bCancel = 0;
-    g_bFrameLogWrite = 0;
-    if (split) {
-        left->nStart += done;
-        right->nStart += done;
-        return kSaveSplit;
-    }
-    char title[600];
-    snprintf(title, sizeof title, LoadStr(IDS_SAVE_DONE), pair->szName);
-    SetWindowTextA(window, title);
-    return 0;
+    return EndSave(window, pair, split != 0, done, true);
 }

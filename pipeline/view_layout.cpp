@@ -38,6 +38,20 @@ int Parity(int y)
 
 }  // namespace
 
+ViewRect MirroredDestination(const ViewRect &to, bool mirrorX, bool mirrorY)
+{
+    ViewRect d = to;
+    if (mirrorX) {
+        d.x += d.w - 1;
+        d.w = -d.w;
+    }
+    if (mirrorY) {
+        d.y += d.h - 1;
+        d.h = -d.h;
+    }
+    return d;
+}
+
 ViewLayout ComputeViewLayout(const ViewLayoutRequest &r)
 {
     ViewLayout v = {};

@@ -35,6 +35,11 @@ struct ViewLayout {
 
 ViewLayout ComputeViewLayout(const ViewLayoutRequest &r);
 
+// The destination a picture is stretched to so that it shows mirrored: on
+// each mirrored axis it starts at the rectangle's last pixel with a
+// negative extent.
+ViewRect MirroredDestination(const ViewRect &to, bool mirrorX, bool mirrorY);
+
 // A point of the trimming rectangle.
 struct TrimPoint {
     int x, y;

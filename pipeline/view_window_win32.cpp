@@ -33,19 +33,52 @@ void DrawPicture(HDC dc, const PackedDib *src, int sx, int sy, int w, int h, con
                           (const BITMAPINFO *)src, DIB_RGB_COLORS);
         return;
     }
-    int dx = to.x, dy = to.y, dw = to.w, dh = to.h;
-    if (mirrorX) {
-        dx += dw - 1;
-        dw = -dw;
-    }
-    if (mirrorY) {
-        dy += dh - 1;
-        dh = -dh;
-    }
-    StretchDIBits(dc, dx, dy, dw, dh, sx, sy, w, h, bits, (const BITMAPINFO *)src, DIB_RGB_COLORS, SRCCOPY);
+    ViewRect d = MirroredDestination(to, mirrorX, mirrorY);
+    StretchDIBits(dc, d.x, d.y, d.w, d.h, sx, sy, w, h, bits, (const BITMAPINFO *)src, DIB_RGB_COLORS, SRCCOPY);
 }
 
 }  // namespace
+
+ViewLayout LayOutView(HWND view, int mode, int playEye, int sourceW, int sourceH)
+{
+    RECT client;
+    GetClientRect(view, &client);
+    ViewLayoutRequest r = {};
+    r.mode = mode;
+    r.playEye = playEye;
+    r.clientW = client.right;
+    r.clientH = client.bottom;
+    r.sourceW = sourceW;
+    r.sourceH = sourceH;
+    r.zoom = g_nZoom;
+    r.waku = g_nWaku;
+    r.wcent = g_nWcent;
+    r.mirror = g_nMirror;
+    POINT origin = {0, 0};
+    ClientToScreen(view, &origin);
+    r.screenTop = origin.y;
+    ViewLayout v = ComputeViewLayout(r);
+    g_nZoom = v.zoom;
+    g_nViewImages = v.images;
+    for (int k = 0; k < 3; k++) {
+        const ViewRect &p = v.pic[k];
+        SetRect(&g_rcViewImage[k], p.x, p.y, p.x + p.w, p.y + p.h);
+    }
+    return v;
+}
+
+void DrawHelpOverlay(HDC dc)
+{
+    SetBkMode(dc, TRANSPARENT);
+    for (int id = IDS_VIEW_HELP_FIRST; id <= IDS_VIEW_HELP_LAST; id++) {
+        const char *text = LoadStr(id);
+        int y = (id - IDS_VIEW_HELP_FIRST) * 20;
+        SetTextColor(dc, RGB(0, 0, 0));
+        TextOutA(dc, 2, 22 + y, text, lstrlenA(text));
+        SetTextColor(dc, RGB(255, 255, 255));
+        TextOutA(dc, 3, 23 + y, text, lstrlenA(text));
+    }
+}
 
 void DrawFrameAround(HDC dc, const ViewRect &p, HBRUSH brush)
 {
@@ -74,20 +107,9 @@ void DrawLabel(HDC dc, int x, int y, const char *text)
     TextOutA(dc, x + 5, y + 5, text, n);
 }
 
-void RecordImages(const ViewLayout &v)
-{
-    g_nViewImages = v.images;
-    for (int k = 0; k < 3; k++) {
-        const ViewRect &p = v.pic[k];
-        SetRect(&g_rcViewImage[k], p.x, p.y, p.x + p.w, p.y + p.h);
-    }
-}
-
 void PaintPair(HWND hwnd, HDC dc)
 {
     g_nViewScale = 100;
-    RECT client;
-    GetClientRect(hwnd, &client);
     MovieSource *left = g_pLeft, *right = g_pRight;
     bool oneEye = g_nPlayEye == 1 || g_nPlayEye == 2;
     int sizeW = left->nWidth, sizeH = left->nHeight;
@@ -104,24 +126,9 @@ void PaintPair(HWND hwnd, HDC dc)
     int w = g_rcTrim.right - g_rcTrim.left, h = g_rcTrim.bottom - g_rcTrim.top;
     int lx = m[2] + g_rcTrim.left, ly = m[3] + t, rx = m[0] + g_rcTrim.left, ry = m[1] + t;
 
-    ViewLayoutRequest r = {};
-    r.mode = g_nDisplayMode;
-    r.playEye = oneEye ? g_nPlayEye : 0;
-    r.clientW = client.right;
-    r.clientH = client.bottom;
     bool eyes = oneEye || g_nDisplayMode == 0 || g_nDisplayMode == 1 || g_nDisplayMode == 5;
-    r.sourceW = eyes ? w : DibWidth(g_pComposed);
-    r.sourceH = eyes ? h : DibHeight(g_pComposed);
-    r.zoom = g_nZoom;
-    r.waku = g_nWaku;
-    r.wcent = g_nWcent;
-    r.mirror = g_nMirror;
-    POINT origin = {0, 0};
-    ClientToScreen(hwnd, &origin);
-    r.screenTop = origin.y;
-    ViewLayout v = ComputeViewLayout(r);
-    g_nZoom = v.zoom;
-    RecordImages(v);
+    ViewLayout v = LayOutView(hwnd, g_nDisplayMode, oneEye ? g_nPlayEye : 0, eyes ? w : DibWidth(g_pComposed),
+                              eyes ? h : DibHeight(g_pComposed));
     if (!v.images)
         return;
     g_nViewScale = v.scale;
@@ -188,19 +195,6 @@ void PaintPair(HWND hwnd, HDC dc)
     DeleteObject(frame);
 }
 
-void DrawHelp(HDC dc)
-{
-    SetBkMode(dc, TRANSPARENT);
-    for (int id = IDS_VIEW_HELP_FIRST; id <= IDS_VIEW_HELP_LAST; id++) {
-        const char *text = LoadStr(id);
-        int y = (id - IDS_VIEW_HELP_FIRST) * 20;
-        SetTextColor(dc, RGB(0, 0, 0));
-        TextOutA(dc, 2, 22 + y, text, lstrlenA(text));
-        SetTextColor(dc, RGB(255, 255, 255));
-        TextOutA(dc, 3, 23 + y, text, lstrlenA(text));
-    }
-}
-
 void Paint(HWND hwnd)
 {
     PAINTSTRUCT ps;
@@ -212,7 +206,7 @@ void Paint(HWND hwnd)
     if (g_pComposed && g_nBusy == 0)
         PaintPair(hwnd, dc);
     if (g_bFullScreen == 1 && g_bHelpOverlay == 1)
-        DrawHelp(dc);
+        DrawHelpOverlay(dc);
     EndPaint(hwnd, &ps);
 }
 

@@ -1,5 +1,6 @@
 #include "shared/platform_compat.h"
 
+#include "shared/file_at.h"
 #include "shared/wintypes.h"
 
 #include <stdio.h>
@@ -280,22 +281,11 @@ void Write32(BYTE *p, DWORD v)
     p[0] = (BYTE)v, p[1] = (BYTE)(v >> 8), p[2] = (BYTE)(v >> 16), p[3] = (BYTE)(v >> 24);
 }
 
-bool ReadAt(HANDLE file, uint64_t pos, void *buffer, DWORD bytes)
+// An existing file opened to be read and rewritten in place.
+HANDLE OpenToRewrite(const char *path)
 {
-    LARGE_INTEGER at;
-    at.QuadPart = (LONGLONG)pos;
-    DWORD got = 0;
-    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ReadFile(file, buffer, bytes, &got, nullptr) &&
-           got == bytes;
-}
-
-bool WriteAt(HANDLE file, uint64_t pos, const void *buffer, DWORD bytes)
-{
-    LARGE_INTEGER at;
-    at.QuadPart = (LONGLONG)pos;
-    DWORD put = 0;
-    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && WriteFile(file, buffer, bytes, &put, nullptr) &&
-           put == bytes;
+    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -304,8 +294,7 @@ bool RepairAviHeaders(const char *path)
 {
     if (!IsRunningOnWine())
         return true;
-    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenToRewrite(path);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     bool ok = false;
@@ -313,14 +302,14 @@ bool RepairAviHeaders(const char *path)
     LARGE_INTEGER size;
     uint64_t hdrlAt = 0, idx1At = 0;
     DWORD hdrlBytes = 0, idx1Bytes = 0;
-    if (GetFileSizeEx(file, &size) && ReadAt(file, 0, head, 12) && memcmp(head, "RIFF", 4) == 0 &&
+    if (GetFileSizeEx(file, &size) && ReadFileAt(file, 0, head, 12) && memcmp(head, "RIFF", 4) == 0 &&
         memcmp(head + 8, "AVI ", 4) == 0) {
         uint64_t end = 8 + (uint64_t)Read32(head + 4);
         if (end > (uint64_t)size.QuadPart)
             end = (uint64_t)size.QuadPart;
         for (uint64_t pos = 12; pos + 12 <= end;) {
             BYTE chunk[12];
-            if (!ReadAt(file, pos, chunk, 12))
+            if (!ReadFileAt(file, pos, chunk, 12))
                 break;
             DWORD bytes = Read32(chunk + 4);
             if (memcmp(chunk, "LIST", 4) == 0 && memcmp(chunk + 8, "hdrl", 4) == 0) {
@@ -335,7 +324,7 @@ bool RepairAviHeaders(const char *path)
     }
     std::vector<BYTE> hdrl(hdrlBytes), idx1(idx1Bytes);
     if (hdrlAt && idx1At && hdrlBytes >= 4 + 64 && hdrlBytes < 0x100000 && idx1Bytes < 0x10000000 &&
-        ReadAt(file, hdrlAt, hdrl.data(), hdrlBytes) && ReadAt(file, idx1At, idx1.data(), idx1Bytes) &&
+        ReadFileAt(file, hdrlAt, hdrl.data(), hdrlBytes) && ReadFileAt(file, idx1At, idx1.data(), idx1Bytes) &&
         memcmp(&hdrl[4], "avih", 4) == 0) {
         // Bytes per stream from the index ("00dc", "01wb": the stream's
         // number in the first two characters).
@@ -376,7 +365,7 @@ bool RepairAviHeaders(const char *path)
             pos += 8 + bytes + (bytes & 1);
         }
         if (changed)
-            ok = WriteAt(file, hdrlAt, hdrl.data(), hdrlBytes);
+            ok = WriteFileAt(file, hdrlAt, hdrl.data(), hdrlBytes);
     }
     CloseHandle(file);
     return ok;
@@ -386,21 +375,20 @@ bool OrderAviIndex(const char *path)
 {
     if (!IsRunningOnWine())
         return true;
-    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenToRewrite(path);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     BYTE head[12];
     LARGE_INTEGER size;
     uint64_t idx1At = 0;
     DWORD idx1Bytes = 0;
-    if (GetFileSizeEx(file, &size) && ReadAt(file, 0, head, 12) && memcmp(head, "RIFF", 4) == 0) {
+    if (GetFileSizeEx(file, &size) && ReadFileAt(file, 0, head, 12) && memcmp(head, "RIFF", 4) == 0) {
         uint64_t end = 8 + (uint64_t)Read32(head + 4);
         if (end > (uint64_t)size.QuadPart)
             end = (uint64_t)size.QuadPart;
         for (uint64_t pos = 12; pos + 8 <= end;) {
             BYTE chunk[8];
-            if (!ReadAt(file, pos, chunk, 8))
+            if (!ReadFileAt(file, pos, chunk, 8))
                 break;
             DWORD bytes = Read32(chunk + 4);
             if (memcmp(chunk, "idx1", 4) == 0 && bytes <= end - pos - 8) {
@@ -413,7 +401,7 @@ bool OrderAviIndex(const char *path)
     bool ok = idx1At != 0 && idx1Bytes < 0x10000000;
     if (ok && idx1Bytes) {
         std::vector<BYTE> idx1(idx1Bytes);
-        ok = ReadAt(file, idx1At, idx1.data(), idx1Bytes);
+        ok = ReadFileAt(file, idx1At, idx1.data(), idx1Bytes);
         struct Entry {
             BYTE bytes[16];
         };
@@ -423,7 +411,7 @@ bool OrderAviIndex(const char *path)
         std::stable_sort(entries.begin(), entries.end(),
                          [](const Entry &a, const Entry &b) { return Read32(a.bytes + 8) < Read32(b.bytes + 8); });
         if (ok && memcmp(entries.data(), idx1.data(), idx1Bytes) != 0)
-            ok = WriteAt(file, idx1At, entries.data(), idx1Bytes);
+            ok = WriteFileAt(file, idx1At, entries.data(), idx1Bytes);
     }
     CloseHandle(file);
     return ok;

@@ -155,7 +155,7 @@ void ReadAppSettings()
         g_nAnactype = 0;
     g_bRepeat = ReadNumberOr("nRepeat", "0") == 1 ? 1 : 0;
     if (g_hMenu)
-        CheckMenuItem(g_hMenu, 2179, MF_BYCOMMAND | (g_bRepeat ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(g_hMenu, IDM_REPEAT, MF_BYCOMMAND | (g_bRepeat ? MF_CHECKED : MF_UNCHECKED));
     g_nGmmar = ReadNumberOr("nGmmar", "100");
     BuildAnaglyphGammaTable(g_nGmmar, g_aGammaRed);
     g_nGmmab = ReadNumberOr("nGmmab", "100");

@@ -6,8 +6,8 @@
 
 #include "shared/wintypes.h"
 
-void FullScreenPlayCommand(HWND main, int id);      // 2027, 2029-2031
-void MediaPlayerCommand(HWND main);                 // 2028
-void ShutterSettingsCommand(HWND main);             // 2047
+void FullScreenPlayCommand(HWND main, int id);      // IDM_PLAY_FILE_FULLSCREEN, IDM_SHUTTER_PLAY_*
+void MediaPlayerCommand(HWND main);                 // IDM_PLAY_SAVED
+void ShutterSettingsCommand(HWND main);             // IDM_SHUTTER_SETTINGS
 
 #endif

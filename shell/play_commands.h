@@ -20,6 +20,8 @@ void ForgetDeferredCommand();
 // The save commands that run a save loop.
 bool IsSaveLoopCommand(int id);
 
-void AlignmentCommand(HWND main, int id);  // 2054, 2059, 2078, 2079, 4306
+// IDM_EASY_ADJUST, IDM_AUTO_ALIGN, IDM_ADJUST_STEP_BACK,
+// IDM_ADJUST_STEP_FORWARD, IDM_COSIMA_ALIGN.
+void AlignmentCommand(HWND main, int id);
 
 #endif

@@ -83,8 +83,10 @@ void SplitNotice(HWND main)
     }
 }
 
-// A save dialog on the shared record: false when cancelled.
-bool AskSaveName(HWND main, int titleId, LPOFNHOOKPROC hook, const char *panel, DWORD flags)
+// A save dialog (or, with run GetOpenFileNameA, an open dialog) on the
+// shared record: false when cancelled.
+bool AskSaveName(HWND main, int titleId, LPOFNHOOKPROC hook, const char *panel, DWORD flags,
+                 BOOL(WINAPI *run)(LPOPENFILENAMEA) = GetSaveFileNameA)
 {
     char folder[kPathBytes], title[256];
     CopyFolderOfPath(folder, g_szSaveName);
@@ -98,7 +100,7 @@ bool AskSaveName(HWND main, int titleId, LPOFNHOOKPROC hook, const char *panel, 
     g_ofnSave.lpfnHook = hook;
     g_ofnSave.lpTemplateName = panel;
     g_ofnSave.Flags = flags;
-    BOOL ok = GetSaveFileNameA(&g_ofnSave);
+    BOOL ok = run(&g_ofnSave);
     g_ofnSave.lpstrInitialDir = nullptr;
     g_ofnSave.lpstrTitle = nullptr;
     return ok != FALSE;
@@ -158,6 +160,40 @@ int AnalyseBeforeSave(HWND main)
     return AnalyseMoviePositions(main, &g_stereoPair);
 }
 
+// With every frame aligned, the analysis runs first; when it was cancelled
+// or failed the save ends there, the pair shown as before: true.
+bool AnalysisEndsSave(HWND main)
+{
+    if (g_bAllFrameAdjust != 1 || AnalyseBeforeSave(main) != 1)
+        return false;
+    RestoreAndShow();
+    g_bFrameLogWrite = 0;
+    return true;
+}
+
+// A save cut at the size limit goes on with its next part: at once while a
+// batch runs (true), else through continueCommand posted to the main
+// window.
+bool NextPartNow(HWND main, int continueCommand)
+{
+    g_nFrameCount = PairLength();
+    ResetPositionBar();
+    g_bFrameLogWrite = 0;
+    if (s_batchRunning)
+        return true;
+    PostMessageA(main, WM_COMMAND, continueCommand, 0);
+    return false;
+}
+
+// A finished save: the pair shown as before and, for a split one, the note
+// that it was saved in parts.
+void EndSaveBody(HWND main)
+{
+    RestoreAndShow();
+    SplitNotice(main);
+    g_bFrameLogWrite = 0;
+}
+
 bool ChooseOrSay(HWND main)
 {
     char error[kOpenErrorBytes];
@@ -167,17 +203,15 @@ bool ChooseOrSay(HWND main)
     return false;
 }
 
-// The stereo save into g_szSaveName and its continuations (2131, 2192).
+// The stereo save into g_szSaveName and its continuations
+// (IDM_BATCH_SAVE_STEREO, IDM_CONTINUE_STEREO_SAVE).
 void StereoSaveBody(HWND main)
 {
     for (;;) {
         if (RefusedOverSource(main, g_szSaveName))
             return;
-        if (g_bAllFrameAdjust == 1 && AnalyseBeforeSave(main) == 1) {
-            RestoreAndShow();
-            g_bFrameLogWrite = 0;
+        if (AnalysisEndsSave(main))
             return;
-        }
         DeleteFileA(g_szSaveName);
         lstrcpynA(g_stereoPair.szName, g_szSaveName, sizeof g_stereoPair.szName);
         CloseMovieSource(g_pThird);
@@ -195,33 +229,25 @@ void StereoSaveBody(HWND main)
             g_nSavePart++;
             PartName(g_szSaveName, s_stereoParts, g_nSavePart);
             ClampFramePosition(&g_stereoPair);
-            g_nFrameCount = PairLength();
-            ResetPositionBar();
-            g_bFrameLogWrite = 0;
-            if (s_batchRunning)
+            if (NextPartNow(main, IDM_CONTINUE_STEREO_SAVE))
                 continue;
-            PostMessageA(main, WM_COMMAND, IDM_CONTINUE_STEREO_SAVE, 0);
             return;
         }
-        RestoreAndShow();
-        SplitNotice(main);
-        g_bFrameLogWrite = 0;
+        EndSaveBody(main);
         return;
     }
 }
 
 // Left and right movies into g_szSaveName and g_szRightSaveName, or their
-// copies without recompression, and the continuations (2132, 2193).
+// copies without recompression, and the continuations
+// (IDM_BATCH_SAVE_LEFT_RIGHT, IDM_CONTINUE_LEFT_RIGHT_SAVE).
 void LeftRightBody(HWND main)
 {
     for (;;) {
         if (RefusedOverSource(main, g_szSaveName) || RefusedOverSource(main, g_szRightSaveName))
             return;
-        if (g_bAllFrameAdjust == 1 && AnalyseBeforeSave(main) == 1) {
-            RestoreAndShow();
-            g_bFrameLogWrite = 0;
+        if (AnalysisEndsSave(main))
             return;
-        }
         DeleteFileA(g_szSaveName);
         DeleteFileA(g_szRightSaveName);
         if (g_bCopyStreams == 1) {
@@ -236,17 +262,11 @@ void LeftRightBody(HWND main)
             g_nSavePart++;
             PartName(g_szSaveName, s_leftParts, g_nSavePart);
             PartName(g_szRightSaveName, s_rightParts, g_nSavePart);
-            g_nFrameCount = PairLength();
-            ResetPositionBar();
-            g_bFrameLogWrite = 0;
-            if (s_batchRunning)
+            if (NextPartNow(main, IDM_CONTINUE_LEFT_RIGHT_SAVE))
                 continue;
-            PostMessageA(main, WM_COMMAND, IDM_CONTINUE_LEFT_RIGHT_SAVE, 0);
             return;
         }
-        RestoreAndShow();
-        SplitNotice(main);
-        g_bFrameLogWrite = 0;
+        EndSaveBody(main);
         return;
     }
 }
@@ -372,11 +392,8 @@ void SaveCamera3dAviCommand(HWND main)
     if (RefusedOverSource(main, g_szSaveName))
         return;
     StoreStarts();
-    if (g_bAllFrameAdjust == 1 && AnalyseBeforeSave(main) == 1) {
-        RestoreAndShow();
-        g_bFrameLogWrite = 0;
+    if (AnalysisEndsSave(main))
         return;
-    }
     DeleteFileA(g_szSaveName);
     lstrcpynA(g_stereoPair.szName, g_szSaveName, sizeof g_stereoPair.szName);
     Save3dAvi(main, &g_stereoPair, g_szSaveName);
@@ -387,21 +404,8 @@ void SaveCamera3dAviCommand(HWND main)
 // The 3DS date: the dialog's panel reads and rewrites it while it is open.
 void Change3dsDateCommand(HWND main)
 {
-    char folder[kPathBytes], title[256];
-    CopyFolderOfPath(folder, g_szSaveName);
-    g_szDialogFile[0] = '\0';
-    lstrcpynA(title, LoadStr(IDS_TITLE_3DS_DATE), sizeof title);
-    g_ofnSave.hwndOwner = main;
-    g_ofnSave.lpstrInitialDir = folder;
-    g_ofnSave.lpstrTitle = title;
-    g_ofnSave.lpstrFilter = "AVI (*.AVI)\0*.AVI\0";
-    g_ofnSave.nFilterIndex = 1;
-    g_ofnSave.lpfnHook = DateChangeHookProc;
-    g_ofnSave.lpTemplateName = "DATECNGDLG";
-    g_ofnSave.Flags = kPanelFlags | OFN_OVERWRITEPROMPT;
-    GetOpenFileNameA(&g_ofnSave);
-    g_ofnSave.lpstrInitialDir = nullptr;
-    g_ofnSave.lpstrTitle = nullptr;
+    AskSaveName(main, IDS_TITLE_3DS_DATE, DateChangeHookProc, "DATECNGDLG", kPanelFlags | OFN_OVERWRITEPROMPT,
+                GetOpenFileNameA);
 }
 
 void BatchCommand(HWND main)

@@ -6,8 +6,8 @@
 
 #include "shared/wintypes.h"
 
-void RunDisplaySettingsDialog(HWND main);           // 2049
-void RunAnaglyphSettingsDialog(HWND main, int id);  // 2053, 2055
-void RunChromaKeyDialog(HWND main);                 // 4300
+void RunDisplaySettingsDialog(HWND main);           // IDM_DISPLAY_SETTINGS
+void RunAnaglyphSettingsDialog(HWND main, int id);  // IDM_ANAGLYPH_SETTINGS, IDM_COLOUR_ANAGLYPH_SETTINGS
+void RunChromaKeyDialog(HWND main);                 // IDM_CHROMA_KEY_SETTINGS
 
 #endif

@@ -13,12 +13,14 @@ HWND CreateMainToolbar(HWND main, HINSTANCE instance);
 // Frees the two toolbars' image lists (at the main window's close).
 void DestroyToolbarImageLists();
 
-// The drop-down menu of a main-toolbar button (2004-2007).
+// The drop-down menu of a main-toolbar button (IDM_MODE_ANAGLYPH ..
+// IDM_MODE_OVER_UNDER).
 void ShowToolbarDropDown(HWND main, const NMTOOLBARA *nm);
 
-// The frame-position bar. WM_COMMAND 1043 resets its range to the pair,
-// 1041 and 1042 go to the first and the last frame; it sends 2048 to the
-// main window whenever it moved the position.
+// The frame-position bar. WM_COMMAND IDC_POS_RESET resets its range to the
+// pair, IDC_POS_FIRST and IDC_POS_LAST go to the first and the last frame;
+// it sends IDM_POSITION_MOVED to the main window whenever it moved the
+// position.
 INT_PTR CALLBACK PositionBarDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Tool tips of a bar's controls (the position bar, and the media player's

@@ -1,5 +1,6 @@
 #include "sources/avi_index.h"
 
+#include "mpeg/raw_file.h"
 #include "state/app_state.h"
 
 #include <stdio.h>
@@ -410,27 +411,14 @@ struct AviFile {
     uint64_t size;
 };
 
-static bool Seek64(FILE *f, uint64_t pos)
-{
-#ifdef _WIN32
-    return _fseeki64(f, (__int64)pos, SEEK_SET) == 0;
-#else
-    return fseeko(f, (off_t)pos, SEEK_SET) == 0;
-#endif
-}
 
 AviFile *OpenAviFile(const char *path)
 {
     FILE *f = fopen(path, "rb");
     if (!f)
         return nullptr;
-#ifdef _WIN32
-    bool ok = _fseeki64(f, 0, SEEK_END) == 0;
-    int64_t size = ok ? _ftelli64(f) : -1;
-#else
-    bool ok = fseeko(f, 0, SEEK_END) == 0;
-    int64_t size = ok ? (int64_t)ftello(f) : -1;
-#endif
+    bool ok = RawStreamSeek(f, 0, 2) == 0;
+    int64_t size = ok ? (int64_t)RawStreamTell(f) : -1;
     if (size < 0) {
         fclose(f);
         return nullptr;
@@ -448,7 +436,7 @@ AviFile *OpenAviFile(const char *path)
 static size_t ReadFile64(void *context, uint64_t pos, void *buffer, size_t n)
 {
     AviFile *file = (AviFile *)context;
-    if (!Seek64(file->f, pos))
+    if (RawStreamSeek(file->f, (long long)pos, 0) != 0)
         return 0;
     return fread(buffer, 1, n, file->f);
 }

@@ -1,5 +1,6 @@
 #include "sources/own_avi_reader.h"
 
+#include "shared/file_at.h"
 #include "shared/frame_conversions.h"
 #include "shared/wintypes.h"
 
@@ -11,13 +12,7 @@ namespace {
 
 bool ReadChunk(MovieSource *m, const AviChunkEntry &e, BYTE *into)
 {
-    HANDLE file = (HANDLE)(INT_PTR)m->hFile;
-    LARGE_INTEGER pos;
-    pos.QuadPart = (LONGLONG)e.Offset();
-    if (!SetFilePointerEx(file, pos, nullptr, FILE_BEGIN))
-        return false;
-    DWORD got = 0;
-    return ReadFile(file, into, e.size, &got, nullptr) && got == e.size;
+    return ReadFileAt((HANDLE)(INT_PTR)m->hFile, e.Offset(), into, e.size);
 }
 
 bool DecodeChunk(MovieSource *m, int i)

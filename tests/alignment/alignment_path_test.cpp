@@ -62,4 +62,33 @@ TEST(AlignmentPath, PathsThatWouldNotFitHaveNoValueFile)
     EXPECT_EQ(ValuePath(std::string(400, 'b').c_str()), "(none)");
 }
 
+TEST(AlignmentPath, SideFilesTakeTheirExtensionWhereItFits)
+{
+    // A movie with a one-letter extension leaves room for the sub-folder
+    // but not always for the four bytes of the side file's extension: 242
+    // letters make a path of 259 bytes, 243 one that does not fit.
+    const std::string a242(242, 'a'), a243(243, 'a');
+    struct Case {
+        std::string movie;
+        const char *extension;
+        std::string expected;  // empty: no side file
+    } cases[] = {
+        {"C:\\movies\\left.avi", ".alv", "C:\\movies\\alignment\\left.alv"},
+        {"C:\\movies\\left.avi", ".csv", "C:\\movies\\alignment\\left.csv"},
+        {"C:\\movies\\a.b.mpg", ".csv", "C:\\movies\\alignment\\a.b.csv"},
+        {"C:\\\x93\xAE\x89\xE6\\\x95\x5C.avi", ".csv", "C:\\\x93\xAE\x89\xE6\\alignment\\\x95\x5C.csv"},
+        {"C:\\" + a242 + ".m", ".alv", "C:\\alignment\\" + a242 + ".alv"},
+        {"C:\\" + a242 + ".m", ".csv", "C:\\alignment\\" + a242 + ".csv"},
+        {"C:\\" + a243 + ".m", ".alv", ""},
+        {"C:\\" + a243 + ".m", ".csv", ""},
+        {std::string(400, 'b'), ".csv", ""},
+    };
+    for (const Case &c : cases) {
+        char out[kAlignmentPathBytes] = "unchanged";
+        bool made = MakeAlignmentSidePath(out, c.movie.c_str(), c.extension);
+        EXPECT_EQ(made, !c.expected.empty()) << c.movie.size() << " bytes, " << c.extension;
+        EXPECT_EQ(std::string(out), made ? c.expected : "unchanged") << c.movie.size() << " bytes, " << c.extension;
+    }
+}
+
 } // namespace
