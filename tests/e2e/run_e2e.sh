@@ -65,6 +65,18 @@ finish() {
 }
 trap 'finish 2>/dev/null' EXIT
 
+# Commands and menu items may be named as the program names them
+# (IDM_OPEN_PAIR, IDM_HISTORY_FIRST+2): the script the driver reads has the
+# numbers of resources/resource_ids.h in their place.
+perl -e '
+  open my $ids, "<", shift or die "resource ids: $!\n";
+  while (<$ids>) { $id{$1} = $2 if /^#define\s+(IDM_\w+)\s+(\d+)/ }
+  while (<>) {
+    s{\b(IDM_\w+)(?:\+(\d+))?}{exists $id{$1} ? $id{$1} + ($2 // 0) : die "unknown command $1 in line $.\n"}ge;
+    print;
+  }' "$here/../../resources/resource_ids.h" "$script" >"$run/script.e2e"
+script=$run/script.e2e
+
 args=""
 for a in "$@"; do args="$args \"$a\""; done
 desktop="e2e$$"
