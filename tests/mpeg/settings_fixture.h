@@ -1,7 +1,8 @@
 // Tests that depend on the decoder's settings start from none written and
 // leave none behind (on Windows they live in the prefix's registry, which
 // every test program shares: these programs hold the "decoder_settings"
-// lock of ctest).
+// lock of ctest, and so do the end-to-end tests, whose program writes the
+// decoder's options into its settings key, the same key, at start).
 #ifndef TWR_TESTS_MPEG_SETTINGS_FIXTURE_H
 #define TWR_TESTS_MPEG_SETTINGS_FIXTURE_H
 
