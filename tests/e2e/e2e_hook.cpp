@@ -90,15 +90,6 @@ LPARAM Settle()
     GdiFlush();
     // Wine copies what was painted to the screen when the thread waits.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-    // That copy is only sent to the X server; a read from the screen goes
-    // the same way and waits for its answer, so the server has drawn the
-    // copy before the driver (another X client, served in any order) is
-    // told to take its picture.
-    HDC screen = GetDC(nullptr);
-    if (screen) {
-        GetPixel(screen, 0, 0);
-        ReleaseDC(nullptr, screen);
-    }
     return 1;
 }
 
