@@ -5,7 +5,10 @@
 // dialogs take the names the test queued (the name field, then OK), the
 // file dialog's own question (overwrite?) is answered yes, every other
 // modal dialog is recorded and cancelled, and the compressor choice picks
-// uncompressed frames.
+// uncompressed frames. The program shows its frame-position bar even beside
+// a hidden main window: a test program using this fixture holds ctest's
+// "twr_e2e_desktop" lock, so that the bar never covers an end-to-end
+// test's screenshot.
 #ifndef TWR_TESTS_SUPPORT_MAIN_WINDOW_FIXTURE_H
 #define TWR_TESTS_SUPPORT_MAIN_WINDOW_FIXTURE_H
 
