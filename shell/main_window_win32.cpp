@@ -1,7 +1,7 @@
 // The main window "2REELS": the ordered set-up of the application when it
 // is created, the layout of the toolbars and the position bar when it is
 // sized or moved, and the ordered tear-down when it is closed. Its commands
-// are main_commands.cpp; opening movies is open_commands.cpp.
+// are main_commands_win32.cpp; opening movies is open_commands_win32.cpp.
 #include "shell/main_window.h"
 
 #include "alignment/frame_adjustment.h"
