@@ -19,6 +19,12 @@ int ClampFramePosition(StereoPair *pair);
 // when the fetch failed.
 int FetchPairAtPosition(StereoPair *pair);
 
+// The frames just fetched into both records' pCurrent must agree in width,
+// height and bit count before anything draws them side by side (the
+// smaller one would be read past its end): 0 when they do; otherwise the
+// "sizes differ" box and 1. Every display of a pair checks this.
+int RefusePairOfTwoSizes(const MovieSource *left, const MovieSource *right);
+
 // Frees g_pComposed (before a new pair is opened, and at exit).
 void FreeComposedFrame();
 

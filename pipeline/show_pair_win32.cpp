@@ -81,6 +81,15 @@ void FreeComposedFrame()
     g_pComposed = nullptr;
 }
 
+int RefusePairOfTwoSizes(const MovieSource *left, const MovieSource *right)
+{
+    if (left->nWidth == right->nWidth && left->nHeight == right->nHeight &&
+        DibBitCount(left->pCurrent) == DibBitCount(right->pCurrent))
+        return 0;
+    AppMessageBox(g_hwndMain, LoadStr(IDS_SIZE_MISMATCH), LoadStr(IDS_ERROR_CAPTION), MB_ICONEXCLAMATION);
+    return 1;
+}
+
 int ShowCurrentPair(StereoPair *pair)
 {
     MovieSource *left = pair->pLeft, *right = pair->pRight;
@@ -94,11 +103,8 @@ int ShowCurrentPair(StereoPair *pair)
     g_nAdjustFrameNo = left->nStart + g_nFrame;
     if (GetStereoFramePair(left, left->nStart + g_nFrame, right, right->nStart + g_nFrame))
         return 1;
-    if (left->nWidth != right->nWidth || left->nHeight != right->nHeight ||
-        DibBitCount(left->pCurrent) != DibBitCount(right->pCurrent)) {
-        AppMessageBox(g_hwndMain, LoadStr(IDS_SIZE_MISMATCH), LoadStr(IDS_ERROR_CAPTION), MB_ICONEXCLAMATION);
+    if (RefusePairOfTwoSizes(left, right))
         return 1;
-    }
     if (g_bAdjustActive)
         ApplyFrameAdjustments(g_hwndMain, left, right, 1);
 
