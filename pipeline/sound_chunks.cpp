@@ -2,7 +2,9 @@
 
 SoundChunkCursor SoundChunkAtFrame(const MovieSource *m, int frame)
 {
-    int count = m->pAudioIndex && m->nAudioChunks > 0 ? m->nAudioChunks : 0;
+    int count = m->nAudioChunks > 0 ? m->nAudioChunks : 0;
+    if (!m->pAudioIndex)
+        return SoundChunkCursor{count, 0};
     std::vector<uint32_t> sizes((size_t)count);
     for (int i = 0; i < count; i++)
         sizes[i] = m->pAudioIndex[i].size;
