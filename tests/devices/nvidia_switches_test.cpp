@@ -4,12 +4,8 @@
 // own "reg query".
 #include "devices/nvidia_switches.h"
 
-#include "devices/w3d_settings_dialog.h"
-#include "resources/resource_ids.h"
-#include "state/app_state.h"
-#include "state/app_windows.h"
 #include "tests/devices/nvidia_registry.h"
-#include "tests/support/settings_key.h"
+#include "tests/devices/w3d_dialog_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -20,38 +16,23 @@ namespace {
 
 const DWORD kOglOn = 1, kOglOff = 0;  // the 4 bytes 01 00 00 00 / 00 00 00 00 read as one number
 
-class NvidiaSwitches : public testing::Test {
+class NvidiaSwitches : public W3DDialogTest {
 protected:
-    PrivateSettingsKey key{"nvidia"};
     std::unique_ptr<NvidiaRegistry> registry;
-    HWND owner = nullptr, dialog = nullptr;
 
     void SetUp() override
     {
         registry.reset(new NvidiaRegistry);
         ASSERT_TRUE(registry->Usable()) << "this machine has NVIDIA driver keys of its own";
-        g_hInst = GetModuleHandleA(nullptr);
-        owner = CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, g_hInst, nullptr);
-        g_nVidia = 1;
-        g_nPlaySource = 0;
+        W3DDialogTest::SetUp();
         g_nAutoRegSet = 123;
     }
     void TearDown() override
     {
-        if (dialog)
-            DestroyWindow(dialog);
-        DestroyWindow(owner);
+        W3DDialogTest::TearDown();
         registry.reset();
         g_nAutoRegSet = 0;
     }
-    void Open(const char *name)
-    {
-        if (dialog)
-            DestroyWindow(dialog);
-        dialog = CreateDialogParamA(g_hInst, name, owner, W3DSettingsDlgProc, 0);
-        ASSERT_TRUE(dialog) << name;
-    }
-    void Click(int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id)); }
 
     long Ogl() { return NvidiaRegistry::Read(registry->OglKey(), "Ogl_EnableStereoSupport"); }
     static long Stereo(const char *name) { return NvidiaRegistry::Read(NvidiaRegistry::StereoKey(), name); }

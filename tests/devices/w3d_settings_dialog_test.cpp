@@ -7,9 +7,7 @@
 #include "resources/resource_ids.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
-#include "state/app_state.h"
-#include "state/app_windows.h"
-#include "tests/support/settings_key.h"
+#include "tests/devices/w3d_dialog_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -51,48 +49,20 @@ LRESULT CALLBACK AnswerCustomSize(int code, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-class W3DSettings : public testing::Test {
+class W3DSettings : public W3DDialogTest {
 protected:
-    PrivateSettingsKey key{"w3d"};
-    HWND owner = nullptr, dialog = nullptr;
-
     void SetUp() override
     {
-        g_hInst = GetModuleHandleA(nullptr);
-        owner = CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr, g_hInst, nullptr);
-        ASSERT_TRUE(owner);
-        // The start values of an empty settings key.
-        g_nVidia = 1;
-        g_n3DSize = 0;
-        g_n3DWidth = 640;
-        g_n3DHeight = 480;
-        g_n3DBpp = 2;
-        g_n3DBits = 32;
-        g_nSound = g_nStr3D = g_bDeinterlaceOpt = g_nBunkatu = g_nDispFormat = g_nAutoRegSet = 0;
-        g_nPlaySource = 0;
+        W3DDialogTest::SetUp();
         s_custom = CustomSizeAnswer();
         s_hook = SetWindowsHookExA(WH_CBT, AnswerCustomSize, nullptr, GetCurrentThreadId());
     }
     void TearDown() override
     {
         UnhookWindowsHookEx(s_hook);
-        if (dialog)
-            DestroyWindow(dialog);
-        DestroyWindow(owner);
+        W3DDialogTest::TearDown();
     }
 
-    void Open(const char *name)
-    {
-        if (dialog)
-            DestroyWindow(dialog);
-        dialog = CreateDialogParamA(g_hInst, name, owner, W3DSettingsDlgProc, 0);
-        ASSERT_TRUE(dialog) << name;
-    }
-    INT_PTR Click(int id)
-    {
-        // The procedure's own answer (SendMessage would give the dialog's).
-        return W3DSettingsDlgProc(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
-    }
     void Choose(int combo, int index)
     {
         SendDlgItemMessageA(dialog, combo, CB_SETCURSEL, index, 0);
@@ -111,8 +81,6 @@ protected:
         GetDlgItemTextA(dialog, id, b, sizeof b);
         return b;
     }
-    bool Checked(int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-    bool Shown(int id) { return (GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0; }
     static std::string Setting(const char *name)
     {
         char b[100];
