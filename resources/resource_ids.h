@@ -87,6 +87,7 @@
 #define IDS_COPIED                     2428
 #define IDS_TITLE_3DS_DATE             2430
 #define IDS_MENU_PLACEHOLDER           2440  // the history items' place-holder while they are rebuilt
+#define IDS_OUTPUT_NOT_AVAILABLE       2449
 #define IDS_DEVICE_HELP_FIRST          2500
 #define IDS_DEVICE_HELP_LAST           2513
 #define IDS_GL_HELP_FIRST              2520

@@ -8,4 +8,10 @@
 // aligned to its right and writing its position into it.
 HWND CreateSpinControl(HWND dialog, int editId, int upper, int lower, int position);
 
+// Controls a template lacks are left alone by these, so one procedure can
+// serve several templates.
+void ShowDlgItem(HWND dialog, int id, bool shown);
+void CheckDlgItem(HWND dialog, int id, int on);
+bool IsDlgItemChecked(HWND dialog, int id);
+
 #endif

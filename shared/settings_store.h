@@ -13,6 +13,8 @@ extern const char *g_pszSettingsKey;
 // bytes. Failures are silent.
 void WriteSetting(const char *name, const char *text);
 void WriteSettingDword(const char *name, unsigned long value);
+// The number as decimal text (WriteSetting).
+void WriteSettingNumber(const char *name, int value);
 
 // Reads a value into buffer (size bytes) as a terminated string. An absent
 // key or value, or a value that does not fit, leaves an empty string, which

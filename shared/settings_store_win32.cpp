@@ -2,6 +2,7 @@
 
 #include "shared/wintypes.h"
 
+#include <stdio.h>
 #include <string.h>
 
 const char *g_pszSettingsKey = "Software\\Vexa\\twinreel";
@@ -26,6 +27,13 @@ void WriteSettingDword(const char *name, unsigned long value)
 {
     DWORD v = (DWORD)value;
     WriteValue(name, REG_DWORD, (const BYTE *)&v, sizeof v);
+}
+
+void WriteSettingNumber(const char *name, int value)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%d", value);
+    WriteSetting(name, text);
 }
 
 // Values are stored without a NUL (Wine adds one, Windows does not), so the

@@ -1,6 +1,7 @@
 #include "shell/file_dialogs.h"
 
 #include "resources/resource_ids.h"
+#include "shared/dialog_helpers.h"
 #include "shared/settings_store.h"
 #include "shell/open_names.h"
 #include "shell/view_commands.h"
@@ -39,31 +40,6 @@ void SetupFileDialogRecords(HWND owner)
 
 namespace {
 
-void Show(HWND panel, int id, bool shown)
-{
-    HWND c = GetDlgItem(panel, id);
-    if (c)
-        ShowWindow(c, shown ? SW_SHOW : SW_HIDE);
-}
-
-void Check(HWND panel, int id, int on)
-{
-    if (GetDlgItem(panel, id))
-        CheckDlgButton(panel, id, on ? BST_CHECKED : BST_UNCHECKED);
-}
-
-bool Checked(HWND panel, int id)
-{
-    return GetDlgItem(panel, id) && IsDlgButtonChecked(panel, id) == BST_CHECKED;
-}
-
-void WriteNumber(const char *name, int value)
-{
-    char text[16];
-    snprintf(text, sizeof text, "%d", value);
-    WriteSetting(name, text);
-}
-
 int ReadInt(HWND panel, int id, bool isSigned)
 {
     BOOL ok = FALSE;
@@ -88,8 +64,8 @@ char s_lastPairAnswer[260];
 
 void ShowStereoSound(HWND panel, bool offered)
 {
-    Show(panel, IDC_SOPEN_STEREO_SOUND, offered);
-    Show(panel, IDC_SOPEN_SWAP_SOUND, offered && g_bStereoSound == 1);
+    ShowDlgItem(panel, IDC_SOPEN_STEREO_SOUND, offered);
+    ShowDlgItem(panel, IDC_SOPEN_SWAP_SOUND, offered && g_bStereoSound == 1);
 }
 
 void PairSelectionChanged(HWND panel)
@@ -118,7 +94,7 @@ const int kSizeControls[] = {IDC_SAVE_WIDTH, IDC_SAVE_WIDTH_LABEL, IDC_SAVE_HEIG
 void ShowSizeControls(HWND panel, bool shown)
 {
     for (int id : kSizeControls)
-        Show(panel, id, shown);
+        ShowDlgItem(panel, id, shown);
 }
 
 void InitSizeControls(HWND panel)
@@ -146,7 +122,7 @@ void ReadSizeControls(HWND panel)
 void ShowDateControls(HWND panel, bool shown)
 {
     for (int id = IDC_SAVE_DATE_SET; id <= IDC_SAVE_DATE_FIRST + 5; id++)
-        Show(panel, id, shown);
+        ShowDlgItem(panel, id, shown);
 }
 
 int *DatePart(int i)
@@ -177,19 +153,19 @@ UINT_PTR CALLBACK OpenPairHookProc(HWND panel, UINT msg, WPARAM wParam, LPARAM l
 {
     switch (msg) {
     case WM_INITDIALOG:
-        Check(panel, IDC_SOPEN_DEINTERLACE, g_bDeinterlaceOpt);
-        Check(panel, IDC_SOPEN_FIELD_DOUBLE, g_nFieldMode == 0);
-        Check(panel, IDC_SOPEN_FIELD_DROP, g_nFieldMode == 1);
-        Check(panel, IDC_SOPEN_STEREO_SOUND, g_bStereoSound);
-        Check(panel, IDC_SOPEN_SWAP_SOUND, g_nSoundlr);
+        CheckDlgItem(panel, IDC_SOPEN_DEINTERLACE, g_bDeinterlaceOpt);
+        CheckDlgItem(panel, IDC_SOPEN_FIELD_DOUBLE, g_nFieldMode == 0);
+        CheckDlgItem(panel, IDC_SOPEN_FIELD_DROP, g_nFieldMode == 1);
+        CheckDlgItem(panel, IDC_SOPEN_STEREO_SOUND, g_bStereoSound);
+        CheckDlgItem(panel, IDC_SOPEN_SWAP_SOUND, g_nSoundlr);
         for (int i = 0; i < 6; i++) {
-            Check(panel, IDC_SOPEN_TURN_LEFT_FIRST + i, g_nTurnChoiceL == i);
-            Check(panel, IDC_SOPEN_TURN_RIGHT_FIRST + i, g_nTurnChoiceR == i);
+            CheckDlgItem(panel, IDC_SOPEN_TURN_LEFT_FIRST + i, g_nTurnChoiceL == i);
+            CheckDlgItem(panel, IDC_SOPEN_TURN_RIGHT_FIRST + i, g_nTurnChoiceR == i);
         }
-        Show(panel, IDC_SOPEN_STEREO_SOUND, false);
-        Show(panel, IDC_SOPEN_SWAP_SOUND, false);
-        Show(panel, IDC_SOPEN_FIELD_DOUBLE, g_bDeinterlaceOpt != 0);
-        Show(panel, IDC_SOPEN_FIELD_DROP, g_bDeinterlaceOpt != 0);
+        ShowDlgItem(panel, IDC_SOPEN_STEREO_SOUND, false);
+        ShowDlgItem(panel, IDC_SOPEN_SWAP_SOUND, false);
+        ShowDlgItem(panel, IDC_SOPEN_FIELD_DOUBLE, g_bDeinterlaceOpt != 0);
+        ShowDlgItem(panel, IDC_SOPEN_FIELD_DROP, g_bDeinterlaceOpt != 0);
         g_szSelectedLeft[0] = g_szSelectedRight[0] = '\0';
         g_bTwoNamesSelected = 0;
         s_lastPairAnswer[0] = '\0';
@@ -198,16 +174,16 @@ UINT_PTR CALLBACK OpenPairHookProc(HWND panel, UINT msg, WPARAM wParam, LPARAM l
         int id = LOWORD(wParam);
         if (id == IDC_SOPEN_DEINTERLACE) {
             g_bDeinterlaceOpt = 1 - g_bDeinterlaceOpt;
-            Show(panel, IDC_SOPEN_FIELD_DOUBLE, g_bDeinterlaceOpt != 0);
-            Show(panel, IDC_SOPEN_FIELD_DROP, g_bDeinterlaceOpt != 0);
+            ShowDlgItem(panel, IDC_SOPEN_FIELD_DOUBLE, g_bDeinterlaceOpt != 0);
+            ShowDlgItem(panel, IDC_SOPEN_FIELD_DROP, g_bDeinterlaceOpt != 0);
         } else if (id == IDC_SOPEN_STEREO_SOUND) {
             g_bStereoSound = 1 - g_bStereoSound;
-            Show(panel, IDC_SOPEN_SWAP_SOUND, g_bStereoSound == 1);
+            ShowDlgItem(panel, IDC_SOPEN_SWAP_SOUND, g_bStereoSound == 1);
         } else if (id == IDC_SOPEN_FIELD_DOUBLE || id == IDC_SOPEN_FIELD_DROP) {
             g_nFieldMode = id == IDC_SOPEN_FIELD_DROP ? 1 : 0;
         } else if (id == IDC_SOPEN_SWAP_SOUND) {
             g_nSoundlr = 1 - g_nSoundlr;
-            WriteNumber("nSoundlr", g_nSoundlr);
+            WriteSettingNumber("nSoundlr", g_nSoundlr);
         } else if (id >= IDC_SOPEN_TURN_LEFT_FIRST && id <= IDC_SOPEN_TURN_LEFT_FIRST + 5) {
             g_nTurnChoiceL = id - IDC_SOPEN_TURN_LEFT_FIRST;
         } else if (id >= IDC_SOPEN_TURN_RIGHT_FIRST && id <= IDC_SOPEN_TURN_RIGHT_FIRST + 5) {
@@ -228,11 +204,11 @@ UINT_PTR CALLBACK OpenStereoHookProc(HWND panel, UINT msg, WPARAM wParam, LPARAM
     switch (msg) {
     case WM_INITDIALOG: {
         bool sis = g_nSType == 5 || g_nSType == 6;
-        Show(panel, IDC_STOP_SIS_LABEL, sis);
-        Show(panel, IDC_STOP_SIS, sis);
+        ShowDlgItem(panel, IDC_STOP_SIS_LABEL, sis);
+        ShowDlgItem(panel, IDC_STOP_SIS, sis);
         SetDlgItemInt(panel, IDC_STOP_SIS, (UINT)g_nSis, TRUE);
         CheckRadioButton(panel, IDC_STEREO_TYPE_FIRST, IDC_STEREO_TYPE_LAST, IDC_STEREO_TYPE_FIRST + g_nSType);
-        Check(panel, IDC_STOP_NOISE_REDUCTION, g_bDeinterlaceOpt);
+        CheckDlgItem(panel, IDC_STOP_NOISE_REDUCTION, g_bDeinterlaceOpt);
         return 1;
     }
     case WM_COMMAND: {
@@ -243,11 +219,11 @@ UINT_PTR CALLBACK OpenStereoHookProc(HWND panel, UINT msg, WPARAM wParam, LPARAM
         }
         if (id >= IDC_STEREO_TYPE_FIRST && id <= IDC_STEREO_TYPE_LAST) {
             g_nSType = id - IDC_STEREO_TYPE_FIRST;
-            WriteNumber("nSType", g_nSType);
+            WriteSettingNumber("nSType", g_nSType);
             CheckRadioButton(panel, IDC_STEREO_TYPE_FIRST, IDC_STEREO_TYPE_LAST, id);
             bool sis = g_nSType == 5 || g_nSType == 6;
-            Show(panel, IDC_STOP_SIS_LABEL, sis);
-            Show(panel, IDC_STOP_SIS, sis);
+            ShowDlgItem(panel, IDC_STOP_SIS_LABEL, sis);
+            ShowDlgItem(panel, IDC_STOP_SIS, sis);
             return 1;
         }
         return 0;
@@ -255,7 +231,7 @@ UINT_PTR CALLBACK OpenStereoHookProc(HWND panel, UINT msg, WPARAM wParam, LPARAM
     case WM_DESTROY:
         if (g_nSType == 5 || g_nSType == 6) {
             g_nSis = ReadInt(panel, IDC_STOP_SIS, true);
-            WriteNumber("nSis", g_nSis);
+            WriteSettingNumber("nSis", g_nSis);
         }
         return 1;
     }
@@ -274,12 +250,12 @@ UINT_PTR CALLBACK SaveOptionsHookProc(HWND panel, UINT msg, WPARAM wParam, LPARA
     switch (msg) {
     case WM_INITDIALOG:
         for (const auto &c : checks)
-            Check(panel, c.id, *c.value);
+            CheckDlgItem(panel, c.id, *c.value);
         CheckRadioButton(panel, IDC_SAVE_LAYOUT_FIRST, IDC_SAVE_LAYOUT_FIRST + 7, IDC_SAVE_LAYOUT_FIRST + g_nSaveLayout);
         InitSizeControls(panel);
         if (!(g_bSaveResize == 1 && g_bSmartSize == 1)) {
-            Show(panel, IDC_SAVE_KEEP_ASPECT, false);
-            Show(panel, IDC_SAVE_HALF_SIZE, false);
+            ShowDlgItem(panel, IDC_SAVE_KEEP_ASPECT, false);
+            ShowDlgItem(panel, IDC_SAVE_HALF_SIZE, false);
         }
         return 1;
     case WM_COMMAND: {
@@ -292,8 +268,8 @@ UINT_PTR CALLBACK SaveOptionsHookProc(HWND panel, UINT msg, WPARAM wParam, LPARA
         switch (id) {
         case IDC_SAVE_SMART_SIZE:
             g_bSmartSize = 1 - g_bSmartSize;
-            Show(panel, IDC_SAVE_KEEP_ASPECT, g_bSmartSize == 1);
-            Show(panel, IDC_SAVE_HALF_SIZE, g_bSmartSize == 1);
+            ShowDlgItem(panel, IDC_SAVE_KEEP_ASPECT, g_bSmartSize == 1);
+            ShowDlgItem(panel, IDC_SAVE_HALF_SIZE, g_bSmartSize == 1);
             return 1;
         case IDC_SAVE_RESIZE:
             g_bSaveResize = 1 - g_bSaveResize;
@@ -328,12 +304,12 @@ UINT_PTR CALLBACK SaveOptionsBHookProc(HWND panel, UINT msg, WPARAM wParam, LPAR
             g_nRecMinute = now.wMinute;
             g_nRecSecond = now.wSecond;
         }
-        Check(panel, IDC_SAVE_DATE_SET, g_bRecDateSet);
+        CheckDlgItem(panel, IDC_SAVE_DATE_SET, g_bRecDateSet);
         SetDateEdits(panel, false);
         ShowDateControls(panel, g_n3dAviKind >= 3);
-        Check(panel, IDC_SAVE_PREVIEW, g_bSavePreview);
-        Check(panel, IDC_SAVE_RESIZE, g_bSaveResize);
-        Check(panel, IDC_SAVE_SMART_SIZE, g_bSmartSize);
+        CheckDlgItem(panel, IDC_SAVE_PREVIEW, g_bSavePreview);
+        CheckDlgItem(panel, IDC_SAVE_RESIZE, g_bSaveResize);
+        CheckDlgItem(panel, IDC_SAVE_SMART_SIZE, g_bSmartSize);
         InitSizeControls(panel);
         HWND bar = GetDlgItem(panel, IDC_SAVE_QUALITY);
         if (bar) {
@@ -373,7 +349,7 @@ UINT_PTR CALLBACK SaveOptionsBHookProc(HWND panel, UINT msg, WPARAM wParam, LPAR
     }
     case WM_DESTROY:
         ReadSizeControls(panel);
-        g_bRecDateSet = Checked(panel, IDC_SAVE_DATE_SET) ? 1 : 0;
+        g_bRecDateSet = IsDlgItemChecked(panel, IDC_SAVE_DATE_SET) ? 1 : 0;
         if (g_bRecDateSet == 1 && g_n3dAviKind > 2)
             ReadDateEdits(panel);
         else
@@ -395,9 +371,9 @@ UINT_PTR CALLBACK DateChangeHookProc(HWND panel, UINT msg, WPARAM wParam, LPARAM
             return 0;
         strcpy(s_lastDatePath, path);
         if (Read3dsMovieDate(path)) {
-            Show(panel, IDC_DATE_CHANGE, true);
+            ShowDlgItem(panel, IDC_DATE_CHANGE, true);
         } else {
-            Show(panel, IDC_DATE_CHANGE, false);
+            ShowDlgItem(panel, IDC_DATE_CHANGE, false);
             g_nRecYear = 1900;
             g_nRecMonth = 1;
             g_nRecDay = 1;

@@ -9,7 +9,7 @@
 #include "shared/message_box.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
-#include "shell/later_commands.h"
+#include "shell/device_commands.h"
 #include "shell/open_commands.h"
 #include "shell/play_commands.h"
 #include "shell/save_commands.h"
@@ -298,13 +298,6 @@ void FullScreenCommand(HWND hwnd, int id)
         SendMessageA(g_hwndView, WM_SIZE, 0, 0);
 }
 
-void WriteNumberSetting(const char *name, int value)
-{
-    char text[16];
-    snprintf(text, sizeof text, "%d", value);
-    WriteSetting(name, text);
-}
-
 void HelpCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
 {
     if (g_bGLActive == 1 && g_hwndGL) {
@@ -421,7 +414,7 @@ void Dispatch(HWND hwnd, int id, WPARAM wParam, LPARAM lParam)
         break;
     case IDM_NEXT_PLACEMENT:
         g_nWcent = g_nWcent + 1 > 2 ? 0 : g_nWcent + 1;
-        WriteNumberSetting("nWcent", g_nWcent);
+        WriteSettingNumber("nWcent", g_nWcent);
         InvalidateView(true);
         break;
     case IDM_NEXT_AUTO_COLOUR:
@@ -435,7 +428,7 @@ void Dispatch(HWND hwnd, int id, WPARAM wParam, LPARAM lParam)
     case IDM_REPEAT:
         g_bRepeat = 1 - g_bRepeat;
         CheckMenuItem(g_hMenu, IDM_REPEAT, MF_BYCOMMAND | (g_bRepeat ? MF_CHECKED : MF_UNCHECKED));
-        WriteNumberSetting("nRepeat", g_bRepeat);
+        WriteSettingNumber("nRepeat", g_bRepeat);
         break;
     case IDM_POSITION_FIRST:
     case IDM_POSITION_LAST:
@@ -541,10 +534,14 @@ void Dispatch(HWND hwnd, int id, WPARAM wParam, LPARAM lParam)
         SaveCommand(hwnd, id);
         break;
     case IDM_PLAY_FILE_FULLSCREEN:
-    case IDM_SHUTTER_PLAY_PAIR:
     case IDM_SHUTTER_PLAY_FILE:
+        PlayFileOnDeviceCommand(hwnd, id);
+        break;
+    case IDM_SHUTTER_PLAY_PAIR:
+        PlayPairOnDeviceCommand(hwnd, wParam, lParam);
+        break;
     case IDM_SHUTTER_PLAY_SAVED:
-        FullScreenPlayCommand(hwnd, id);
+        PlaySavedOnDeviceCommand(hwnd);
         break;
     case IDM_PLAY_SAVED:
         MediaPlayerCommand(hwnd);
