@@ -8,6 +8,8 @@
 #ifndef TWR_DEVICES_FULLSCREEN_SOUND_H
 #define TWR_DEVICES_FULLSCREEN_SOUND_H
 
+#include <stddef.h>
+
 struct MovieSource;
 struct FullScreenSound;
 
@@ -24,5 +26,13 @@ FullScreenSound *StartFullScreenSound(MovieSource *record, MovieSource *partner,
 void KeepFullScreenSound(FullScreenSound *s, int dueFrame, double playMs);
 // Stops the sound and frees the stream. Null: nothing.
 void EndFullScreenSound(FullScreenSound *s);
+
+// Sound bytes written behind the header since the image last started.
+size_t FullScreenSoundBytes(const FullScreenSound *s);
+
+// Called instead of PlaySound, when set, with the image and its size at
+// each start or restart, and with null and 0 where the sound is stopped:
+// lets tests see what would be played.
+extern void (*g_pfnFullScreenSoundHook)(const unsigned char *image, size_t bytes);
 
 #endif

@@ -6,12 +6,13 @@
 #include "pipeline/pair_position.h"
 #include "pipeline/play_clock.h"
 #include "pipeline/show_pair.h"
+#include "pipeline/sound_chunks.h"
 #include "pipeline/streamed_sound.h"
 #include "pipeline/view_layout.h"
 #include "pipeline/view_window.h"
+#include "pipeline/wave_image.h"
 #include "pipeline/wave_player.h"
 #include "resources/resource_ids.h"
-#include "shared/file_at.h"
 #include "shared/global_memory.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
@@ -56,48 +57,22 @@ struct ChunkSound {
     MovieSource *m = nullptr;
     BYTE *block = nullptr;
     StreamedSound s = {};
-    int chunk = 0;           // next chunk to read
-    uint32_t offset = 0;     // inside it
-    double playedMs = 0;     // duration of the segments played before this one
-    std::vector<BYTE> bytes; // one chunk
+    SoundChunkCursor at = {0, 0}; // the next sound to read
+    double playedMs = 0;          // duration of the segments played before this one
+    std::vector<BYTE> bytes;      // one chunk
 };
 
-// Reads up to n bytes of a sound chunk from offset from; the bytes read.
-uint32_t ReadChunkBytes(ChunkSound &c, int chunk, uint32_t from, uint32_t n)
-{
-    const AviChunkEntry &e = c.m->pAudioIndex[chunk];
-    c.bytes.resize(n);
-    HANDLE file = (HANDLE)(INT_PTR)c.m->hFile;
-    DWORD read = 0;
-    if (!SeekFileTo(file, e.Offset() + from) || !ReadFile(file, c.bytes.data(), n, &read, nullptr))
-        return 0;
-    return read;
-}
-
 // Appends chunks (the first from the cursor's offset) until about want
-// bytes were taken, the index ends or the block is full; never more than
-// the block holds is read, whatever size the index gives a chunk.
+// bytes were taken, the index ends or the block is full.
 void AppendChunks(ChunkSound &c, uint32_t want)
 {
     uint32_t taken = 0;
-    while (taken < want && c.chunk < c.m->nAudioChunks) {
-        uint32_t size = c.m->pAudioIndex[c.chunk].size;
-        uint32_t space = StreamedSoundSpace(&c.s);
-        if (space == 0)
+    while (taken < want && c.at.chunk < c.m->nAudioChunks) {
+        if (StreamedSoundSpace(&c.s) == 0)
             return;
-        uint32_t n = c.offset < size ? size - c.offset : 0;
-        if (n > space)
-            n = space;
-        uint32_t got = n ? ReadChunkBytes(c, c.chunk, c.offset, n) : 0;
-        uint32_t put = AppendStreamedSound(&c.s, c.bytes.data(), got);
-        taken += put;
-        if (got == n && c.offset + put < size && put > 0) {
-            c.offset += put;  // the block is full: go on from here next time
-            return;
-        }
-        // The chunk is done (or unreadable: passed over).
-        c.chunk++;
-        c.offset = 0;
+        taken += AppendSoundChunk(&c.s, c.m, &c.at, c.bytes);
+        if (c.at.offset != 0)
+            return;  // the block is full: go on from here next time
     }
 }
 
@@ -124,14 +99,7 @@ bool StartChunkSound(ChunkSound &c, MovieSource *m, int f0)
         c.block = nullptr;
         return false;
     }
-    std::vector<uint32_t> sizes((size_t)m->nAudioChunks);
-    for (int i = 0; i < m->nAudioChunks; i++)
-        sizes[i] = m->pAudioIndex[i].size;
-    uint64_t at = SoundBytePosition(f0 + m->nStart, m->nAudioRate, m->nScale, (unsigned)m->nBlockAlign,
-                                    m->nAudioScale, m->nRate);
-    SoundChunkPosition p = FindSoundChunk(sizes.data(), m->nAudioChunks, at, (uint32_t)m->nBlockAlign);
-    c.chunk = p.chunk;
-    c.offset = p.offset;
+    c.at = SoundChunkAtFrame(m, f0 + m->nStart);
     AppendChunks(c, 10u * (uint32_t)m->nAudioPerFrame);
     PlaySoundA((LPCSTR)c.block, nullptr, SND_MEMORY | SND_ASYNC);
     return true;
@@ -145,7 +113,7 @@ void KeepChunkSound(ChunkSound &c, double elapsedMs)
         AppendChunks(c, 10u * (uint32_t)c.m->nAudioPerFrame);
         return;
     }
-    if (c.chunk >= c.m->nAudioChunks)
+    if (c.at.chunk >= c.m->nAudioChunks)
         return;  // everything is in the block
     double segment = SegmentMs(c);
     if (elapsedMs < c.playedMs + segment)
@@ -197,8 +165,7 @@ bool AppendPluginFrame(PluginSound &p, int f)
         MovieSource *o = p.partner;
         p.other.assign(bytes, 0);
         if (ReadPluginAudio(o, p.other.data(), n, AudioSampleAtFrame(o, f + o->nStart)) == 0)
-            for (int i = 0; i < n; i++)
-                memcpy(&p.frame[4 * i + 2], &p.other[4 * i], 2);
+            TakePartnerChannel(p.frame.data(), p.other.data(), n);
     }
     AppendStreamedSound(&p.s, p.frame.data(), bytes);
     p.lastWritten = f;

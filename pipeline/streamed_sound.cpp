@@ -19,6 +19,11 @@ void Put32(BYTE *p, uint32_t v)
 
 }  // namespace
 
+size_t AnnouncedSoundBlockBytes(const BYTE *header)
+{
+    return header ? (size_t)Get32(header + 40) + kWaveHeaderBytes : 0;
+}
+
 bool BeginStreamedSound(StreamedSound *s, BYTE *block, size_t blockBytes, const BYTE *header, uint32_t refillLimit)
 {
     memset(s, 0, sizeof *s);

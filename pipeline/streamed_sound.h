@@ -25,6 +25,10 @@ struct StreamedSound {
     uint32_t blockAlign;
 };
 
+// A block that holds the header and all the data the header announces
+// (its data size, bytes 40-43): the player never reads past it.
+size_t AnnouncedSoundBlockBytes(const BYTE *header);
+
 // Sets up s over a block of blockBytes (at least the header): the record's
 // header copied in, its data size limited to what the block holds. False
 // when the block cannot hold the header and one sample block.

@@ -1,7 +1,8 @@
 // The streamed in-memory WAVE: every append bounded by its block (the
 // block of a short movie is far smaller than the refill limit), the header
 // never announcing more than the block holds, and the chunk arithmetic of
-// the own reader's sound.
+// the own reader's sound from a record's chunk index.
+#include "pipeline/sound_chunks.h"
 #include "pipeline/streamed_sound.h"
 
 #include <gtest/gtest.h>
@@ -137,6 +138,43 @@ TEST(StreamedSound, ChunkOfAPosition)
     EXPECT_EQ(SoundBytePosition(5, 44100, 1, 4, 0, 30), 0u);
     // Products beyond 64 bits do not wrap.
     EXPECT_EQ(SoundBytePosition(0x7FFFFFFF, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 1, 1), UINT64_MAX);
+}
+
+TEST(StreamedSound, BlockOfWhatTheHeaderAnnounces)
+{
+    std::vector<BYTE> h = Header(10000, 4);
+    EXPECT_EQ(AnnouncedSoundBlockBytes(h.data()), 10044u);
+    EXPECT_EQ(AnnouncedSoundBlockBytes(nullptr), 0u);
+}
+
+TEST(StreamedSound, ChunkOfARecordsFrame)
+{
+    // 29.97 frames/s with 44.1 kHz stereo in chunks of 4,000 bytes: frame
+    // 7 at byte 41,201 (taken down to 41,200), 1,200 bytes into chunk 10.
+    std::vector<AviChunkEntry> index(20, AviChunkEntry{0, 4000, 0, 0});
+    MovieSource m;
+    memset(&m, 0, sizeof m);
+    m.nAudioRate = 44100;
+    m.nAudioScale = 1;
+    m.nScale = 1001;
+    m.nRate = 30000;
+    m.nBlockAlign = 4;
+    m.pAudioIndex = index.data();
+    m.nAudioChunks = (int)index.size();
+    static const struct {
+        int frame, chunk;
+        uint32_t offset;
+    } cases[] = {{0, 0, 0}, {7, 10, 1200}, {13, 19, 516}, {14, 20, 0}};
+    for (const auto &c : cases) {
+        SoundChunkCursor at = SoundChunkAtFrame(&m, c.frame);
+        EXPECT_EQ(at.chunk, c.chunk) << c.frame;
+        EXPECT_EQ(at.offset, c.offset) << c.frame;
+    }
+    // No index: nothing to start from.
+    m.pAudioIndex = nullptr;
+    EXPECT_EQ(SoundChunkAtFrame(&m, 0).chunk, 20);
+    m.nAudioChunks = 0;
+    EXPECT_EQ(SoundChunkAtFrame(&m, 0).chunk, 0);
 }
 
 }  // namespace
