@@ -6,8 +6,10 @@
 // its dumps of the eye surfaces are the oracle: what each eye received is
 // compared with ffmpeg's crop of the same frame.
 #include "devices/device_window_loop.h"
+#include "devices/flip_chain.h"
 #include "devices/page_flip_state.h"
 #include "devices/page_flip_window.h"
+#include "pipeline/play_clock.h"
 #include "resources/resource_ids.h"
 #include "shared/string_table.h"
 #include "sources/movie_source.h"
@@ -42,6 +44,7 @@ struct Step {
     UINT msg;
     WPARAM key;
     std::function<void()> after;
+    bool wait = true;  // false: the next message follows at once
 };
 
 // What happened while the window was open.
@@ -169,7 +172,7 @@ protected:
             for (const Step &s : steps) {
                 if (s.msg)
                     PostMessageA(w, s.msg, s.key, 0);
-                if (!Fence(w))
+                if (s.wait && !Fence(w))
                     break;
                 if (s.after)
                     s.after();
@@ -381,6 +384,101 @@ TEST_F(PageFlipWindowTest, PairOfTwoSizesIsRefusedBeforeAnythingIsDrawn)
     EXPECT_EQ(0, Count(o.log, "SetEyeSurface")) << o.log;
     EXPECT_TRUE(NoQuitWaiting());
     ClosePair();
+}
+
+TEST_F(PageFlipWindowTest, PlayingRunsToTheEndOrStopsOnItsKeys)
+{
+    // Four frames at 4 frames a second, no sound. A loop that falls behind
+    // skips frames (counted in g_nPlayDrops).
+    struct {
+        const char *what;
+        int repeat;
+        std::vector<WPARAM> keyUpAfterF2;  // released at once after F2
+        int frames;                        // shown by the loop
+        int frameAfter;
+    } cases[] = {
+        {"to the end", 0, {}, 4, 0},
+        {"Esc stops it at once", 1, {VK_ESCAPE}, 1, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(logPath.c_str());
+        g_bRepeat = c.repeat;
+        int presents = 0, frame = -1, total = 0, before = 0, drops = 0;
+        std::vector<Step> steps = {{0, 0, [&] { before = Count(ReadWholeText(logPath), "Present"); }},
+                                   {WM_KEYDOWN, VK_F2, nullptr, c.keyUpAfterF2.empty()}};
+        for (WPARAM k : c.keyUpAfterF2)
+            steps.push_back({WM_KEYUP, k, nullptr});
+        steps.push_back({0, 0, [&] {
+            presents = Count(ReadWholeText(logPath), "Present");
+            frame = g_nW3DFileFrame;
+            total = g_nW3DTotal;
+            drops = g_nPlayDrops;
+        }});
+        Outcome o = Run(steps);
+        ASSERT_TRUE(o.flipped) << o.log;
+        EXPECT_EQ(1, before);
+        // The loop's frames, then the frame once more with the key help.
+        EXPECT_EQ(before + c.frames - drops + 1, presents) << o.log;
+        if (drops == 0)
+            EXPECT_EQ(c.frameAfter, frame);
+        EXPECT_EQ(4, total);
+        EXPECT_TRUE(o.boxes.empty());
+    }
+}
+
+TEST_F(PageFlipWindowTest, FlipChainIsCreatedAndCollectedInChainOrder)
+{
+    IDirectDrawSurface *primary = nullptr;
+    int count = -1;
+    EXPECT_EQ(1, CreateFlipChain(nullptr, nullptr, 3, 3, &count));
+    EXPECT_EQ(1, CreateFlipChain(nullptr, &primary, 3, 3, nullptr));
+    IDirectDrawSurface *none[2] = {nullptr, nullptr};
+    EXPECT_EQ(1, CollectFlipChain(nullptr, none, 2));
+    EXPECT_EQ(nullptr, none[0]);
+
+    HWND w = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "chain", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64, nullptr, nullptr,
+                             g_hInst, nullptr);
+    IDirectDraw *dd = nullptr;
+    ASSERT_EQ(DD_OK, DirectDrawCreate(nullptr, &dd, nullptr));
+    // Without exclusive mode there is no flip chain: nothing is handed out.
+    dd->SetCooperativeLevel(w, DDSCL_NORMAL);
+    EXPECT_NE(0, CreateFlipChain(dd, &primary, 3, 3, &count));
+    EXPECT_EQ(nullptr, primary);
+    EXPECT_EQ(0, count);
+
+    ASSERT_EQ(DD_OK, dd->SetCooperativeLevel(w, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN));
+    dd->SetDisplayMode(kScreenW, kScreenH, 32);
+    struct {
+        int buffers, collect, filled;
+    } cases[] = {{3, 4, 3}, {3, 2, 2}, {2, 4, 2}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.buffers << " buffers collected into " << c.collect);
+        ASSERT_EQ(0, CreateFlipChain(dd, &primary, c.buffers, 4, &count));
+        EXPECT_EQ(c.buffers, count);
+        IDirectDrawSurface *chain[4] = {primary, primary, primary, primary};
+        EXPECT_EQ(1, CollectFlipChain(primary, chain, c.collect));
+        EXPECT_EQ(primary, chain[0]);
+        for (int i = 1; i < c.collect; i++) {
+            SCOPED_TRACE(i);
+            if (i < c.filled) {
+                ASSERT_NE(nullptr, chain[i]);
+                for (int j = 0; j < i; j++)
+                    EXPECT_NE(chain[j], chain[i]);
+                DDSCAPS caps = {};
+                chain[i]->GetCaps(&caps);
+                EXPECT_TRUE(caps.dwCaps & DDSCAPS_BACKBUFFER || caps.dwCaps & DDSCAPS_FLIP);
+            } else {
+                EXPECT_EQ(nullptr, chain[i]);
+            }
+        }
+        primary->Release();
+        primary = nullptr;
+    }
+    dd->RestoreDisplayMode();
+    dd->SetCooperativeLevel(w, DDSCL_NORMAL);
+    dd->Release();
+    DestroyWindow(w);
 }
 
 TEST_F(PageFlipWindowTest, WindowDestroyedOutsideItsLoopLeavesNoQuitForTheProgram)
