@@ -116,6 +116,9 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
+        // The key goes back to its state before the test: the previous
+        // holder restores it before the next one looks.
+        registry.reset();
         registry.reset(new W3DRegistry);
         ASSERT_TRUE(registry->SetFolder(DriverFolder()));
         char temp[MAX_PATH];
