@@ -20,7 +20,6 @@ void FitMainWindowToPair(HWND hwnd);
 
 // The window procedures of the windows whose subsystems are not part of
 // the program yet: they behave as plain windows.
-LRESULT CALLBACK PageFlipWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK MediaPlayerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK GlStereoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

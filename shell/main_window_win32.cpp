@@ -5,6 +5,7 @@
 #include "shell/main_window.h"
 
 #include "alignment/frame_adjustment.h"
+#include "devices/page_flip_window.h"
 #include "pipeline/show_pair.h"
 #include "pipeline/view_window.h"
 #include "resources/resource_ids.h"
@@ -245,7 +246,7 @@ bool RegisterAppClasses(HINSTANCE instance)
     const UINT own = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
     return RegisterOne(instance, "2REELS", own, MainWndProc, true, true, black, "2REELS", 0) &&
            RegisterOne(instance, "2REELSC", own, ViewWndProc, false, false, black, nullptr, 2) &&
-           RegisterOne(instance, "W3DWIN", CS_DBLCLKS, PageFlipWndProc, true, true, black, nullptr, 0) &&
+           RegisterOne(instance, "W3DWIN", CS_DBLCLKS, W3DWndProc, true, true, black, nullptr, 0) &&
            RegisterOne(instance, "PLAYAVI", CS_DBLCLKS, MediaPlayerWndProc, true, true, black, "PLAYAVI", 0) &&
            RegisterOne(instance, "OpenGL", own, GlStereoWndProc, true, true, nullptr, nullptr, 0);
 }

@@ -41,6 +41,15 @@ bool FetchPrepared(MovieSource *m, int index)
     return true;
 }
 
+}  // namespace
+
+int FetchMovieFrame24(MovieSource *m, int index)
+{
+    return FetchPrepared(m, index) ? 0 : 1;
+}
+
+namespace {
+
 void SetSizeFrom(MovieSource *m, const PackedDib *d)
 {
     m->nWidth = DibWidth(d);

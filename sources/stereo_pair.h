@@ -13,6 +13,12 @@
 // success, 1 when a frame cannot be fetched.
 int GetStereoFramePair(MovieSource *left, int leftIndex, MovieSource *right, int rightIndex);
 
+// One record's frame index (nStart included) as a bottom-up 24-bit image
+// in its pCurrent, deinterlaced when the record asks for it: what a
+// display of a single stereo file starts from. 0, or 1 when the frame
+// cannot be fetched or converted.
+int FetchMovieFrame24(MovieSource *m, int index);
+
 // Sets up two records that hold the same stereo file for input stereo type
 // sType: their layout codes and the view size their pView describes.
 // False for an unknown type.

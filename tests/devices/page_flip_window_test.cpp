@@ -1,0 +1,524 @@
+// The page-flip window against the WinX3D stand-in (standins/w3d_dd),
+// inside a Wine virtual desktop of its own (run_in_desktop.sh), where
+// DirectDraw's exclusive mode and mode changes work. The window runs its
+// own loop on the test's thread; a second thread waits for the driver to
+// start flipping and drives it with posted keys. The stand-in's log and
+// its dumps of the eye surfaces are the oracle: what each eye received is
+// compared with ffmpeg's crop of the same frame.
+#include "devices/device_window_loop.h"
+#include "devices/flip_chain.h"
+#include "devices/page_flip_state.h"
+#include "devices/page_flip_window.h"
+#include "pipeline/play_clock.h"
+#include "resources/resource_ids.h"
+#include "shared/string_table.h"
+#include "sources/movie_source.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+#include "tests/support/host_files.h"
+#include "tests/support/main_window_fixture.h"
+#include "tests/support/w3d_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <io.h>
+
+#include <atomic>
+#include <functional>
+#include <sstream>
+#include <stdio.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::string Media(const char *name) { return HostFile(TWR_FLIP_MEDIA_DIR, name); }
+std::string DriverFolder() { return HostPath(TWR_W3D_DIRS "/driver"); }
+
+const int kScreenW = 1024, kScreenH = 768;
+
+// One posted message (none for msg 0) and what to note once the window
+// has handled it.
+struct Step {
+    UINT msg;
+    WPARAM key;
+    std::function<void()> after;
+    bool wait = true;  // false: the next message follows at once
+};
+
+// What happened while the window was open.
+struct Outcome {
+    bool returned = false;   // RunW3DWindow came back
+    bool flipped = false;    // the driver was asked to start flipping
+    bool visible = false;    // the window was shown when the steps began
+    std::string log;         // the stand-in's
+    std::vector<ShownBox> boxes;
+};
+
+// A message posted behind the others: once the window's thread takes it,
+// everything posted before it has been handled (a hook on that thread sees
+// it taken).
+const UINT kFenceMessage = WM_APP + 0x3f0;
+std::atomic<int> g_fencesTaken(0);
+
+LRESULT CALLBACK SeeFences(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG *m = (const MSG *)lParam;
+    if (code == HC_ACTION && wParam == PM_REMOVE && m->message == kFenceMessage)
+        g_fencesTaken = (int)m->wParam;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool Fence(HWND w)
+{
+    static int fences = 0;
+    int n = ++fences;
+    PostMessageA(w, kFenceMessage, (WPARAM)n, 0);
+    for (DWORD until = GetTickCount() + 10000; GetTickCount() < until; Sleep(5))
+        if (g_fencesTaken >= n)
+            return true;
+    return false;
+}
+
+int Count(const std::string &log, const std::string &call)
+{
+    std::istringstream in(log);
+    std::string line;
+    int n = 0;
+    while (std::getline(in, line))
+        if (line.compare(0, call.size() + 1, call + " ") == 0)
+            n++;
+    return n;
+}
+
+bool NoQuitWaiting()
+{
+    MSG m;
+    return !PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+}
+
+class PageFlipWindowTest : public MainWindowTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        MainWindowTest::SetUpTestSuite();
+        OpenMainWindow();
+        fenceHook = SetWindowsHookExA(WH_GETMESSAGE, SeeFences, nullptr, GetCurrentThreadId());
+    }
+
+    static void TearDownTestSuite()
+    {
+        UnhookWindowsHookEx(fenceHook);
+        MainWindowTest::TearDownTestSuite();
+    }
+
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        // The key goes back to its state before the test: the previous
+        // holder restores it before the next one looks.
+        registry.reset();
+        registry.reset(new W3DRegistry);
+        ASSERT_TRUE(registry->SetFolder(DriverFolder()));
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        work = std::string(temp) + "twr_flip_" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(work.c_str(), nullptr);
+        dumps = work + "\\dumps";
+        CreateDirectoryA(dumps.c_str(), nullptr);
+        logPath = work + "\\w3d.log";
+        DeleteFileA(logPath.c_str());
+        SetEnvironmentVariableA("TWR_W3D_LOG", logPath.c_str());
+        for (const char *name : {"TWR_W3D_FLAGS", "TWR_W3D_FLAGS2", "TWR_W3D_START_RESULT", "TWR_W3D_CAPS_RESULT",
+                                 "TWR_W3D_DUMP", "TWR_W3D_BLOCK"})
+            SetEnvironmentVariableA(name, nullptr);
+        g_n3DWidth = kScreenW;
+        g_n3DHeight = kScreenH;
+        g_n3DBits = 32;
+        g_nStr3D = 0;
+        g_nSound = 1;
+        g_nBunkatu = 0;
+        g_bRepeat = 0;
+        g_bW3DHelp = 0;
+        g_bW3DInfo = 0;
+        g_nPlaySource = 1;
+        lstrcpynA(g_stereoPair.szName, Media("sbs.avi").c_str(), sizeof g_stereoPair.szName);
+    }
+
+    void TearDown() override
+    {
+        registry.reset();
+        MainWindowTest::TearDown();
+    }
+
+    // Runs the window; once set-up has started the driver flipping (or
+    // the window has gone), posts the steps one by one, then Esc unless
+    // the window closes by itself.
+    Outcome Run(const std::vector<Step> &steps, bool closesItself = false)
+    {
+        Outcome out;
+        std::atomic<bool> done(false);
+        std::thread driver([&] {
+            HWND w = nullptr;
+            DWORD until = GetTickCount() + 20000;
+            while (!done && GetTickCount() < until) {
+                w = FindWindowA("W3DWIN", "W3DWindow");
+                if (w && Count(ReadWholeText(logPath), "StartFlipping") > 0)
+                    break;
+                Sleep(20);
+            }
+            if (done)
+                return;
+            out.flipped = Fence(w);
+            out.visible = IsWindowVisible(w) != 0;
+            for (const Step &s : steps) {
+                if (s.msg)
+                    PostMessageA(w, s.msg, s.key, 0);
+                if (s.wait && !Fence(w))
+                    break;
+                if (s.after)
+                    s.after();
+            }
+            if (!closesItself)
+                PostMessageA(w, WM_KEYUP, VK_ESCAPE, 0);
+            until = GetTickCount() + 15000;
+            while (!done && GetTickCount() < until)
+                Sleep(20);
+            if (!done)
+                PostMessageA(w, WM_CLOSE, 0, 0);  // keeps a failing test from hanging
+        });
+        boxes->shown.clear();
+        RunW3DWindow(&g_stereoPair);
+        out.returned = true;
+        done = true;
+        driver.join();
+        out.log = ReadWholeText(logPath);
+        out.boxes = boxes->shown;
+        return out;
+    }
+
+    std::vector<unsigned char> Dump(int present, const char *eye)
+    {
+        char name[96];
+        snprintf(name, sizeof name, "\\present%06d_%s_%dx%d.bgra", present, eye, kScreenW, kScreenH);
+        return ReadWholeFile(dumps + name);
+    }
+
+    static std::unique_ptr<W3DRegistry> registry;
+    static HHOOK fenceHook;
+    std::string work, dumps, logPath;
+};
+
+std::unique_ptr<W3DRegistry> PageFlipWindowTest::registry;
+HHOOK PageFlipWindowTest::fenceHook = nullptr;
+
+// The w x h picture centred on the dumped screen, as B G R A rows with
+// every fourth byte 0.
+std::vector<unsigned char> Centre(const std::vector<unsigned char> &screen, int w, int h)
+{
+    std::vector<unsigned char> out;
+    if (screen.size() != (size_t)kScreenW * kScreenH * 4)
+        return out;
+    int x0 = (kScreenW - w) / 2, y0 = (kScreenH - h) / 2;
+    for (int y = 0; y < h; y++) {
+        const unsigned char *row = &screen[((size_t)(y0 + y) * kScreenW + x0) * 4];
+        out.insert(out.end(), row, row + (size_t)w * 4);
+    }
+    return out;
+}
+
+std::vector<unsigned char> Crop(const char *name)
+{
+    std::vector<unsigned char> b = ReadWholeFile(Media(name));
+    for (size_t i = 3; i < b.size(); i += 4)
+        b[i] = 0;
+    return b;
+}
+
+TEST_F(PageFlipWindowTest, EachEyeReceivesFfmpegsCropOfTheFrameAndXSwapsThem)
+{
+    SetEnvironmentVariableA("TWR_W3D_DUMP", dumps.c_str());
+    // Set-up shows frame 0 (present 1); Space frame 1 (present 2); X the
+    // same frame swapped (present 3).
+    Outcome o = Run({{WM_KEYDOWN, VK_SPACE, nullptr}, {WM_KEYDOWN, 'X', nullptr}});
+    ASSERT_TRUE(o.flipped) << o.log;
+    EXPECT_EQ(3, Count(o.log, "Present")) << o.log;
+    EXPECT_EQ(0, Count(o.log, "unexpected")) << o.log;
+    std::vector<unsigned char> left = Crop("frame1_left.bgra"), right = Crop("frame1_right.bgra");
+    ASSERT_EQ(160u * 120 * 4, left.size());
+    struct {
+        int present;
+        const char *eye;
+        const std::vector<unsigned char> &want;
+        const char *what;
+    } cases[] = {
+        {2, "left", left, "left eye"},
+        {2, "right", right, "right eye"},
+        {3, "left", right, "left eye after X"},
+        {3, "right", left, "right eye after X"},
+    };
+    for (const auto &c : cases) {
+        std::vector<unsigned char> got = Centre(Dump(c.present, c.eye), 160, 120);
+        ASSERT_EQ(c.want.size(), got.size()) << c.what;
+        EXPECT_TRUE(got == c.want) << c.what << " differs from ffmpeg's crop";
+    }
+}
+
+TEST_F(PageFlipWindowTest, PresentTwiceAFrameOnlyWithThreeBuffersAndNeitherImmediateFlag)
+{
+    struct {
+        const char *flags, *flags2;
+        int buffers, presentsPerFrame;
+    } cases[] = {
+        {"0", "0", 2, 1},
+        {"0x1000", "0", 3, 2},
+        {"0", "0x8000", 3, 2},
+        {"0x20000", "0", 3, 1},
+        {"0x1000", "0x40", 3, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "flags " << c.flags << " flags2 " << c.flags2);
+        DeleteFileA(logPath.c_str());
+        SetEnvironmentVariableA("TWR_W3D_FLAGS", c.flags);
+        SetEnvironmentVariableA("TWR_W3D_FLAGS2", c.flags2);
+        int buffers = 0, afterSetUp = 0, afterSpace = 0;
+        Outcome o = Run({{0, 0, [&] { afterSetUp = Count(ReadWholeText(logPath), "Present"); }},
+                         {WM_KEYDOWN, VK_SPACE, [&] {
+                              buffers = g_nW3DBuffers;
+                              afterSpace = Count(ReadWholeText(logPath), "Present");
+                          }}});
+        ASSERT_TRUE(o.flipped) << o.log;
+        EXPECT_EQ(c.buffers, buffers);
+        EXPECT_EQ(c.presentsPerFrame, afterSetUp) << o.log;
+        EXPECT_EQ(2 * c.presentsPerFrame, afterSpace) << o.log;
+    }
+}
+
+TEST_F(PageFlipWindowTest, SetUpFailuresCloseWithTheirMessageAndTheProgramGoesOn)
+{
+    const std::string cannotShow = "表示できません！\n色数や画像サイズを変えて再表示してください";
+    struct {
+        const char *what;
+        std::function<void()> arrange;
+        bool closesItself;
+        std::string box;  // empty: none
+        int bitsAfter;    // the full-screen depth afterwards; 0: not looked at
+    } cases[] = {
+        {"GetCaps fails", [] { SetEnvironmentVariableA("TWR_W3D_CAPS_RESULT", "5"); }, true, cannotShow, 32},
+        {"8 bits refused", [] { SetEnvironmentVariableA("TWR_W3D_FLAGS", "0x44"); g_n3DBits = 16; }, true, cannotShow, 8},
+        {"file not openable",
+         [] { lstrcpynA(g_stereoPair.szName, Media("missing.avi").c_str(), sizeof g_stereoPair.szName); }, true,
+         "表示できないファイルです。", 0},
+        {"no driver", [] { registry->SetFolder(HostPath(TWR_W3D_DIRS "/empty")); }, true, "", 0},
+        {"StartFlipping fails", [] { SetEnvironmentVariableA("TWR_W3D_START_RESULT", "1"); }, false, "", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        c.arrange();
+        Outcome o = Run({}, c.closesItself);
+        ASSERT_TRUE(o.returned);
+        if (c.box.empty()) {
+            EXPECT_TRUE(o.boxes.empty()) << (o.boxes.empty() ? "" : Utf8(o.boxes[0].text));
+        } else {
+            ASSERT_EQ(1u, o.boxes.size());
+            EXPECT_EQ(c.box, Utf8(o.boxes[0].text));
+            EXPECT_EQ("実行注意", Utf8(o.boxes[0].caption));
+        }
+        // Nothing ever reaches the driver as an eye.
+        EXPECT_EQ(0, Count(o.log, "SetEyeSurface")) << o.log;
+        EXPECT_EQ(nullptr, FindWindowA("W3DWIN", nullptr));
+        EXPECT_TRUE(NoQuitWaiting());
+        EXPECT_TRUE(IsWindow(main));
+        if (!c.closesItself) {
+            // The black window stayed, shown, until Esc.
+            EXPECT_TRUE(o.flipped);
+            EXPECT_TRUE(o.visible);
+        }
+        if (c.bitsAfter)
+            EXPECT_EQ(c.bitsAfter, g_n3DBits);
+    }
+}
+
+TEST_F(PageFlipWindowTest, FrameKeysAtTheEndsFollowRepeat)
+{
+    g_nPlaySource = 0;
+    ASSERT_TRUE(OpenPair(Media("sbs.avi"), Media("sbs.avi")));
+    ASSERT_EQ(4, g_nFrameCount);
+    struct {
+        int start;
+        WPARAM key;
+        int repeat;
+        int want;
+        bool drawn;
+    } cases[] = {
+        {3, VK_SPACE, 0, 3, false}, {3, VK_SPACE, 1, 0, true},  {0, VK_BACK, 0, 0, false},
+        {0, VK_BACK, 1, 3, true},   {1, VK_SPACE, 0, 2, true},  {2, VK_BACK, 0, 1, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "from " << c.start << " key " << c.key << " repeat " << c.repeat);
+        DeleteFileA(logPath.c_str());
+        g_nFrame = c.start;
+        g_bRepeat = c.repeat;
+        int frame = -1, presents = -1;
+        Outcome o = Run({{WM_KEYDOWN, c.key, [&] {
+            frame = g_nFrame;
+            presents = Count(ReadWholeText(logPath), "Present");
+        }}});
+        ASSERT_TRUE(o.flipped) << o.log;
+        EXPECT_EQ(c.want, frame);
+        EXPECT_EQ(c.drawn ? 2 : 1, presents);
+    }
+    ClosePair();
+}
+
+TEST_F(PageFlipWindowTest, PairOfTwoSizesIsRefusedBeforeAnythingIsDrawn)
+{
+    g_nPlaySource = 0;
+    OpenPair(Media("big.avi"), Media("small.avi"));
+    ASSERT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
+    g_nFrame = 0;
+    Outcome o = Run({{WM_KEYDOWN, VK_SPACE, nullptr}});
+    ASSERT_TRUE(o.flipped) << o.log;
+    ASSERT_FALSE(o.boxes.empty());
+    for (const ShownBox &b : o.boxes)
+        EXPECT_EQ(LoadStr(IDS_SIZE_MISMATCH), b.text);
+    EXPECT_EQ(0, Count(o.log, "SetEyeSurface")) << o.log;
+    EXPECT_TRUE(NoQuitWaiting());
+    ClosePair();
+}
+
+TEST_F(PageFlipWindowTest, PlayingRunsToTheEndOrStopsOnItsKeys)
+{
+    // Four frames at 4 frames a second, no sound. A loop that falls behind
+    // skips frames (counted in g_nPlayDrops).
+    struct {
+        const char *what;
+        int repeat;
+        std::vector<WPARAM> keyUpAfterF2;  // released at once after F2
+        int frames;                        // shown by the loop
+        int frameAfter;
+    } cases[] = {
+        {"to the end", 0, {}, 4, 0},
+        {"Esc stops it at once", 1, {VK_ESCAPE}, 1, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(logPath.c_str());
+        g_bRepeat = c.repeat;
+        int presents = 0, frame = -1, total = 0, before = 0, drops = 0;
+        std::vector<Step> steps = {{0, 0, [&] { before = Count(ReadWholeText(logPath), "Present"); }},
+                                   {WM_KEYDOWN, VK_F2, nullptr, c.keyUpAfterF2.empty()}};
+        for (WPARAM k : c.keyUpAfterF2)
+            steps.push_back({WM_KEYUP, k, nullptr});
+        steps.push_back({0, 0, [&] {
+            presents = Count(ReadWholeText(logPath), "Present");
+            frame = g_nW3DFileFrame;
+            total = g_nW3DTotal;
+            drops = g_nPlayDrops;
+        }});
+        Outcome o = Run(steps);
+        ASSERT_TRUE(o.flipped) << o.log;
+        EXPECT_EQ(1, before);
+        // The loop's frames, then the frame once more with the key help.
+        EXPECT_EQ(before + c.frames - drops + 1, presents) << o.log;
+        if (drops == 0)
+            EXPECT_EQ(c.frameAfter, frame);
+        EXPECT_EQ(4, total);
+        EXPECT_TRUE(o.boxes.empty());
+    }
+}
+
+TEST_F(PageFlipWindowTest, FlipChainIsCreatedAndCollectedInChainOrder)
+{
+    IDirectDrawSurface *primary = nullptr;
+    int count = -1;
+    EXPECT_EQ(1, CreateFlipChain(nullptr, nullptr, 3, 3, &count));
+    EXPECT_EQ(1, CreateFlipChain(nullptr, &primary, 3, 3, nullptr));
+    IDirectDrawSurface *none[2] = {nullptr, nullptr};
+    EXPECT_EQ(1, CollectFlipChain(nullptr, none, 2));
+    EXPECT_EQ(nullptr, none[0]);
+
+    HWND w = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "chain", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64, nullptr, nullptr,
+                             g_hInst, nullptr);
+    IDirectDraw *dd = nullptr;
+    ASSERT_EQ(DD_OK, DirectDrawCreate(nullptr, &dd, nullptr));
+    // Without exclusive mode there is no flip chain: nothing is handed out.
+    dd->SetCooperativeLevel(w, DDSCL_NORMAL);
+    EXPECT_NE(0, CreateFlipChain(dd, &primary, 3, 3, &count));
+    EXPECT_EQ(nullptr, primary);
+    EXPECT_EQ(0, count);
+
+    ASSERT_EQ(DD_OK, dd->SetCooperativeLevel(w, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN));
+    dd->SetDisplayMode(kScreenW, kScreenH, 32);
+    struct {
+        int buffers, collect, filled;
+    } cases[] = {{3, 4, 3}, {3, 2, 2}, {2, 4, 2}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.buffers << " buffers collected into " << c.collect);
+        ASSERT_EQ(0, CreateFlipChain(dd, &primary, c.buffers, 4, &count));
+        EXPECT_EQ(c.buffers, count);
+        IDirectDrawSurface *chain[4] = {primary, primary, primary, primary};
+        EXPECT_EQ(1, CollectFlipChain(primary, chain, c.collect));
+        EXPECT_EQ(primary, chain[0]);
+        for (int i = 1; i < c.collect; i++) {
+            SCOPED_TRACE(i);
+            if (i < c.filled) {
+                ASSERT_NE(nullptr, chain[i]);
+                for (int j = 0; j < i; j++)
+                    EXPECT_NE(chain[j], chain[i]);
+                DDSCAPS caps = {};
+                chain[i]->GetCaps(&caps);
+                EXPECT_TRUE(caps.dwCaps & DDSCAPS_BACKBUFFER || caps.dwCaps & DDSCAPS_FLIP);
+            } else {
+                EXPECT_EQ(nullptr, chain[i]);
+            }
+        }
+        primary->Release();
+        primary = nullptr;
+    }
+    dd->RestoreDisplayMode();
+    dd->SetCooperativeLevel(w, DDSCL_NORMAL);
+    dd->Release();
+    DestroyWindow(w);
+}
+
+TEST_F(PageFlipWindowTest, WindowDestroyedOutsideItsLoopLeavesNoQuitForTheProgram)
+{
+    g_nPlaySource = 0;
+    HWND w = CreateWindowExA(WS_EX_TOPMOST, "W3DWIN", "W3DWindow", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, g_hInst,
+                             &g_stereoPair);
+    ASSERT_NE(nullptr, w);
+    DestroyWindow(w);
+    EXPECT_TRUE(NoQuitWaiting());
+    Pump();
+    EXPECT_TRUE(IsWindow(main));
+}
+
+}  // namespace
+
+// Inside the virtual desktop nobody reads the console: the output and the
+// exit code go to the files run_in_desktop.sh names.
+int main(int argc, char **argv)
+{
+    char log[MAX_PATH], status[MAX_PATH];
+    bool desktop = GetEnvironmentVariableA("TWR_DESKTOP_LOG", log, sizeof log) > 0 &&
+                   GetEnvironmentVariableA("TWR_DESKTOP_STATUS", status, sizeof status) > 0;
+    if (desktop) {
+        freopen(log, "w", stdout);
+        setvbuf(stdout, nullptr, _IONBF, 0);
+        _dup2(_fileno(stdout), _fileno(stderr));
+    }
+    testing::InitGoogleTest(&argc, argv);
+    int result = RUN_ALL_TESTS();
+    if (desktop) {
+        fflush(stdout);
+        FILE *f = fopen(status, "w");
+        if (f) {
+            fprintf(f, "%d\n", result);
+            fclose(f);
+        }
+    }
+    return result;
+}

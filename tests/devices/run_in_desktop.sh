@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs a Windows test program inside a Wine virtual desktop of its own
+# (1600x1200): DirectDraw's exclusive mode and display-mode changes work
+# under Wine only there.
+#
+# usage: run_in_desktop.sh [--limit SECONDS] PROGRAM.exe [ARGUMENTS...]
+#
+# The program finds the files to write in TWR_DESKTOP_LOG (its output) and
+# TWR_DESKTOP_STATUS (its exit code); the desktop does not end by itself,
+# so the script waits for the status, prints the output and ends every
+# process of the run, found by a marker in its environment (other tests
+# share the Wine server). Starts a private Xvfb when DISPLAY is not set.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/env.sh"
+. "$here/../../scripts/xvfb.sh"
+
+limit=120
+if [ "${1:-}" = --limit ]; then limit=$2; shift 2; fi
+[ $# -ge 1 ] || { sed -n '2,12p' "$0"; exit 2; }
+program=$(realpath "$1"); shift
+
+twr_wine_env
+[ -n "${DISPLAY:-}" ] || twr_start_xvfb
+[ -f "$WINEPREFIX/.twr-ready" ] || "$here/../../scripts/wine-prefix.sh"
+
+run=$(mktemp -d "${TMPDIR:-/tmp}/twr-desktop.XXXXXX")
+# Drive Z: maps the root.
+export TWR_DESKTOP_LOG="Z:$(printf '%s' "$run/log" | tr / '\\')"
+export TWR_DESKTOP_STATUS="Z:$(printf '%s' "$run/status" | tr / '\\')"
+tag="twr-desktop-$$-$RANDOM"
+export TWR_DESKTOP_TAG=$tag
+
+cleanup() {
+  local pid env
+  for env in /proc/[0-9]*/environ; do
+    pid=${env#/proc/}; pid=${pid%/environ}
+    [ "$pid" != "$$" ] || continue
+    if { tr '\0' '\n' <"$env"; } 2>/dev/null | grep -qx "TWR_DESKTOP_TAG=$tag"; then
+      kill -9 "$pid" 2>/dev/null || true
+    fi
+  done
+}
+desktop_pid=""
+finish() {
+  cleanup
+  [ -z "$desktop_pid" ] || wait "$desktop_pid" || true
+  rm -rf "$run"
+  [ -z "${TWR_XVFB_PID:-}" ] || kill "$TWR_XVFB_PID" 2>/dev/null || true
+}
+trap 'finish 2>/dev/null' EXIT
+
+wine explorer "/desktop=flip$$,1600x1200" "$program" "$@" >/dev/null 2>&1 &
+desktop_pid=$!
+deadline=$((SECONDS + limit))
+while [ ! -s "$run/status" ] && [ $SECONDS -lt $deadline ]; do
+  sleep 0.2
+done
+[ -f "$run/log" ] && cat "$run/log"
+if [ ! -s "$run/status" ]; then
+  echo "run_in_desktop: the program did not finish within $limit s"
+  exit 1
+fi
+exit "$(tr -dc 0-9 <"$run/status")"
