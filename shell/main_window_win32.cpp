@@ -53,12 +53,6 @@ bool RegisterOne(HINSTANCE instance, const char *name, UINT style, WNDPROC proc,
     return RegisterClassA(&wc) != 0;
 }
 
-// "folder\name" into out; false when it does not fit.
-bool Beside(char *out, size_t size, const char *folder, const char *name)
-{
-    return (size_t)snprintf(out, size, "%s%s", folder, name) < size;
-}
-
 void BuildFilterAndPlugin()
 {
     // The outside plug-in "QTReader.vfp" beside the program.

@@ -336,8 +336,9 @@ TEST_F(PageFlipWindowTest, SetUpFailuresCloseWithTheirMessageAndTheProgramGoesOn
             EXPECT_TRUE(o.flipped);
             EXPECT_TRUE(o.visible);
         }
-        if (c.bitsAfter)
+        if (c.bitsAfter) {
             EXPECT_EQ(c.bitsAfter, g_n3DBits);
+        }
     }
 }
 
@@ -423,8 +424,9 @@ TEST_F(PageFlipWindowTest, PlayingRunsToTheEndOrStopsOnItsKeys)
         EXPECT_EQ(1, before);
         // The loop's frames, then the frame once more with the key help.
         EXPECT_EQ(before + c.frames - drops + 1, presents) << o.log;
-        if (drops == 0)
+        if (drops == 0) {
             EXPECT_EQ(c.frameAfter, frame);
+        }
         EXPECT_EQ(4, total);
         EXPECT_TRUE(o.boxes.empty());
     }
