@@ -18,6 +18,16 @@ int DrawW3DPairFrame(HWND window, WinX3DContext *context, int device, StereoPair
 // when stopped, failed or not flipping).
 int PlayW3DFile(HWND window, WinX3DContext *context, int device, MovieSource *movie);
 int PlayW3DPair(HWND window, WinX3DContext *context, int device, StereoPair *pair);
+// Where a played frame's time went, in milliseconds: fetching and
+// preparing both images, drawing each eye into its buffer (and handing it
+// to the driver), and the driver's presents. Reported after each frame of
+// a play loop when set (the benchmark).
+struct W3DFrameTimes {
+    int frame;
+    double fetch, draw[2], present;
+};
+extern void (*g_pfnW3DFrameTimes)(const W3DFrameTimes &times);
+
 // Status line (g_bW3DInfo) and key help (g_bW3DHelp) on one eye image.
 void DrawW3DOverlay(HDC dc);
 

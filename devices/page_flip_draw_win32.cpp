@@ -28,6 +28,8 @@
 
 #include <string.h>
 
+void (*g_pfnW3DFrameTimes)(const W3DFrameTimes &times) = nullptr;
+
 namespace {
 
 // One eye image: where it lies in its frame (rows from the first row in
@@ -49,6 +51,15 @@ struct W3DFrame {
     HDRAWDIB drawDib;
     PackedDib *owned;
 };
+
+// The benchmark's clock, in milliseconds.
+double ProbeMs()
+{
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return (double)t.QuadPart * 1000.0 / (double)f.QuadPart;
+}
 
 void FreeFrame(W3DFrame &f)
 {
@@ -160,9 +171,10 @@ void DrawEyeImage(HDC dc, const W3DFrame &f, const EyeSource &e, UINT drawDibFla
 // driver; Present after the right eye, and after the left as well where
 // the driver asks for it.
 void DrawFrameEyes(WinX3DContext *context, int device, const W3DFrame &f, const RECT &screen, bool infoStrip,
-                   UINT drawDibFlags)
+                   UINT drawDibFlags, W3DFrameTimes *times = nullptr)
 {
     for (int eye = 0; eye < 2; eye++) {
+        double t0 = times ? ProbeMs() : 0;
         int i = FindFreeFlipBuffer(context, device, g_apW3DFlip, g_nW3DBuffers, eye == 0 ? 0 : 1);
         if (i < 0 || i >= kW3DFlipSlots || !g_apW3DFlip[i])
             i = eye;
@@ -186,8 +198,13 @@ void DrawFrameEyes(WinX3DContext *context, int device, const W3DFrame &f, const 
             s->ReleaseDC(dc);
         }
         W3DSetEyeSurface(context, device, s, eye == 0 ? 1 : 0);
+        double t1 = times ? ProbeMs() : 0;
         if (eye == 1 || PresentAfterLeftEye(g_w3dCaps.dwFlags, g_w3dCaps.dwFlags2, g_nW3DBuffers))
             W3DPresent(context, device);
+        if (times) {
+            times->draw[eye] = t1 - t0;
+            times->present += ProbeMs() - t1;
+        }
     }
 }
 
@@ -295,14 +312,21 @@ int RunW3DLoop(HWND window, WinX3DContext *context, int device, LoopSource &src)
         int shown = src.start + k;
         *src.current = shown == last ? 0 : shown;
         g_nW3DStep = k;
+        W3DFrameTimes times = {shown, 0, {0, 0}, 0};
+        W3DFrameTimes *probe = g_pfnW3DFrameTimes ? &times : nullptr;
+        double t0 = probe ? ProbeMs() : 0;
         W3DFrame f;
         if (!Prepare(src, shown, screen, f)) {
             FreeFrame(f);
             result = 1;
             break;
         }
-        DrawFrameEyes(context, device, f, screen, g_bW3DInfo != 0, k == 0 ? 0 : DDF_HALFTONE);
+        if (probe)
+            times.fetch = ProbeMs() - t0;
+        DrawFrameEyes(context, device, f, screen, g_bW3DInfo != 0, k == 0 ? 0 : DDF_HALFTONE, probe);
         FreeFrame(f);
+        if (probe)
+            g_pfnW3DFrameTimes(times);
 
         // Pacing: wait for the next frame's time; more than two frames
         // behind, skip one.

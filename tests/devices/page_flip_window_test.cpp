@@ -1,5 +1,5 @@
 // The page-flip window against the WinX3D stand-in (standins/w3d_dd),
-// inside a Wine virtual desktop of its own (run_in_desktop.sh), where
+// inside a Wine virtual desktop of its own (scripts/run-in-desktop.sh), where
 // DirectDraw's exclusive mode and mode changes work. The window runs its
 // own loop on the test's thread; a second thread waits for the driver to
 // start flipping and drives it with posted keys. The stand-in's log and
@@ -501,7 +501,7 @@ TEST_F(PageFlipWindowTest, WindowDestroyedOutsideItsLoopLeavesNoQuitForTheProgra
 }  // namespace
 
 // Inside the virtual desktop nobody reads the console: the output and the
-// exit code go to the files run_in_desktop.sh names.
+// exit code go to the files scripts/run-in-desktop.sh names.
 int main(int argc, char **argv)
 {
     char log[MAX_PATH], status[MAX_PATH];

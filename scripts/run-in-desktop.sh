@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs a Windows test program inside a Wine virtual desktop of its own
-# (1600x1200): DirectDraw's exclusive mode and display-mode changes work
-# under Wine only there.
+# Runs a Windows program (a test, a benchmark) inside a Wine virtual
+# desktop of its own (1600x1200 unless --size says otherwise): DirectDraw's
+# exclusive mode and display-mode changes work under Wine only there, and
+# only up to the desktop's size.
 #
-# usage: run_in_desktop.sh [--limit SECONDS] PROGRAM.exe [ARGUMENTS...]
+# usage: run-in-desktop.sh [--limit SECONDS] [--size WxH] PROGRAM.exe [ARGUMENTS...]
 #
 # The program finds the files to write in TWR_DESKTOP_LOG (its output) and
 # TWR_DESKTOP_STATUS (its exit code); the desktop does not end by itself,
@@ -12,17 +13,23 @@
 # share the Wine server). Starts a private Xvfb when DISPLAY is not set.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/env.sh"
-. "$here/../../scripts/xvfb.sh"
+. "$here/env.sh"
+. "$here/xvfb.sh"
 
-limit=120
-if [ "${1:-}" = --limit ]; then limit=$2; shift 2; fi
-[ $# -ge 1 ] || { sed -n '2,12p' "$0"; exit 2; }
+limit=120 size=1600x1200
+while :; do
+  case "${1:-}" in
+    --limit) limit=$2; shift 2 ;;
+    --size) size=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
+[ $# -ge 1 ] || { sed -n '2,13p' "$0"; exit 2; }
 program=$(realpath "$1"); shift
 
 twr_wine_env
 [ -n "${DISPLAY:-}" ] || twr_start_xvfb
-[ -f "$WINEPREFIX/.twr-ready" ] || "$here/../../scripts/wine-prefix.sh"
+[ -f "$WINEPREFIX/.twr-ready" ] || "$here/wine-prefix.sh"
 
 run=$(mktemp -d "${TMPDIR:-/tmp}/twr-desktop.XXXXXX")
 # Drive Z: maps the root.
@@ -50,7 +57,7 @@ finish() {
 }
 trap 'finish 2>/dev/null' EXIT
 
-wine explorer "/desktop=flip$$,1600x1200" "$program" "$@" >/dev/null 2>&1 &
+wine explorer "/desktop=flip$$,$size" "$program" "$@" >/dev/null 2>&1 &
 desktop_pid=$!
 deadline=$((SECONDS + limit))
 while [ ! -s "$run/status" ] && [ $SECONDS -lt $deadline ]; do
@@ -58,7 +65,7 @@ while [ ! -s "$run/status" ] && [ $SECONDS -lt $deadline ]; do
 done
 [ -f "$run/log" ] && cat "$run/log"
 if [ ! -s "$run/status" ]; then
-  echo "run_in_desktop: the program did not finish within $limit s"
+  echo "run-in-desktop: the program did not finish within $limit s"
   exit 1
 fi
 exit "$(tr -dc 0-9 <"$run/status")"

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Full-screen page-flip playback of a 1920x1080 pair at 29.97 frames/s
+# (uncompressed and Motion-JPEG, PAGEFLIP_SECONDS (10) seconds, sound on)
+# at 1920x1080x32 in a virtual desktop of that size, through the WinX3D
+# stand-in: frames shown and skipped, and the milliseconds of a frame
+# split into fetch, each eye's draw and the flip. Beside it, in the same
+# run: the view's own playback of the same pair (every display mode,
+# play_bench), and ffplay showing the same two files composed by
+# stereo3d (grey anaglyph) full screen: its frame drops and CPU time.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/scripts/env.sh"
+. "$top/scripts/xvfb.sh"
+"$top/scripts/wine-prefix.sh" >/dev/null
+twr_wine_env
+# The mode change needs a screen at least as large as the mode.
+export TWR_XVFB_SIZE=1920x1200
+twr_start_xvfb
+seconds=${PAGEFLIP_SECONDS:-10}
+dir=$TWR_WORK/bench/pageflip
+mkdir -p "$dir"
+ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
+
+frames=$((seconds * 30000 / 1001))
+if [ "$(cat "$dir/frames" 2>/dev/null)" != "$frames" ]; then
+  for eye in L R; do
+    shift=0
+    [ $eye = R ] && shift=32
+    ff -f lavfi -i "testsrc2=size=1952x1080:rate=30000/1001" -f lavfi -i "sine=frequency=440:sample_rate=48000" \
+       -filter_complex "[0]crop=1920:1080:$shift:0[v]" -map '[v]' -map 1:a -frames:v $frames \
+       -c:v mjpeg -q:v 4 -pix_fmt yuvj420p -c:a pcm_s16le -ac 2 -shortest "$dir/mjpeg_$eye.avi"
+    ff -i "$dir/mjpeg_$eye.avi" -c:v rawvideo -pix_fmt bgr24 -c:a copy "$dir/raw_$eye.avi"
+  done
+  echo "$frames" >"$dir/frames"
+fi
+
+timed() {
+  /usr/bin/time -f '%U %S %e' -o "$dir/time" "$@" >"$dir/out" 2>&1 || true
+  awk '{printf "%.0f %.0f", ($1 + $2) * 1000, $3 * 1000}' "$dir/time"
+}
+
+driver=$(winepath -w "$TWR_BUILD_WIN/bench/w3d")
+for name in raw mjpeg; do
+  left=$(winepath -w "$dir/${name}_L.avi") right=$(winepath -w "$dir/${name}_R.avi")
+  echo "-- the page-flip window ($name)"
+  "$top/scripts/run-in-desktop.sh" --limit $((seconds * 4 + 60)) --size 1920x1080 \
+    "$TWR_BUILD_WIN/bench/pageflip_bench.exe" "$left" "$right" 1920 1080 "$driver" | tr -d '\r'
+  echo "-- the view's playback ($name, every display mode, view fitted to 1280x900)"
+  wine "$TWR_BUILD_WIN/bench/play_bench.exe" "$left" "$right" "$seconds" 2>/dev/null | tr -d '\r' | sed -n '1,10p'
+  echo "-- ffplay -fs, both movies decoded and composed by stereo3d=sbsl:arcg ($name, $frames frames)"
+  read -r cpu wall <<<"$(timed env SDL_AUDIODRIVER=dummy ffplay -hide_banner -fs -autoexit -an -stats -f lavfi \
+    "movie=$dir/${name}_L.avi[l];movie=$dir/${name}_R.avi[r];[l][r]hstack,stereo3d=sbsl:arcg")"
+  drops=$(tr '\r' '\n' <"$dir/out" | grep -o 'fd= *[0-9]*' | tail -1 | tr -dc 0-9)
+  printf "  frame drops %s of %d; CPU %.1f ms a frame; wall %.1f s (movie %.1f s)\n" "${drops:-?}" $frames \
+    "$(awk -v c="$cpu" -v n=$frames 'BEGIN { print c / n }')" "$(awk -v w="$wall" 'BEGIN { print w / 1000 }')" \
+    "$(awk -v n=$frames 'BEGIN { print n * 1001 / 30000 }')"
+done
