@@ -12,6 +12,7 @@
 // (scripts/run-in-desktop.sh): the output goes to the file it names.
 //
 // usage: pageflip_bench LEFT RIGHT WIDTH HEIGHT DRIVER_FOLDER
+#include "bench/bench_frame_clock.h"
 #include "devices/page_flip_draw.h"
 #include "devices/page_flip_state.h"
 #include "devices/page_flip_window.h"
@@ -32,30 +33,6 @@
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)f.QuadPart;
-}
-
-double ThreadCpuMs()
-{
-    FILETIME c, e, k, u;
-    GetThreadTimes(GetCurrentThread(), &c, &e, &k, &u);
-    auto ms = [](FILETIME f) { return ((unsigned long long)f.dwHighDateTime << 32 | f.dwLowDateTime) * 1e-4; };
-    return ms(k) + ms(u);
-}
-
-double Percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[(size_t)(p * (double)(v.size() - 1))];
-}
-
 struct Shown {
     W3DFrameTimes times;
     double at;
@@ -71,15 +48,17 @@ void OnFrame(const W3DFrameTimes &t)
 }
 
 // HKLM "SOFTWARE\W3D" "WIN3D" names the driver's folder for the run; the
-// value it had comes back afterwards.
+// value it had comes back afterwards, and a key the run made goes again
+// (the tests that share the prefix look for the driver there).
 struct DriverFolder {
     HKEY key = nullptr;
     char old[MAX_PATH] = "";
     bool had = false;
+    DWORD made = 0;
     explicit DriverFolder(const char *folder)
     {
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\W3D", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS)
+                            &made) != ERROR_SUCCESS)
             return;
         DWORD size = sizeof old;
         had = RegQueryValueExA(key, "WIN3D", nullptr, nullptr, (BYTE *)old, &size) == ERROR_SUCCESS;
@@ -94,6 +73,8 @@ struct DriverFolder {
         else
             RegDeleteValueA(key, "WIN3D");
         RegCloseKey(key);
+        if (made == REG_CREATED_NEW_KEY)
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\W3D");
     }
 };
 

@@ -8,6 +8,7 @@
 // thread's CPU time per shown frame.
 //
 // usage: play_bench LEFT RIGHT SECONDS
+#include "bench/bench_frame_clock.h"
 #include "pipeline/compose_settings.h"
 #include "pipeline/play_clock.h"
 #include "pipeline/play_pair.h"
@@ -24,34 +25,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER f = [] {
-        LARGE_INTEGER x;
-        QueryPerformanceFrequency(&x);
-        return x;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)f.QuadPart;
-}
-
-double ThreadCpuMs()
-{
-    FILETIME c, e, k, u;
-    GetThreadTimes(GetCurrentThread(), &c, &e, &k, &u);
-    auto ms = [](FILETIME f) { return ((unsigned long long)f.dwHighDateTime << 32 | f.dwLowDateTime) * 1e-4; };
-    return ms(k) + ms(u);
-}
-
-double Percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[(size_t)(p * (double)(v.size() - 1))];
-}
 
 struct Sample {
     int frame;

@@ -10,8 +10,11 @@
 
 // Runs GetMessage filtered to window (TranslateMessage, DispatchMessage)
 // until the window's WM_DESTROY ends it. A quit meant for the program that
-// arrives meanwhile ends the loop too and is posted again for the main
-// loop. Returns at once when window is null or gone.
+// arrives meanwhile ends the loop too: the window is closed (WM_CLOSE, so
+// it leaves as it always does) and the quit posted again for the main
+// loop. Returns at once when window is null or gone. A message box the
+// window owes after its destruction is shown once this returns: a box
+// that finds the quit waiting closes at once, unread.
 void RunDeviceWindowLoop(HWND window);
 // Called from the window's WM_DESTROY: ends its running loop; nothing when
 // no loop of this window runs.

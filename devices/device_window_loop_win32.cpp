@@ -35,7 +35,10 @@ void RunDeviceWindowLoop(HWND window)
     }
     if (got == 0 && !ours) {
         // The program was asked to end while the window ran: that quit
-        // belongs to the main loop. The window goes first.
+        // belongs to the main loop. The window goes first, through its
+        // own close (its leaving sequence restores what it changed).
+        if (IsWindow(window))
+            SendMessageA(window, WM_CLOSE, 0, 0);
         if (IsWindow(window))
             DestroyWindow(window);
         PostQuitMessage((int)msg.wParam);

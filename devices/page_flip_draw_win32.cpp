@@ -123,8 +123,10 @@ bool PreparePairFrame(StereoPair *pair, int frame, const RECT &screen, W3DFrame 
     MovieSource *left = pair->pLeft, *right = pair->pRight;
     if (GetStereoFramePair(left, frame + left->nStart, right, frame + right->nStart) != 0)
         return false;
-    // A smaller right frame would be read past its end.
-    if (RefusePairOfTwoSizes(left, right))
+    // A smaller right frame would be read past its end. The command that
+    // opened the window has said why already; a box here would sit behind
+    // this window, its loop serving this window's keys mid-draw.
+    if (PairFramesDiffer(left, right))
         return false;
     if (g_bAdjustActive)
         ApplyFrameAdjustments(g_hwndMain, left, right, 0);
@@ -265,7 +267,9 @@ bool TakeLoopInput(HWND window, const LoopSource &src)
 
 int RunW3DLoop(HWND window, WinX3DContext *context, int device, LoopSource &src)
 {
-    if (!g_bW3DFlipping)
+    // Nothing to show (a start at or past the end): "played to the end
+    // with repeat on" would start it again for ever.
+    if (!g_bW3DFlipping || src.total - src.start <= 0)
         return 1;
     RECT screen = ScreenRect();
     g_nW3DClear = 4;

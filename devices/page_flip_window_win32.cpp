@@ -183,6 +183,12 @@ void Leave(HWND hwnd)
     g_bW3DExclusive = 0;
     g_bW3DAttached = 0;
     DestroyWindow(hwnd);
+    // The failure's message follows once the window's loop has taken the
+    // quit its destruction posted (RunW3DWindow).
+}
+
+void ReportW3DError()
+{
     if (g_nW3DError == kW3DErrorFile)
         AppMessageBox(g_hwndMain, LoadStr(IDS_W3D_CANNOT_SHOW_FILE), LoadStr(IDS_WARNING_CAPTION),
                       MB_ICONEXCLAMATION);
@@ -258,6 +264,8 @@ bool OnCreate(HWND hwnd, const CREATESTRUCTA *cs)
     g_pW3DPair = (StereoPair *)cs->lpCreateParams;
     g_pW3DMovie = nullptr;
     memset(g_apW3DFlip, 0, sizeof g_apW3DFlip);
+    // Only a mode this window changed is restored at its close.
+    memset(&g_w3dDisplayInfo, 0, sizeof g_w3dDisplayInfo);
     if (g_nPlaySource != 0) {
         char error[kOpenErrorBytes] = "";
         InitMovieSource(&g_w3dMovie);
@@ -284,6 +292,7 @@ int RunW3DWindow(StereoPair *pair)
     if (!hwnd)
         return 1;
     RunDeviceWindowLoop(hwnd);
+    ReportW3DError();
     return 1;
 }
 

@@ -21,8 +21,13 @@ int FetchPairAtPosition(StereoPair *pair);
 
 // The frames just fetched into both records' pCurrent must agree in width,
 // height and bit count before anything draws them side by side (the
-// smaller one would be read past its end): 0 when they do; otherwise the
-// "sizes differ" box and 1. Every display of a pair checks this.
+// smaller one would be read past its end). True when they do not, or when
+// either is missing.
+bool PairFramesDiffer(const MovieSource *left, const MovieSource *right);
+// The same check where a user can see its answer: 0 when they agree;
+// otherwise 1, with the "sizes differ" box when both frames exist. Every
+// display of a pair checks this before it starts; a full-screen window
+// that draws over everything refuses silently with PairFramesDiffer.
 int RefusePairOfTwoSizes(const MovieSource *left, const MovieSource *right);
 
 // Frees g_pComposed (before a new pair is opened, and at exit).

@@ -81,12 +81,20 @@ void FreeComposedFrame()
     g_pComposed = nullptr;
 }
 
+bool PairFramesDiffer(const MovieSource *left, const MovieSource *right)
+{
+    return !left->pCurrent || !right->pCurrent || left->nWidth != right->nWidth ||
+           left->nHeight != right->nHeight || DibBitCount(left->pCurrent) != DibBitCount(right->pCurrent);
+}
+
 int RefusePairOfTwoSizes(const MovieSource *left, const MovieSource *right)
 {
-    if (left->nWidth == right->nWidth && left->nHeight == right->nHeight &&
-        DibBitCount(left->pCurrent) == DibBitCount(right->pCurrent))
+    if (!PairFramesDiffer(left, right))
         return 0;
-    AppMessageBox(g_hwndMain, LoadStr(IDS_SIZE_MISMATCH), LoadStr(IDS_ERROR_CAPTION), MB_ICONEXCLAMATION);
+    // Without a frame there is nothing to compare: the fetch's failure is
+    // its caller's to report.
+    if (left->pCurrent && right->pCurrent)
+        AppMessageBox(g_hwndMain, LoadStr(IDS_SIZE_MISMATCH), LoadStr(IDS_ERROR_CAPTION), MB_ICONEXCLAMATION);
     return 1;
 }
 

@@ -113,7 +113,7 @@ void PlayPairOnDeviceCommand(HWND main, WPARAM wParam, LPARAM lParam)
     g_nPlaySource = kSourcePair;
     if (WinX3DMissing(main))
         return;
-    if (RefusePairOfTwoSizes(g_pLeft, g_pRight))
+    if (FetchPairAtPosition(&g_stereoPair) || RefusePairOfTwoSizes(g_pLeft, g_pRight))
         return;
     if (!RunDevice(main))
         return;

@@ -1,6 +1,7 @@
 // The loop of a full-screen device window: it ends when its window is
 // destroyed, and the quit that ends it never reaches the program's own
-// loop; a quit meant for the program is handed back to it.
+// loop; a quit meant for the program closes the window and is handed back
+// to the program.
 #include "devices/device_window_loop.h"
 
 #include <gtest/gtest.h>
@@ -8,10 +9,14 @@
 namespace {
 
 const UINT kQuitFromInside = WM_APP + 1;
+int s_closes = 0;  // WM_CLOSE seen by the windows
 
 LRESULT CALLBACK DeviceLikeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_CLOSE:
+        s_closes++;
+        break;  // DefWindowProc destroys the window
     case WM_DESTROY:
         EndDeviceWindowLoop(hwnd);
         return 0;
@@ -68,8 +73,10 @@ TEST(DeviceWindowLoop, QuitMeantForTheProgramIsHandedBack)
     HWND w = MakeWindow();
     ASSERT_TRUE(w);
     PostMessageA(w, kQuitFromInside, 7, 0);
+    s_closes = 0;
     RunDeviceWindowLoop(w);
     EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(s_closes, 1);  // it left through its own close
     EXPECT_EQ(PendingQuit(), 7);
 }
 

@@ -11,6 +11,9 @@
 struct ShownBox {
     std::string text, caption;
     UINT type;
+    // A quit was waiting when the box was asked for: a real box would have
+    // closed at once, unread.
+    bool quitPending;
 };
 
 // The answer that says yes to a yes/no question and OK to any other box.

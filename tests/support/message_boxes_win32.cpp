@@ -10,7 +10,9 @@ BoxAnswerer *s_answerer;
 
 int Answer(HWND, const char *text, const char *caption, UINT type)
 {
-    s_answerer->shown.push_back(ShownBox{text ? text : "", caption ? caption : "", type});
+    MSG quit;
+    bool quitPending = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
+    s_answerer->shown.push_back(ShownBox{text ? text : "", caption ? caption : "", type, quitPending});
     if (s_answerer->answer != kAnswerYesOrOk)
         return s_answerer->answer;
     return (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
