@@ -198,12 +198,13 @@ protected:
         return out;
     }
 
-    std::vector<unsigned char> Dump(int present, const char *eye)
+    std::string DumpPath(int present, const char *eye)
     {
         char name[96];
         snprintf(name, sizeof name, "\\present%06d_%s_%dx%d.bgra", present, eye, kScreenW, kScreenH);
-        return ReadWholeFile(dumps + name);
+        return dumps + name;
     }
+    std::vector<unsigned char> Dump(int present, const char *eye) { return ReadWholeFile(DumpPath(present, eye)); }
 
     static std::unique_ptr<W3DRegistry> registry;
     static HHOOK fenceHook;
@@ -213,14 +214,14 @@ protected:
 std::unique_ptr<W3DRegistry> PageFlipWindowTest::registry;
 HHOOK PageFlipWindowTest::fenceHook = nullptr;
 
-// The w x h picture centred on the dumped screen, as B G R A rows with
-// every fourth byte 0.
-std::vector<unsigned char> Centre(const std::vector<unsigned char> &screen, int w, int h)
+// The w x h picture on the dumped screen, centred and then moved by
+// (dx, dy) screen pixels, as B G R A rows with every fourth byte 0.
+std::vector<unsigned char> Centre(const std::vector<unsigned char> &screen, int w, int h, int dx = 0, int dy = 0)
 {
     std::vector<unsigned char> out;
     if (screen.size() != (size_t)kScreenW * kScreenH * 4)
         return out;
-    int x0 = (kScreenW - w) / 2, y0 = (kScreenH - h) / 2;
+    int x0 = (kScreenW - w) / 2 + dx, y0 = (kScreenH - h) / 2 + dy;
     for (int y = 0; y < h; y++) {
         const unsigned char *row = &screen[((size_t)(y0 + y) * kScreenW + x0) * 4];
         out.insert(out.end(), row, row + (size_t)w * 4);
@@ -236,32 +237,104 @@ std::vector<unsigned char> Crop(const char *name)
     return b;
 }
 
-TEST_F(PageFlipWindowTest, EachEyeReceivesFfmpegsCropOfTheFrameAndXSwapsThem)
+TEST_F(PageFlipWindowTest, EachEyeReceivesFfmpegsCropOfItsImage)
 {
-    SetEnvironmentVariableA("TWR_W3D_DUMP", dumps.c_str());
-    // Set-up shows frame 0 (present 1); Space frame 1 (present 2); X the
-    // same frame swapped (present 3).
-    Outcome o = Run({{WM_KEYDOWN, VK_SPACE, nullptr}, {WM_KEYDOWN, 'X', nullptr}});
-    ASSERT_TRUE(o.flipped) << o.log;
-    EXPECT_EQ(3, Count(o.log, "Present")) << o.log;
-    EXPECT_EQ(0, Count(o.log, "unexpected")) << o.log;
-    std::vector<unsigned char> left = Crop("frame1_left.bgra"), right = Crop("frame1_right.bgra");
-    ASSERT_EQ(160u * 120 * 4, left.size());
-    struct {
+    // What each eye shows after the keys, compared with ffmpeg's crop of
+    // the same frame: present k (1 is set-up's), the eye, the crop, its
+    // size and its move from the screen's centre.
+    struct Seen {
         int present;
-        const char *eye;
-        const std::vector<unsigned char> &want;
+        const char *eye, *crop;
+        int w, h, dx, dy;
+    };
+    struct {
         const char *what;
+        std::function<void()> arrange;
+        std::vector<Step> keys;
+        int presents;
+        std::vector<Seen> seen;
     } cases[] = {
-        {2, "left", left, "left eye"},
-        {2, "right", right, "right eye"},
-        {3, "left", right, "left eye after X"},
-        {3, "right", left, "right eye after X"},
+        // Space shows frame 1 (present 2); X the same frame swapped.
+        {"side by side",
+         [] {},
+         {{WM_KEYDOWN, VK_SPACE, nullptr}, {WM_KEYDOWN, 'X', nullptr}},
+         3,
+         {{2, "left", "frame1_left.bgra", 160, 120, 0, 0},
+          {2, "right", "frame1_right.bgra", 160, 120, 0, 0},
+          {3, "left", "frame1_right.bgra", 160, 120, 0, 0},
+          {3, "right", "frame1_left.bgra", 160, 120, 0, 0}}},
+        // Rows of an image's origin count from the frame's first row in
+        // memory: the first image of a bottom-up frame is its lower half.
+        {"over/under",
+         [] {
+             g_nBunkatu = 1;
+             lstrcpynA(g_stereoPair.szName, Media("ou.avi").c_str(), sizeof g_stereoPair.szName);
+         },
+         {{WM_KEYDOWN, VK_SPACE, nullptr}},
+         2,
+         {{2, "left", "ou1_bottom.bgra", 160, 120, 0, 0}, {2, "right", "ou1_top.bgra", 160, 120, 0, 0}}},
+        // Left twice and Down once move the first image by (-8, +1) screen
+        // pixels, whichever eye shows it; the second image stays.
+        {"file offset",
+         [] {},
+         {{WM_KEYDOWN, VK_SPACE, nullptr},
+          {WM_KEYDOWN, VK_LEFT, nullptr},
+          {WM_KEYDOWN, VK_LEFT, nullptr},
+          {WM_KEYDOWN, VK_DOWN, nullptr},
+          {WM_KEYDOWN, 'X', nullptr}},
+         6,
+         {{5, "left", "frame1_left.bgra", 160, 120, -8, 1},
+          {5, "right", "frame1_right.bgra", 160, 120, 0, 0},
+          {6, "left", "frame1_right.bgra", 160, 120, 0, 0},
+          {6, "right", "frame1_left.bgra", 160, 120, -8, 1}}},
+        // The pair's offsets make margins (right column, right row, left
+        // column, left row) of (8, 0, 0, 6) and (0, 6, 8, 0), rows from
+        // the bottom: the crops named by their top-left corner.
+        {"pair shifted right and up",
+         [] {
+             g_nPlaySource = 0;
+             OpenPair(Media("pair_L.avi"), Media("pair_R.avi"));
+             g_nShiftX = 8;
+             g_nShiftY = -6;
+         },
+         {},
+         1,
+         {{1, "left", "pair_L_0_0.bgra", 152, 114, 0, 0}, {1, "right", "pair_R_8_6.bgra", 152, 114, 0, 0}}},
+        {"pair shifted left and down",
+         [] {
+             g_nPlaySource = 0;
+             OpenPair(Media("pair_L.avi"), Media("pair_R.avi"));
+             g_nShiftX = -8;
+             g_nShiftY = 6;
+         },
+         {{WM_KEYDOWN, 'X', nullptr}},
+         2,
+         {{1, "left", "pair_L_8_6.bgra", 152, 114, 0, 0},
+          {1, "right", "pair_R_0_0.bgra", 152, 114, 0, 0},
+          {2, "left", "pair_R_0_0.bgra", 152, 114, 0, 0},
+          {2, "right", "pair_L_8_6.bgra", 152, 114, 0, 0}}},
     };
     for (const auto &c : cases) {
-        std::vector<unsigned char> got = Centre(Dump(c.present, c.eye), 160, 120);
-        ASSERT_EQ(c.want.size(), got.size()) << c.what;
-        EXPECT_TRUE(got == c.want) << c.what << " differs from ffmpeg's crop";
+        SCOPED_TRACE(c.what);
+        SetUp();
+        SetEnvironmentVariableA("TWR_W3D_DUMP", dumps.c_str());
+        // No picture of an earlier case passes for this one's.
+        for (const Seen &e : c.seen)
+            DeleteFileA(DumpPath(e.present, e.eye).c_str());
+        c.arrange();
+        Outcome o = Run(c.keys);
+        ClosePair();
+        ASSERT_TRUE(o.flipped) << o.log;
+        EXPECT_EQ(c.presents, Count(o.log, "Present")) << o.log;
+        EXPECT_EQ(0, Count(o.log, "unexpected")) << o.log;
+        for (const Seen &e : c.seen) {
+            SCOPED_TRACE(testing::Message() << "present " << e.present << ", " << e.eye << " eye");
+            std::vector<unsigned char> want = Crop(e.crop);
+            ASSERT_EQ((size_t)e.w * e.h * 4, want.size()) << e.crop;
+            std::vector<unsigned char> got = Centre(Dump(e.present, e.eye), e.w, e.h, e.dx, e.dy);
+            ASSERT_EQ(want.size(), got.size());
+            EXPECT_TRUE(got == want) << "differs from ffmpeg's " << e.crop;
+        }
     }
 }
 
