@@ -27,6 +27,7 @@
 #include <functional>
 #include <sstream>
 #include <stdio.h>
+#include <string.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -494,29 +495,89 @@ TEST_F(PageFlipWindowTest, PlayingWithNothingLeftToShowReturnsAtOnce)
     ClosePair();
 }
 
+// The stand-in's hash of an eye surface that shows the w x h picture
+// centred on a black screen.
+std::string ScreenHash(const std::vector<unsigned char> &picture, int w, int h)
+{
+    std::vector<unsigned char> screen((size_t)kScreenW * kScreenH * 4, 0);
+    int x0 = (kScreenW - w) / 2, y0 = (kScreenH - h) / 2;
+    for (int y = 0; y < h && picture.size() == (size_t)w * h * 4; y++)
+        memcpy(&screen[((size_t)(y0 + y) * kScreenW + x0) * 4], &picture[(size_t)y * w * 4], (size_t)w * 4);
+    unsigned long long hash = 0xcbf29ce484222325ULL;
+    for (unsigned char b : screen)
+        hash = (hash ^ b) * 0x100000001b3ULL;
+    char hex[20];
+    snprintf(hex, sizeof hex, "%016llx", hash);
+    return hex;
+}
+
+// The left eye's hash at each Present of the log, in order.
+std::vector<std::string> LeftHashes(const std::string &log)
+{
+    std::istringstream in(log);
+    std::string line;
+    std::vector<std::string> out;
+    while (std::getline(in, line)) {
+        size_t at = line.find(" lefthash=");
+        if (line.compare(0, 8, "Present ") == 0 && at != std::string::npos)
+            out.push_back(line.substr(at + 10, line.find(' ', at + 10) - at - 10));
+    }
+    return out;
+}
+
 TEST_F(PageFlipWindowTest, PlayingRunsToTheEndOrStopsOnItsKeys)
 {
     // Four frames at 4 frames a second, no sound. A loop that falls behind
-    // skips frames (counted in g_nPlayDrops).
+    // skips frames (counted in g_nPlayDrops). The frames a loop shows are
+    // told apart by the left eye's hash (its picture on black).
+    std::vector<std::string> frameHash;
+    for (int n = 0; n < 4; n++)
+        frameHash.push_back(ScreenHash(Crop(("frame" + std::to_string(n) + "_left.bgra").c_str()), 160, 120));
     struct {
         const char *what;
         int repeat;
-        std::vector<WPARAM> keyUpAfterF2;  // released at once after F2
-        int frames;                        // shown by the loop
-        int frameAfter;
+        int spaces;                      // Space presses before: the current frame
+        UINT msg;                        // starts the loop
+        WPARAM key;
+        std::vector<WPARAM> keyUpAfter;  // released at once after it
+        bool escAfterWrap;               // Esc once the loop has come round to frame 0
+        std::vector<int> shown;          // frames shown by the loop (the first ones with escAfterWrap)
+        int frameAfter;                  // -1: not looked at
     } cases[] = {
-        {"to the end", 0, {}, 4, 0},
-        {"Esc stops it at once", 1, {VK_ESCAPE}, 1, 0},
+        {"to the end", 0, 0, WM_KEYDOWN, VK_F2, {}, false, {0, 1, 2, 3}, 0},
+        {"Esc stops it at once", 1, 0, WM_KEYDOWN, VK_F2, {VK_ESCAPE}, false, {0}, 0},
+        {"F2 from the current frame", 0, 2, WM_KEYDOWN, VK_F2, {}, false, {2, 3}, 0},
+        {"F3 from the start", 0, 2, WM_KEYDOWN, VK_F3, {}, false, {0, 1, 2, 3}, 0},
+        {"left click as F2", 0, 2, WM_LBUTTONDOWN, MK_LBUTTON, {}, false, {2, 3}, 0},
+        {"right click as F3", 0, 2, WM_RBUTTONDOWN, MK_RBUTTON, {}, false, {0, 1, 2, 3}, 0},
+        // With repeat on, the loop that reached the end plays again from
+        // frame 0 until a key stops it.
+        {"repeat goes round to frame 0", 1, 2, WM_KEYDOWN, VK_F2, {}, true, {2, 3, 0, 1}, -1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         DeleteFileA(logPath.c_str());
         g_bRepeat = c.repeat;
         int presents = 0, frame = -1, total = 0, before = 0, drops = 0;
-        std::vector<Step> steps = {{0, 0, [&] { before = Count(ReadWholeText(logPath), "Present"); }},
-                                   {WM_KEYDOWN, VK_F2, nullptr, c.keyUpAfterF2.empty()}};
-        for (WPARAM k : c.keyUpAfterF2)
+        bool wrapped = false;
+        std::vector<Step> steps;
+        for (int i = 0; i < c.spaces; i++)
+            steps.push_back({WM_KEYDOWN, VK_SPACE, nullptr});
+        steps.push_back({0, 0, [&] { before = Count(ReadWholeText(logPath), "Present"); }});
+        steps.push_back({c.msg, c.key, nullptr, c.keyUpAfter.empty() && !c.escAfterWrap});
+        for (WPARAM k : c.keyUpAfter)
             steps.push_back({WM_KEYUP, k, nullptr});
+        if (c.escAfterWrap) {
+            steps.push_back({0, 0,
+                             [&] {
+                                 for (DWORD until = GetTickCount() + 15000; !wrapped && GetTickCount() < until;
+                                      Sleep(20))
+                                     wrapped = (int)LeftHashes(ReadWholeText(logPath)).size() >=
+                                               before + (int)c.shown.size();
+                             },
+                             false});
+            steps.push_back({WM_KEYUP, VK_ESCAPE, nullptr});
+        }
         steps.push_back({0, 0, [&] {
             presents = Count(ReadWholeText(logPath), "Present");
             frame = g_nW3DFileFrame;
@@ -525,10 +586,28 @@ TEST_F(PageFlipWindowTest, PlayingRunsToTheEndOrStopsOnItsKeys)
         }});
         Outcome o = Run(steps);
         ASSERT_TRUE(o.flipped) << o.log;
-        EXPECT_EQ(1, before);
+        EXPECT_EQ(1 + c.spaces, before);
         // The loop's frames, then the frame once more with the key help.
-        EXPECT_EQ(before + c.frames - drops + 1, presents) << o.log;
+        std::vector<std::string> hashes = LeftHashes(o.log);
+        ASSERT_GE((int)hashes.size(), before + 1) << o.log;
+        std::vector<int> shown;
+        for (int i = before; i < presents - 1 && i < (int)hashes.size(); i++) {
+            int n = 0;
+            while (n < 4 && frameHash[n] != hashes[i])
+                n++;
+            shown.push_back(n < 4 ? n : -1);
+        }
+        if (c.escAfterWrap) {
+            EXPECT_TRUE(wrapped);
+            ASSERT_GE(shown.size(), c.shown.size()) << o.log;
+            shown.resize(c.shown.size());
+        } else {
+            EXPECT_EQ(before + (int)c.shown.size() - drops + 1, presents) << o.log;
+        }
         if (drops == 0) {
+            EXPECT_EQ(c.shown, shown) << o.log;
+        }
+        if (drops == 0 && c.frameAfter >= 0) {
             EXPECT_EQ(c.frameAfter, frame);
         }
         EXPECT_EQ(4, total);
