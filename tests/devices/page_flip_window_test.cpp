@@ -7,9 +7,11 @@
 // compared with ffmpeg's crop of the same frame.
 #include "devices/device_window_loop.h"
 #include "devices/flip_chain.h"
+#include "devices/fullscreen_sound.h"
 #include "devices/page_flip_state.h"
 #include "devices/page_flip_window.h"
 #include "pipeline/play_clock.h"
+#include "pipeline/streamed_sound.h"
 #include "resources/resource_ids.h"
 #include "shared/string_table.h"
 #include "sources/movie_source.h"
@@ -35,6 +37,7 @@
 namespace {
 
 std::string Media(const char *name) { return HostFile(TWR_FLIP_MEDIA_DIR, name); }
+std::string PlayMedia(const char *name) { return HostFile(TWR_PLAY_MEDIA_DIR, name); }
 std::string DriverFolder() { return HostPath(TWR_W3D_DIRS "/driver"); }
 
 const int kScreenW = 1024, kScreenH = 768;
@@ -149,6 +152,7 @@ protected:
 
     void TearDown() override
     {
+        g_pfnFullScreenSoundHook = nullptr;
         registry.reset();
         MainWindowTest::TearDown();
     }
@@ -612,6 +616,76 @@ TEST_F(PageFlipWindowTest, PlayingRunsToTheEndOrStopsOnItsKeys)
         }
         EXPECT_EQ(4, total);
         EXPECT_TRUE(o.boxes.empty());
+    }
+}
+
+// Every image the loop's in-memory sound was started with, copied when
+// given (the stream goes on writing behind it); empty where it stopped.
+std::vector<std::vector<unsigned char>> s_soundImages;
+void KeepSoundImage(const unsigned char *image, size_t bytes)
+{
+    s_soundImages.push_back(image ? std::vector<unsigned char>(image, image + bytes) : std::vector<unsigned char>());
+}
+
+TEST_F(PageFlipWindowTest, PlayLoopStartsTheSoundAtItsRecordsOwnFrame)
+{
+    // The playback tests' movies (own reader, 25 frames a second, 1,764
+    // samples a frame, a different noise in each). The pair's records are
+    // offset by 2 and 5 frames: a loop from pair frame 12 plays the chosen
+    // record's sound from its own frame 14 or 17; the choice stays with
+    // the movie through an exchange. The file loop starts at the file
+    // frame that Space reached.
+    g_nSound = 0;
+    g_pfnFullScreenSoundHook = KeepSoundImage;
+    struct {
+        const char *what;
+        bool pair;
+        int soundlr;
+        bool exchanged;
+        const char *pcm;
+        int soundFrame;
+    } cases[] = {
+        {"pair, the left movie's sound", true, 0, false, "raw_L.pcm", 14},
+        {"pair, the right movie's sound", true, 1, false, "raw_R.pcm", 17},
+        {"pair exchanged, the left movie's sound", true, 0, true, "raw_L.pcm", 14},
+        {"pair exchanged, the right movie's sound", true, 1, true, "raw_R.pcm", 17},
+        {"file from frame 3", false, 0, false, "raw_L.pcm", 3},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<Step> steps;
+        if (c.pair) {
+            g_nPlaySource = 0;
+            ASSERT_TRUE(OpenPair(PlayMedia("raw_L.avi"), PlayMedia("raw_R.avi")));
+            ASSERT_EQ(kSourceOwnReader, g_leftMovie.nKind);
+            ASSERT_EQ(kSourceOwnReader, g_rightMovie.nKind);
+            g_leftMovie.nStart = 2;
+            g_rightMovie.nStart = 5;
+            if (c.exchanged)
+                ExchangeLeftRight();
+            g_nSoundlr = c.soundlr;
+            g_nFrame = 12;
+        } else {
+            g_nPlaySource = 1;
+            lstrcpynA(g_stereoPair.szName, PlayMedia("raw_L.avi").c_str(), sizeof g_stereoPair.szName);
+            steps.assign(3, Step{WM_KEYDOWN, VK_SPACE, nullptr});
+        }
+        steps.push_back({WM_KEYDOWN, VK_F2, nullptr});
+        s_soundImages.clear();
+        Outcome o = Run(steps);
+        g_nSoundlr = 0;
+        g_leftMovie.nStart = g_rightMovie.nStart = 0;
+        ClosePair();
+        ASSERT_TRUE(o.flipped) << o.log;
+        // Started once, stopped at the loop's end.
+        ASSERT_EQ(2u, s_soundImages.size());
+        EXPECT_TRUE(s_soundImages[1].empty());
+        const size_t frameBytes = 1764 * 4, header = kWaveHeaderBytes;
+        std::vector<unsigned char> source = ReadWholeFile(PlayMedia(c.pcm));
+        ASSERT_GE(source.size(), (c.soundFrame + 1) * frameBytes);
+        ASSERT_GE(s_soundImages[0].size(), header + frameBytes);
+        EXPECT_EQ(0, memcmp(&s_soundImages[0][header], &source[c.soundFrame * frameBytes], frameBytes))
+            << "the first frame's sound is not frame " << c.soundFrame << " of " << c.pcm;
     }
 }
 
