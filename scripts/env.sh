@@ -83,3 +83,17 @@ twr_wine_env() {
   mkdir -p "$HOME"
   export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
 }
+
+# Ends, by id, every process whose environment holds the line given
+# (NAME=VALUE, a run's marker): runs share the Wine server, so only this
+# run's processes may go.
+twr_kill_tagged() {
+  local marker=$1 pid env
+  for env in /proc/[0-9]*/environ; do
+    pid=${env#/proc/}; pid=${pid%/environ}
+    [ "$pid" != "$$" ] || continue
+    if { tr '\0' '\n' <"$env"; } 2>/dev/null | grep -qx "$marker"; then
+      kill -9 "$pid" 2>/dev/null || true
+    fi
+  done
+}

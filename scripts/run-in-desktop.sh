@@ -38,19 +38,9 @@ export TWR_DESKTOP_STATUS="Z:$(printf '%s' "$run/status" | tr / '\\')"
 tag="twr-desktop-$$-$RANDOM"
 export TWR_DESKTOP_TAG=$tag
 
-cleanup() {
-  local pid env
-  for env in /proc/[0-9]*/environ; do
-    pid=${env#/proc/}; pid=${pid%/environ}
-    [ "$pid" != "$$" ] || continue
-    if { tr '\0' '\n' <"$env"; } 2>/dev/null | grep -qx "TWR_DESKTOP_TAG=$tag"; then
-      kill -9 "$pid" 2>/dev/null || true
-    fi
-  done
-}
 desktop_pid=""
 finish() {
-  cleanup
+  twr_kill_tagged "TWR_DESKTOP_TAG=$tag"
   [ -z "$desktop_pid" ] || wait "$desktop_pid" || true
   rm -rf "$run"
   [ -z "${TWR_XVFB_PID:-}" ] || kill "$TWR_XVFB_PID" 2>/dev/null || true

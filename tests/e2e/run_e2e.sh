@@ -43,20 +43,9 @@ export E2E_OUT=$out
 tag="twr-e2e-$$-$RANDOM"
 export TWR_E2E_TAG=$tag
 
-# Ends every process that carries this run's marker, by its id.
-cleanup() {
-  local pid
-  for env in /proc/[0-9]*/environ; do
-    pid=${env#/proc/}; pid=${pid%/environ}
-    [ "$pid" != "$$" ] || continue
-    if { tr '\0' '\n' <"$env"; } 2>/dev/null | grep -qx "TWR_E2E_TAG=$tag"; then
-      kill -9 "$pid" 2>/dev/null || true
-    fi
-  done
-}
 desktop_pid=""
 finish() {
-  cleanup
+  twr_kill_tagged "TWR_E2E_TAG=$tag"
   [ -z "$desktop_pid" ] || wait "$desktop_pid" || true
   rm -f "$run/status" "$run/log"
   # The private X server, when this run started one (its own exit trap is
