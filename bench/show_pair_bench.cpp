@@ -3,6 +3,7 @@
 // for two movies opened as in the program (main window, view, commands).
 //
 // usage: show_pair_bench LEFT RIGHT STEPS
+#include "bench/bench_frame_clock.h"
 #include "pipeline/show_pair.h"
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
@@ -16,18 +17,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER f = [] {
-        LARGE_INTEGER x;
-        QueryPerformanceFrequency(&x);
-        return x;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)f.QuadPart;
-}
 
 double Median(std::vector<double> v)
 {
