@@ -1,25 +1,16 @@
 #include "devices/page_flip_draw.h"
 
-#include "alignment/colour_match.h"
-#include "alignment/frame_adjustment.h"
+#include "devices/device_frames.h"
+#include "devices/device_play_loop.h"
 #include "devices/flip_chain.h"
-#include "devices/fullscreen_sound.h"
 #include "devices/page_flip_geometry.h"
 #include "devices/page_flip_state.h"
 #include "devices/winx3d_caps.h"
-#include "pipeline/compose.h"
-#include "pipeline/compose_settings.h"
 #include "pipeline/pair_position.h"
 #include "pipeline/play_clock.h"
 #include "pipeline/play_pair.h"
-#include "pipeline/show_pair.h"
-#include "pipeline/wave_player.h"
 #include "resources/resource_ids.h"
-#include "shared/platform_compat.h"
 #include "shared/string_table.h"
-#include "sources/stereo_layouts.h"
-#include "sources/stereo_pair.h"
-#include "state/alignment_state.h"
 #include "state/app_windows.h"
 
 #include <ddraw.h>
@@ -87,28 +78,18 @@ RECT ScreenRect()
 bool PrepareFileFrame(MovieSource *movie, int frame, const RECT &screen, W3DFrame &f)
 {
     memset(&f, 0, sizeof f);
-    if (FetchMovieFrame24(movie, frame) != 0 || !movie->pCurrent)
+    DeviceFileFrame file;
+    if (!FetchDeviceFileFrame(movie, frame, file))
         return false;
-    const PackedDib *src = movie->pCurrent;
-    W3DFileLayout lay = W3DFileLayoutOf(g_nBunkatu, DibWidth(src), DibHeight(src));
-    switch (lay.conversion) {
-    case kW3DConvertDoubleHeight: f.owned = DoubleDibHeight(src, lay.param); break;
-    case kW3DConvertRotate: f.owned = RotateStereoFrame(src, lay.param); break;
-    case kW3DConvertInterleaved: f.owned = InterleavedToOverUnder(src, lay.param); break;
-    default: break;
-    }
-    if (lay.conversion != kW3DConvertNone) {
-        if (!f.owned)
-            return false;
-        src = f.owned;
-    }
+    f.owned = file.owned;
+    const PackedDib *src = file.image;
     int lines = DibHeight(src);
     EyeSource first = {src, 0, 0, lines, g_nW3DFileShiftX, g_nW3DFileShiftY};
-    EyeSource second = {src, lay.secondX, lay.secondY, lines, 0, 0};
+    EyeSource second = {src, file.secondX, file.secondY, lines, 0, 0};
     f.eye[0] = g_bW3DSwap ? second : first;
     f.eye[1] = g_bW3DSwap ? first : second;
-    f.w = lay.eyeW;
-    f.h = lay.eyeH;
+    f.w = file.eyeW;
+    f.h = file.eyeH;
     f.stretch = g_nStr3D != 0;
     f.drawDib = (HDRAWDIB)movie->hDrawDib;
     f.place = PlaceW3DImage(screen.right, screen.bottom, f.w, f.h, f.stretch);
@@ -116,31 +97,19 @@ bool PrepareFileFrame(MovieSource *movie, int frame, const RECT &screen, W3DFram
 }
 
 // The pair's frames fetched at g_nFrame and adjusted as the view shows
-// them. False when they cannot be fetched or differ in size.
+// them. False when they cannot be fetched or differ in size (a box here
+// would sit behind this window, its loop serving this window's keys
+// mid-draw).
 bool PreparePairFrame(StereoPair *pair, int frame, const RECT &screen, W3DFrame &f)
 {
     memset(&f, 0, sizeof f);
-    MovieSource *left = pair->pLeft, *right = pair->pRight;
-    if (GetStereoFramePair(left, frame + left->nStart, right, frame + right->nStart) != 0)
+    DevicePairFrame p;
+    if (!FetchDevicePairFrame(pair, frame, p))
         return false;
-    // A smaller right frame would be read past its end. The command that
-    // opened the window has said why already; a box here would sit behind
-    // this window, its loop serving this window's keys mid-draw.
-    if (PairFramesDiffer(left, right))
-        return false;
-    if (g_bAdjustActive)
-        ApplyFrameAdjustments(g_hwndMain, left, right, 0);
-    PackedDib *l = left->pCurrent, *r = right->pCurrent;
-    int m[4];
-    ShiftToCropMargins(m, DibWidth(l), DibHeight(l), g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
-    W3DPairRegion g = W3DPairRegionOf(DibWidth(l), DibHeight(l), m, g_nTrimState == kTrimApplied ? &g_rcTrim : nullptr);
-    if (g_bBlurFrame == 1)
-        ApplySoftBorder(ComposeSettingsFromState(), l, r, m[0], m[1], m[2], m[3], 0);
-    if (g_nAutoColour != 0)
-        MatchColours(l, r);
-    int lines = DibHeight(l);
-    EyeSource leftImage = {l, g.leftX, g.leftY, lines, 0, 0};
-    EyeSource rightImage = {r, g.rightX, g.rightY, lines, 0, 0};
+    const W3DPairRegion &g = p.region;
+    int lines = DibHeight(p.left);
+    EyeSource leftImage = {p.left, g.leftX, g.leftY, lines, 0, 0};
+    EyeSource rightImage = {p.right, g.rightX, g.rightY, lines, 0, 0};
     f.eye[0] = g_bW3DSwap ? rightImage : leftImage;
     f.eye[1] = g_bW3DSwap ? leftImage : rightImage;
     f.w = g.w;
@@ -273,38 +242,23 @@ int RunW3DLoop(HWND window, WinX3DContext *context, int device, LoopSource &src)
         return 1;
     RECT screen = ScreenRect();
     g_nW3DClear = 4;
-    MovieSource *rec = src.sound;
-
-    bool sound = (rec->pAudio || rec->pWaveHeader) && g_nSound == 0;
-    bool waveOut = false;
-    FullScreenSound *stream = nullptr;
-    if (sound && rec->nKind == kSourceAviFile && rec->pAudio && rec->nRate) {
-        PAVISTREAM audio = (PAVISTREAM)rec->pAudio;
-        LONG ms = (LONG)((int64_t)src.recordStart * rec->nScale * 1000 / rec->nRate);
-        waveOut = StartWaveAudio(window, audio, StreamTimeToSample(audio, ms),
-                                 AVIStreamStart(audio) + AVIStreamLength(audio), 0) != 0;
-    } else if (sound && (rec->nKind == kSourceOwnReader || rec->nKind == kSourcePlugin)) {
-        stream = StartFullScreenSound(rec, src.partner, src.recordStart, src.total - src.start, src.start);
-    }
-
-    TIMECAPS caps;
-    if (timeGetDevCaps(&caps, sizeof caps) != TIMERR_NOERROR) {
-        if (waveOut)
-            StopWaveAudio();
-        EndFullScreenSound(stream);
+    DevicePlayLoop loop = {};
+    loop.window = window;
+    loop.sound = src.sound;
+    loop.partner = src.partner;
+    loop.start = src.start;
+    loop.total = src.total;
+    loop.recordStart = src.recordStart;
+    loop.isFile = src.isFile;
+    loop.timerPeriod = &g_uTimerPeriod;
+    loop.timerId = &g_uTimerId;
+    loop.drops = &g_nPlayDrops;
+    loop.delay = &g_nW3DDelay;
+    if (!StartDevicePlayLoop(loop))
         return 1;
-    }
-    unsigned period = PlayTimerPeriod(caps.wPeriodMin, caps.wPeriodMax, rec->nMsPerFrame);
-    unsigned rate = rec->nRate, scale = rec->nScale;
-    g_uTimerPeriod = period;
-    g_nPlayDrops = 0;
-    g_nW3DDelay = 0;
     g_nW3DTotal = src.total;
     g_nW3DBase = src.start;
     g_nW3DStep = 0;
-    g_nTimerTicks = 0;
-    timeBeginPeriod(period);
-    g_uTimerId = timeSetEvent(period, period, PlaybackTimerProc, 0, TIME_PERIODIC);
 
     int result = 0;
     int last = src.total - 1;
@@ -334,27 +288,7 @@ int RunW3DLoop(HWND window, WinX3DContext *context, int device, LoopSource &src)
 
         // Pacing: wait for the next frame's time; more than two frames
         // behind, skip one.
-        uint32_t ticks = (uint32_t)g_nTimerTicks;
-        int due = DueFrame(rate, scale, ticks, period);
-        g_nW3DDelay = due - k - 3 > 0 ? due - k - 3 : 0;
-        unsigned wait = PacingSleep(k, rate, scale, ticks, period);
-        if (wait)
-            Sleep(wait);
-        if (due - k > 2 && k < src.total) {
-            k++;
-            g_nPlayDrops++;
-        }
-
-        if (waveOut) {
-            if (due + src.start > src.total)
-                StopWaveAudio();
-            MSG done;
-            if (PeekMessageA(&done, window, MM_WOM_DONE, MM_WOM_DONE, PM_REMOVE))
-                OnWaveOutDone(window, done.message, done.wParam, done.lParam);
-        } else if (stream) {
-            double playMs = src.isFile ? (double)rec->nMsPerFrame * due : (double)(uint32_t)g_nTimerTicks * period;
-            KeepFullScreenSound(stream, due, playMs);
-        }
+        k = PaceDevicePlayLoop(loop, k);
 
         if (TakeLoopInput(window, src)) {
             result = 1;
@@ -362,13 +296,7 @@ int RunW3DLoop(HWND window, WinX3DContext *context, int device, LoopSource &src)
         }
     }
 
-    if (waveOut)
-        StopWaveAudio();
-    EndFullScreenSound(stream);
-    if (g_uTimerId)
-        timeKillEvent(g_uTimerId);
-    g_uTimerId = 0;
-    timeEndPeriod(period);
+    EndDevicePlayLoop(loop);
     if (result == 0 && g_bRepeat != 1)
         result = 1;
     return result;

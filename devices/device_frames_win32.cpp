@@ -1,0 +1,69 @@
+#include "devices/device_frames.h"
+
+#include "alignment/colour_match.h"
+#include "alignment/frame_adjustment.h"
+#include "pipeline/compose.h"
+#include "pipeline/compose_settings.h"
+#include "pipeline/show_pair.h"
+#include "sources/movie_source.h"
+#include "sources/stereo_layouts.h"
+#include "sources/stereo_pair.h"
+#include "state/alignment_state.h"
+#include "state/app_state.h"
+#include "state/app_windows.h"
+
+#include <string.h>
+
+bool FetchDeviceFileFrame(MovieSource *movie, int frame, DeviceFileFrame &out)
+{
+    memset(&out, 0, sizeof out);
+    if (FetchMovieFrame24(movie, frame) != 0 || !movie->pCurrent)
+        return false;
+    const PackedDib *src = movie->pCurrent;
+    W3DFileLayout lay = W3DFileLayoutOf(g_nBunkatu, DibWidth(src), DibHeight(src));
+    switch (lay.conversion) {
+    case kW3DConvertDoubleHeight: out.owned = DoubleDibHeight(src, lay.param); break;
+    case kW3DConvertRotate: out.owned = RotateStereoFrame(src, lay.param); break;
+    case kW3DConvertInterleaved: out.owned = InterleavedToOverUnder(src, lay.param); break;
+    default: break;
+    }
+    if (lay.conversion != kW3DConvertNone && !out.owned)
+        return false;
+    out.image = out.owned ? out.owned : src;
+    out.eyeW = lay.eyeW;
+    out.eyeH = lay.eyeH;
+    out.secondX = lay.secondX;
+    out.secondY = lay.secondY;
+    return true;
+}
+
+void FreeDeviceFileFrame(DeviceFileFrame &f)
+{
+    if (f.owned)
+        FreeDib(f.owned);
+    f.owned = nullptr;
+    f.image = nullptr;
+}
+
+bool FetchDevicePairFrame(StereoPair *pair, int frame, DevicePairFrame &out)
+{
+    memset(&out, 0, sizeof out);
+    MovieSource *left = pair->pLeft, *right = pair->pRight;
+    if (GetStereoFramePair(left, frame + left->nStart, right, frame + right->nStart) != 0)
+        return false;
+    if (PairFramesDiffer(left, right))
+        return false;
+    if (g_bAdjustActive)
+        ApplyFrameAdjustments(g_hwndMain, left, right, 0);
+    PackedDib *l = left->pCurrent, *r = right->pCurrent;
+    int m[4];
+    ShiftToCropMargins(m, DibWidth(l), DibHeight(l), g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
+    out.region = W3DPairRegionOf(DibWidth(l), DibHeight(l), m, g_nTrimState == kTrimApplied ? &g_rcTrim : nullptr);
+    if (g_bBlurFrame == 1)
+        ApplySoftBorder(ComposeSettingsFromState(), l, r, m[0], m[1], m[2], m[3], 0);
+    if (g_nAutoColour != 0)
+        MatchColours(l, r);
+    out.left = l;
+    out.right = r;
+    return true;
+}

@@ -1,0 +1,25 @@
+// The state of the Direct3D 7 stereo player, shared with the 3D Vision
+// output: what is played, where it stands, and the status line's values.
+#ifndef TWR_DEVICES_STEREO_PLAYER_STATE_H
+#define TWR_DEVICES_STEREO_PLAYER_STATE_H
+
+#include "shared/wintypes.h"
+#include "sources/movie_source.h"
+#include "state/app_state.h"
+
+extern MovieSource g_playMovie;    // the player's own record of a file
+extern MovieSource *g_pPlayMovie;  // &g_playMovie while a file is played
+extern StereoPair *g_pPlayPair;
+extern int g_nPlayFrame;   // the file's current frame
+extern int g_nPlayFrames;  // frames of the file, or the pair's length
+extern int g_nClipLength;  // the pair's length
+extern int g_nFileShiftX, g_nFileShiftY;
+extern int g_nPlayerSwap;
+extern int g_nPlayerClear;  // formatted frames still to be drawn on a black surface
+extern int g_nPlayBase, g_nPlayStep, g_nPlayDelays, g_nDevicePlayDrops;
+extern HWND g_hwndPlayer3D;
+extern int g_bShowHelp, g_bShowInfo;
+// The timer of the device play loops.
+extern unsigned g_uDeviceTimerPeriod, g_uDeviceTimerId;
+
+#endif
