@@ -17,22 +17,10 @@ twr_wine_env
 export TWR_XVFB_SIZE=1920x1200
 twr_start_xvfb
 seconds=${PAGEFLIP_SECONDS:-10}
-dir=$TWR_WORK/bench/pageflip
-mkdir -p "$dir"
-ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
-
-frames=$((seconds * 30000 / 1001))
-if [ "$(cat "$dir/frames" 2>/dev/null)" != "$frames" ]; then
-  for eye in L R; do
-    shift=0
-    [ $eye = R ] && shift=32
-    ff -f lavfi -i "testsrc2=size=1952x1080:rate=30000/1001" -f lavfi -i "sine=frequency=440:sample_rate=48000" \
-       -filter_complex "[0]crop=1920:1080:$shift:0[v]" -map '[v]' -map 1:a -frames:v $frames \
-       -c:v mjpeg -q:v 4 -pix_fmt yuvj420p -c:a pcm_s16le -ac 2 -shortest "$dir/mjpeg_$eye.avi"
-    ff -i "$dir/mjpeg_$eye.avi" -c:v rawvideo -pix_fmt bgr24 -c:a copy "$dir/raw_$eye.avi"
-  done
-  echo "$frames" >"$dir/frames"
-fi
+. "$top/bench/fullscreen_media.sh"
+dir=$TWR_WORK/bench/fullscreen
+make_fullscreen_pair "$dir" "$seconds"
+frames=$(cat "$dir/frames")
 
 timed() {
   /usr/bin/time -f '%U %S %e' -o "$dir/time" "$@" >"$dir/out" 2>&1 || true

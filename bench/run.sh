@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every benchmark script beside it (bench/*.sh but this one and the
-# output checksum scripts), or the
+# Runs every benchmark script beside it (bench/*.sh but this one, the
+# output checksum scripts and the media makers they share), or the
 # ones named on the command line. Each prints its figures beside the peer
 # measured in the same run.
 set -euo pipefail
@@ -14,7 +14,7 @@ else
   scripts=()
   for s in "$here"/*.sh; do
     case "$(basename "$s")" in
-      run.sh | *_sums.sh) ;;
+      run.sh | *_sums.sh | *_media.sh) ;;
       *) scripts+=("$s") ;;
     esac
   done
