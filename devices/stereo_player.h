@@ -47,4 +47,10 @@ struct PlayerFrameTimes {
 };
 extern void (*g_pfnPlayerFrameTimes)(const PlayerFrameTimes &times);
 
+// Called with the work surface when it is ready to be blitted onto the
+// render target (the double-width surface with its signature, or the
+// formatted picture), and with the rectangle to be copied from it; lets
+// the tests read it back. Null: unused.
+extern void (*g_pfnPlayerWorkSurface)(IDirectDrawSurface7 *work, const RECT &shown);
+
 #endif
