@@ -17,7 +17,7 @@
 #include <string.h>
 
 void (*g_pfnPlayerFrameTimes)(const PlayerFrameTimes &times) = nullptr;
-void (*g_pfnPlayerWorkSurface)(IDirectDrawSurface7 *work, const RECT &shown) = nullptr;
+void (*g_pfnPlayerSurfaces)(IDirectDrawSurface7 *work, const RECT &shown, IDirectDrawSurface7 *target) = nullptr;
 
 double PlayerProbeMs()
 {
@@ -238,16 +238,17 @@ int DrawPlayerStereoFrame(StereoApp &app, bool pair, UINT drawDibFlags, PlayerFr
         work->Unlock(nullptr);
     }
     RECT all = {0, 0, 2 * W, H};
-    if (g_pfnPlayerWorkSurface)
-        g_pfnPlayerWorkSurface(work, all);
     double t2 = times ? PlayerProbeMs() : 0;
 
     IDirectDrawSurface7 *target = nullptr;
     if (app.pDevice && SUCCEEDED(app.pDevice->GetRenderTarget(&target)) && target) {
         RECT screen = {0, 0, W, H};
         CopyToTarget(target, screen, work, all);
-        target->Release();
     }
+    if (g_pfnPlayerSurfaces)
+        g_pfnPlayerSurfaces(work, all, target);
+    if (target)
+        target->Release();
     work->Release();
     if (app.pFramework)
         app.pFramework->ShowFrame();
@@ -343,8 +344,6 @@ int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, 
     RECT src = {shown.srcX, shown.srcY, shown.srcX + shown.w, shown.srcY + shown.h};
     RECT dst = {shown.dstX, shown.dstY, shown.dstX + shown.w, shown.dstY + shown.h};
     bool draw = format.composition != kPlayerNothing && shown.w > 0 && shown.h > 0;
-    if (g_pfnPlayerWorkSurface)
-        g_pfnPlayerWorkSurface(work, draw ? src : RECT{0, 0, 0, 0});
     double t2 = times ? PlayerProbeMs() : 0;
 
     IDirectDrawSurface7 *target = nullptr;
@@ -364,8 +363,11 @@ int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, 
             DrawNvidiaOverlay(tdc);
             target->ReleaseDC(tdc);
         }
-        target->Release();
     }
+    if (g_pfnPlayerSurfaces)
+        g_pfnPlayerSurfaces(work, draw ? src : RECT{0, 0, 0, 0}, target);
+    if (target)
+        target->Release();
     if (app.pFramework)
         app.pFramework->ShowFrame();
     if (times) {
