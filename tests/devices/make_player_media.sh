@@ -11,3 +11,6 @@ ff -f lavfi -i testsrc2=size=320x120:rate=4 -frames:v 4 -c:v rawvideo -pix_fmt b
 ff -f lavfi -i testsrc2=size=1600x120:rate=4 -frames:v 2 -c:v rawvideo -pix_fmt bgr24 "$out/wide.avi"
 ff -f lavfi -i testsrc2=size=160x120:rate=4 -frames:v 4 -c:v rawvideo -pix_fmt bgr24 "$out/pair_L.avi"
 ff -f lavfi -i testsrc=size=160x120:rate=4 -frames:v 4 -c:v rawvideo -pix_fmt bgr24 "$out/pair_R.avi"
+#   big.avi, small.avi      two sizes, for a pair whose frames cannot be shown
+ff -f lavfi -i testsrc2=size=192x144:rate=4 -frames:v 2 -c:v rawvideo -pix_fmt bgr24 "$out/big.avi"
+ff -f lavfi -i testsrc2=size=160x120:rate=4 -frames:v 2 -c:v rawvideo -pix_fmt bgr24 "$out/small.avi"
