@@ -104,6 +104,7 @@ int Diff(uint32_t a, uint32_t b)
 // What one drawn frame left behind, with the state it was drawn in.
 struct Capture {
     int source, format, frame, swap, shiftX, shiftY, help, info;
+    int playFrames;
     RECT shown;
     Picture work, target;
     DWORD workBits = 0;
@@ -126,6 +127,7 @@ void SeeSurfaces(IDirectDrawSurface7 *work, const RECT &shown, IDirectDrawSurfac
     c.shiftY = g_nPlaySource ? g_nFileShiftY : g_nShiftY;
     c.help = g_bShowHelp;
     c.info = g_bShowInfo;
+    c.playFrames = g_nPlayFrames;
     c.shown = shown;
     c.work = ReadSurface(work, &c.workBits, &c.lastRow);
     c.target = ReadSurface(target);
@@ -442,6 +444,8 @@ TEST_F(StereoPlayerTest, StereoFileFillsBothHalvesAndSignsTheLastRow)
                 sum += Diff(c.target.at(i, j), c.work.at(2 * i, j));
         EXPECT_LT(sum / ((double)W * (H - 1)), 2.0);
     }
+    // The status line's total is known before any play loop.
+    EXPECT_EQ(4, g_captures[0].playFrames);
     EXPECT_EQ(4, g_captures[2].shiftX);
     EXPECT_EQ(1, g_captures[2].shiftY);
     EXPECT_EQ(1, g_captures[3].swap);
@@ -471,8 +475,13 @@ TEST_F(StereoPlayerTest, PairDrawsEachEyeCentredInItsHalfWithTheSurfacesBits)
 {
     ASSERT_TRUE(OpenPair(Media("pair_L.avi"), Media("pair_R.avi")));
     g_nPlaySource = 0;
+    g_nEndOffset = 1;
     ASSERT_TRUE(Play({Up('X')}));
+    g_nEndOffset = 0;
     ASSERT_EQ(2u, g_captures.size());
+    // The pair's length: four frames less the one cut off the end.
+    EXPECT_EQ(3, g_captures[0].playFrames);
+    EXPECT_EQ(3, g_nClipLength);
     OpenedMovie left(Media("pair_L.avi")), right(Media("pair_R.avi"));
     ASSERT_EQ(0, FetchMovieFrame24(&left.m, 0));
     ASSERT_EQ(0, FetchMovieFrame24(&right.m, 0));
@@ -506,6 +515,17 @@ TEST_F(StereoPlayerTest, PairOfTwoSizesDrawsNothingAndThePlayerDoesNotStay)
     for (const ShownBox &b : boxes->shown)
         EXPECT_EQ("nVidiaStereo", b.caption);
     ClosePair();
+}
+
+TEST_F(StereoPlayerTest, FileThatCannotBeOpenedEndsThePlayerSilently)
+{
+    lstrcpynA(g_stereoPair.szName, Media("missing.avi").c_str(), sizeof g_stereoPair.szName);
+    boxes->shown.clear();
+    EXPECT_EQ(0u, RunNvidiaStereoPlayer(g_hInst, &g_stereoPair));
+    EXPECT_TRUE(boxes->shown.empty());
+    EXPECT_EQ(nullptr, FindWindowA("nVidiaStereo", nullptr));
+    EXPECT_EQ(nullptr, g_pPlayMovie);
+    EXPECT_FALSE(g_playMovie.bOpen);
 }
 
 TEST_F(StereoPlayerTest, F3RestartsFromTheFirstFrameOnEveryRepeatF2GoesOnFromTheCurrent)
