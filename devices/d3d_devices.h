@@ -52,4 +52,21 @@ int CompareDisplayModes(const DDSURFACEDESC2 *a, const DDSURFACEDESC2 *b);
 // Frees every enumerated device's mode array.
 void FreeDeviceModes();
 
+// One DirectDraw driver while its devices are enumerated: what each of
+// its devices inherits, and every display mode it offers (sorted).
+struct D3DDriverRecord {
+    char szDescription[40];
+    GUID guid;
+    GUID *pGuid;  // null for the primary display driver
+    DDCAPS ddHwCaps, ddHelCaps;
+    BOOL bDesktopCompatible;
+    DDSURFACEDESC2 *pModes;
+    DWORD nModes;
+    D3DConfirmDevice confirm;
+};
+// The IDirect3D7::EnumDevices callback (context: the driver record):
+// appends a usable device to the table, with the driver's modes it
+// renders and the preferred mode among them.
+HRESULT CALLBACK EnumDeviceProc(LPSTR description, LPSTR name, D3DDEVICEDESC7 *desc, void *context);
+
 #endif

@@ -65,6 +65,9 @@ enum D3DFrameworkStep {
     kStepDirect3D,
     kStepDevice,
     kStepViewport,
+    // The desktop's bits per pixel take the result's place: a test may
+    // give a depth the screen cannot be set to.
+    kStepDesktopDepth,
 };
 extern HRESULT (*g_pfnD3DFrameworkStep)(D3DFrameworkStep step, HRESULT result);
 

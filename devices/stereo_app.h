@@ -75,6 +75,13 @@ public:
 protected:
     HINSTANCE hInstance;
     int nPauseCount;
+    BOOL bRunning;      // inside Run: the window's destruction posts its quit
+    HCURSOR hNoCursor;  // "NOTHING"
+
+private:
+    // A failed Create: the box, every object released, the played file
+    // closed, the window gone without a quit for the program. Returns code.
+    HRESULT FailCreate(HRESULT code);
 };
 
 // The window procedure of "nVidiaStereo": forwards to the one registered

@@ -47,4 +47,11 @@ struct PlayerFrameTimes {
 };
 extern void (*g_pfnPlayerFrameTimes)(const PlayerFrameTimes &times);
 
+// Called after each frame's blit, before the present, with the work
+// surface (the double-width surface with its signature, or the formatted
+// picture's canvas), the rectangle copied from it (empty when nothing
+// was) and the render target (null when it could not be taken); lets the
+// tests read both back. Null: unused.
+extern void (*g_pfnPlayerSurfaces)(IDirectDrawSurface7 *work, const RECT &shown, IDirectDrawSurface7 *target);
+
 #endif

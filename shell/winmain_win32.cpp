@@ -1,6 +1,7 @@
 // The program's entry: the window classes, the built-in decoder, the two
 // paths of the command line, the main window with its view, and the one
 // message loop of the process.
+#include "devices/named_texture.h"
 #include "pipeline/view_window.h"
 #include "shared/path_helpers.h"
 #include "shared/platform_compat.h"
@@ -11,11 +12,14 @@
 #include "state/app_state.h"
 #include "state/app_windows.h"
 
+#include <stdlib.h>
+
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
     if (!hPrevInstance && !RegisterAppClasses(hInstance))
         return 1;
     g_hInst = g_hInstPlayer = hInstance;
+    atexit(DestroyTextureListHead);
     RegisterMpegDecoder();
 
     char slots[kCommandLineSlots][kCommandLineSlotBytes];

@@ -1,0 +1,28 @@
+// The frames of the Direct3D 7 stereo player, shared by its single draws
+// and its play loops.
+#ifndef TWR_DEVICES_STEREO_PLAYER_DRAW_H
+#define TWR_DEVICES_STEREO_PLAYER_DRAW_H
+
+#include "devices/stereo_player.h"
+
+// One frame through the double-width surface: the file's g_nPlayFrame
+// (pair false) or the pair's g_nFrame, both eye images side by side, the
+// overlay, the NV3D signature, the blit onto the render target and the
+// present. drawDibFlags go to the stretched file images. 0, 1 when the
+// frame cannot be fetched, or the code that kept the work surface from
+// being made.
+int DrawPlayerStereoFrame(StereoApp &app, bool pair, UINT drawDibFlags, PlayerFrameTimes *times);
+
+// One frame of the file in the display format g_nDispFormat. *work is the
+// work surface: made here when null (large enough for the frame) and left
+// to the caller, who releases it. single: the draw outside a play loop
+// (the surface always starts black, the screen black under the overlay);
+// in a loop the surface is filled black while g_nPlayerClear counts down.
+// 0, 1 when the frame cannot be fetched, or the code that kept the work
+// surface from being made.
+int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **work, bool single, PlayerFrameTimes *times);
+
+// The benchmark's clock, in milliseconds.
+double PlayerProbeMs();
+
+#endif
