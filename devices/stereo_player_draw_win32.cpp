@@ -168,22 +168,23 @@ void DrawNvidiaOverlay(HDC dc)
     DrawOverlayLines(dc, "     [nVidia]", IDS_DEVICE_HELP_FIRST, IDS_DEVICE_HELP_FIRST + 10, false);
 }
 
-int DrawPlayerStereoFrame(StereoApp &app, bool pair, UINT drawDibFlags, PlayerFrameTimes *times)
+int DrawPlayerStereoFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, bool pair, UINT drawDibFlags,
+                          PlayerFrameTimes *times)
 {
     const int W = g_n3DWidth, H = g_n3DHeight;
     double t0 = times ? PlayerProbeMs() : 0;
-    IDirectDrawSurface7 *work = nullptr;
-    HRESULT hr = CreateWorkSurface(app.szTextureName, 2 * W, H, &work);
+    if (!*workSurface) {
+        HRESULT made = CreateWorkSurface(app.szTextureName, 2 * W, H, workSurface);
+        if (FAILED(made))
+            return (int)made;
+    }
+    IDirectDrawSurface7 *work = *workSurface;
+    HDC dc = nullptr;
+    HRESULT hr = work->GetDC(&dc);
     if (FAILED(hr))
         return (int)hr;
-    HDC dc = nullptr;
-    hr = work->GetDC(&dc);
-    if (FAILED(hr)) {
-        work->Release();
-        return (int)hr;
-    }
-    // The play loops clear every step's new surface as well: outside the
-    // images it would show whatever the new surface happened to hold.
+    // Every frame starts black, in the play loops too: outside the images
+    // the surface would show the frame before.
     FillBlack(dc, 2 * W, H);
 
     PlayerEye eye[2];  // [0] the left half, [1] the right half
@@ -193,9 +194,8 @@ int DrawPlayerStereoFrame(StereoApp &app, bool pair, UINT drawDibFlags, PlayerFr
     DeviceFileFrame file = {};
     if (!pair) {
         if (!g_pPlayMovie || !FetchDeviceFileFrame(g_pPlayMovie, g_nPlayFrame, file)) {
-            // Nothing stays taken on the failure.
+            // The DC is not left taken on the failure.
             work->ReleaseDC(dc);
-            work->Release();
             return 1;
         }
         PlayerEye first = {file.image, 0, 0, g_nFileShiftX, g_nFileShiftY};
@@ -210,7 +210,6 @@ int DrawPlayerStereoFrame(StereoApp &app, bool pair, UINT drawDibFlags, PlayerFr
         DevicePairFrame p;
         if (!g_pPlayPair || !FetchDevicePairFrame(g_pPlayPair, g_nFrame, p)) {
             work->ReleaseDC(dc);
-            work->Release();
             return 1;
         }
         PlayerEye left = {p.left, p.region.leftX, p.region.leftY, 0, 0};
@@ -249,7 +248,6 @@ int DrawPlayerStereoFrame(StereoApp &app, bool pair, UINT drawDibFlags, PlayerFr
         g_pfnPlayerSurfaces(work, all, target);
     if (target)
         target->Release();
-    work->Release();
     if (app.pFramework)
         app.pFramework->ShowFrame();
     if (times) {
@@ -378,18 +376,31 @@ int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, 
     return 0;
 }
 
+namespace {
+
+int DrawStereoOnce(StereoApp &app, bool pair, UINT drawDibFlags)
+{
+    IDirectDrawSurface7 *work = nullptr;
+    int result = DrawPlayerStereoFrame(app, &work, pair, drawDibFlags, nullptr);
+    if (work)
+        work->Release();
+    return result;
+}
+
+}  // namespace
+
 int NvidiaStereoPlayer::DrawStereoFile()
 {
     g_nPlayBase = g_nPlayFrame;
     g_nPlayStep = 0;
-    return DrawPlayerStereoFrame(*this, false, DDF_HALFTONE, nullptr);
+    return DrawStereoOnce(*this, false, DDF_HALFTONE);
 }
 
 int NvidiaStereoPlayer::DrawStereoPair()
 {
     g_nPlayBase = g_nFrame;
     g_nPlayStep = 0;
-    return DrawPlayerStereoFrame(*this, true, 0, nullptr);
+    return DrawStereoOnce(*this, true, 0);
 }
 
 int NvidiaStereoPlayer::DrawFormattedFile()

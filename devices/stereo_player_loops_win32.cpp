@@ -88,7 +88,7 @@ int RunPlayerLoop(StereoApp &app, PlayerLoop &src)
     g_nPlayStep = 0;
     if (src.kind == kLoopFormatted)
         g_nPlayerClear = 2;
-    IDirectDrawSurface7 *work = nullptr;  // the formatted loop's one surface
+    IDirectDrawSurface7 *work = nullptr;  // one work surface for all the steps
 
     int result = 0;
     int last = src.total - 1;
@@ -106,7 +106,7 @@ int RunPlayerLoop(StereoApp &app, PlayerLoop &src)
         if (src.kind == kLoopFormatted)
             drawn = DrawPlayerFormattedFrame(app, &work, false, probe);
         else
-            drawn = DrawPlayerStereoFrame(app, src.kind == kLoopStereoPair, k == 0 ? 0 : DDF_HALFTONE, probe);
+            drawn = DrawPlayerStereoFrame(app, &work, src.kind == kLoopStereoPair, k == 0 ? 0 : DDF_HALFTONE, probe);
         // The end comes back as frame 0, ready for the next pass.
         if (shown == last)
             *src.current = 0;

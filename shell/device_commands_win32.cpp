@@ -1,6 +1,7 @@
 #include "shell/device_commands.h"
 
 #include "devices/page_flip_window.h"
+#include "devices/stereo_player.h"
 #include "devices/unavailable_output.h"
 #include "devices/w3d_settings_dialog.h"
 #include "pipeline/show_pair.h"
@@ -42,7 +43,9 @@ bool RunDevice(HWND main)
     case kDeviceWinX3D:
         RunW3DWindow(&g_stereoPair);
         return true;
-    case kDeviceDirect3D:  // the Direct3D 7 stereo player
+    case kDeviceDirect3D:
+        RunNvidiaStereoPlayer(g_hInst, &g_stereoPair);
+        return true;
     case kDeviceOpenGl:    // the OpenGL quad-buffer window
     case kDeviceVision:    // the 3D Vision viewer
     default:

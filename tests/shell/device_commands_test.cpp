@@ -98,8 +98,8 @@ TEST_F(DeviceCommands, OutputsOfLaterVersionsSayTheyAreNotAvailable)
         int device, id;
         bool asksForFile;
     } rows[] = {
-        {1, IDM_SHUTTER_PLAY_PAIR, false}, {2, IDM_SHUTTER_PLAY_PAIR, false}, {3, IDM_SHUTTER_PLAY_PAIR, false},
-        {1, IDM_SHUTTER_PLAY_FILE, true},  {3, IDM_PLAY_FILE_FULLSCREEN, true}, {2, IDM_SHUTTER_PLAY_SAVED, false},
+        {2, IDM_SHUTTER_PLAY_PAIR, false}, {3, IDM_SHUTTER_PLAY_PAIR, false},
+        {3, IDM_SHUTTER_PLAY_FILE, true},  {3, IDM_PLAY_FILE_FULLSCREEN, true}, {2, IDM_SHUTTER_PLAY_SAVED, false},
         {1, IDM_PLAY_SAVED, false},
     };
     for (const Row &r : rows) {
@@ -128,7 +128,7 @@ TEST_F(DeviceCommands, FileDialogTakesThePlayedFile)
     } rows[] = {{IDM_PLAY_FILE_FULLSCREEN, 2}, {IDM_SHUTTER_PLAY_FILE, 1}};
     for (const Row &r : rows) {
         SCOPED_TRACE(r.id);
-        g_nVidia = 1;
+        g_nVidia = 3;
         g_szPlayFile[0] = '\0';
         g_bAllFrameAdjust = 1;
         names.push_back(Media("sbs.avi"));
@@ -149,7 +149,7 @@ TEST_F(DeviceCommands, FileDialogTakesThePlayedFile)
 
 TEST_F(DeviceCommands, SavedMovieOfAnotherLayoutAsksFirst)
 {
-    g_nVidia = 1;
+    g_nVidia = 3;
     struct Row {
         int layout, answer;
         bool asked, played;
@@ -181,6 +181,36 @@ TEST_F(DeviceCommands, SavedMovieOfAnotherLayoutAsksFirst)
         EXPECT_EQ(std::string(g_szPlayFile), r.played ? Media("sbs.avi") : "");
         EXPECT_EQ(g_nPlaySource, r.played ? 1 : 0);
     }
+}
+
+TEST_F(DeviceCommands, Direct3DPlayerEndsSilentlyOnAFileItCannotOpen)
+{
+    ASSERT_TRUE(OpenPair(Media("scene_L.avi"), Media("scene_R.avi")));
+    const std::string missing = Media("no_such_movie.avi");
+    struct Row {
+        int id;
+        bool asksForFile;
+    } rows[] = {{IDM_SHUTTER_PLAY_FILE, true}, {IDM_PLAY_FILE_FULLSCREEN, true}, {IDM_SHUTTER_PLAY_SAVED, false}};
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.id);
+        g_nVidia = 1;
+        g_nDispFormat = 0;
+        g_nSaveLayout = 0;
+        strcpy(g_szSaveName, missing.c_str());
+        boxes->shown.clear();
+        if (r.asksForFile)
+            names.push_back(missing);
+        Command(r.id);
+        names.clear();
+        Pump();
+        EXPECT_TRUE(boxes->shown.empty());
+        EXPECT_EQ(FindWindowA("nVidiaStereo", nullptr), nullptr);
+        EXPECT_TRUE(IsWindow(main));
+    }
+    // The pair stays open and the next command runs.
+    EXPECT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
+    Command(IDM_NEXT_FRAME);
+    EXPECT_EQ(g_nFrame, 1);
 }
 
 TEST_F(DeviceCommands, NoSavedMovieNothingHappens)
