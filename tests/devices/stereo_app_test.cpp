@@ -282,6 +282,13 @@ TEST_F(StereoAppTest, CreateDrawsTheFirstFrameWithTheHelpAndEscapeEndsRun)
         EXPECT_EQ(0, TextureRestoreAll(app.pDevice));
         EXPECT_NE(nullptr, TextureGetSurface("NVIDIASTEREO"));
 
+        // A device change gives every object back (no references left
+        // over) and makes them again, with the first frame.
+        EXPECT_EQ(0, app.ChangeDevice());
+        EXPECT_TRUE(boxes->shown.empty());
+        EXPECT_EQ(2, app.draws[c.source]);
+        EXPECT_NE(nullptr, TextureGetSurface("nVidiaStereo"));
+
         // Released, Esc closes: the window's own quit ends Run.
         PostMessageA(app.hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
         PostMessageA(app.hWnd, WM_KEYUP, VK_ESCAPE, 0);
