@@ -384,6 +384,15 @@ TEST_F(StereoAppTest, APreferredModeTheScreenLacksIsABadDisplayMode)
     TestApp app;
     HRESULT created = app.Create(g_hInst);
     ExpectFallBackThatFindsNothing(app, created, (HRESULT)0x8200000Au);
+    // The object that failed to start is no longer the one the class's
+    // windows forward to.
+    HWND later = CreateWindowExA(0, "nVidiaStereo", "later", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, g_hInst,
+                                 nullptr);
+    ASSERT_NE(nullptr, later);
+    EXPECT_EQ(nullptr, app.hWnd);
+    EXPECT_EQ(nullptr, g_hwndPlayer3D);
+    DestroyWindow(later);
+    EXPECT_TRUE(NoQuitWaiting());
 }
 
 TEST_F(StereoAppTest, AFirstFrameThatCannotBeDrawnGivesTheDeviceUp)
