@@ -47,7 +47,7 @@ public:
         if (onIdle)
             onIdle(idle);
         Sleep(2);
-        return 0;
+        return idle >= failRenderAt && failRenderAt > 0 ? DDERR_WRONGMODE : 0;
     }
     HRESULT InitScene() override
     {
@@ -86,6 +86,7 @@ public:
     bool fullScreen;
     HRESULT sceneResult = 0;
     int drawResult = 0;
+    int failRenderAt = 0;  // the idle render that fails (0: none)
     int draws[3] = {}, released = 0, idle = 0;
     std::vector<int> helpAtDraw;
     bool textureAtDraw = false;
@@ -423,6 +424,17 @@ TEST_F(StereoAppTest, AQuitForTheProgramDuringRunClosesThePlayerAndIsPassedOn)
     EXPECT_EQ(7u, m.wParam);
     EXPECT_TRUE(NoQuitWaiting());
     EXPECT_TRUE(DesktopRestored());
+}
+
+TEST_F(StereoAppTest, AFailingIdleRenderClosesThePlayer)
+{
+    TestApp app;
+    ASSERT_EQ(0, app.Create(g_hInst));
+    app.failRenderAt = 2;
+    EXPECT_EQ(0u, app.Run());
+    EXPECT_EQ(2, app.idle);
+    ExpectNothingLeft(app);
+    EXPECT_TRUE(boxes->shown.empty());
 }
 
 }  // namespace
