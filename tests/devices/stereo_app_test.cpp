@@ -148,9 +148,16 @@ protected:
         boxes.reset();
     }
 
+    // The desktop's size comes back with the released DirectDraw object;
+    // a loaded machine may show it a moment later.
     static bool DesktopRestored()
     {
-        return GetSystemMetrics(SM_CXSCREEN) == kDesktopW && GetSystemMetrics(SM_CYSCREEN) == kDesktopH;
+        for (DWORD until = GetTickCount() + 3000;; Sleep(20)) {
+            if (GetSystemMetrics(SM_CXSCREEN) == kDesktopW && GetSystemMetrics(SM_CYSCREEN) == kDesktopH)
+                return true;
+            if (GetTickCount() > until)
+                return false;
+        }
     }
 
     // A Create that failed with the device's failure and then found no
