@@ -97,8 +97,12 @@ HRESULT D3DFramework::CreateFullScreenBuffers(DDSURFACEDESC2 *mode, DWORD)
     SetRect(&rcScreen, 0, 0, (int)dwRenderWidth, (int)dwRenderHeight);
     DWORD bits = mode->ddpfPixelFormat.dwRGBBitCount;
     DWORD modeFlags = (dwRenderWidth == 320 && dwRenderHeight == 200 && bits == 8) ? DDSDM_STANDARDVGAMODE : 0;
-    HRESULT hr = Step(kStepDisplayMode,
-                      pDD->SetDisplayMode(dwRenderWidth, dwRenderHeight, bits, mode->dwRefreshRate, modeFlags));
+    // No preferred mode was found: some DirectDraw versions take a mode of
+    // nothing as "the desktop's" and would leave a render size of 0 x 0.
+    HRESULT hr = (dwRenderWidth && dwRenderHeight && bits)
+                     ? pDD->SetDisplayMode(dwRenderWidth, dwRenderHeight, bits, mode->dwRefreshRate, modeFlags)
+                     : DDERR_INVALIDMODE;
+    hr = Step(kStepDisplayMode, hr);
     if (FAILED(hr))
         return (HRESULT)kD3DBadDisplayMode;
 
