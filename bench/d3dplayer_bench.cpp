@@ -15,6 +15,7 @@
 //
 // usage: d3dplayer_bench pair LEFT RIGHT WIDTH HEIGHT
 //        d3dplayer_bench file MOVIE WIDTH HEIGHT FORMAT
+#include "bench/bench_desktop.h"
 #include "bench/bench_frame_clock.h"
 #include "devices/stereo_player.h"
 #include "devices/stereo_player_state.h"
@@ -101,27 +102,12 @@ int Usage()
 
 int main(int argc, char **argv)
 {
-    char out[MAX_PATH];
-    if (GetEnvironmentVariableA("TWR_DESKTOP_LOG", out, sizeof out) > 0)
-        freopen(out, "w", stdout);
+    OpenDesktopLog();
     bool pair = argc >= 6 && strcmp(argv[1], "pair") == 0;
     bool file = argc >= 6 && strcmp(argv[1], "file") == 0;
     if (!pair && !file)
         return Usage();
-    g_hInst = g_hInstPlayer = GetModuleHandleA(nullptr);
-    RegisterAppClasses(g_hInst);
-    RegisterMpegDecoder();
-    if (pair) {
-        lstrcpynA(g_szLeftName, argv[2], sizeof g_szLeftName);
-        lstrcpynA(g_szRightName, argv[3], sizeof g_szRightName);
-    }
-    HWND main = CreateWindowExA(0, "2REELS", "", WS_OVERLAPPEDWINDOW, 0, 0, 1024, 768, nullptr, nullptr, g_hInst,
-                                nullptr);
-    g_hwndView = CreateWindowExA(0, "2REELSC", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, main, nullptr, g_hInst,
-                                 nullptr);
-    ShowWindow(main, SW_SHOW);
-    SendMessageA(g_hwndView, WM_SIZE, 0, 0);
-    UpdateWindow(main);
+    HWND main = pair ? OpenBenchMainWindow(argv[2], argv[3]) : OpenBenchMainWindow(nullptr, nullptr);
     int status = 1;
     if (pair && !(g_pLeft->bOpen && g_pRight->bOpen)) {
         printf("  the pair did not open\n");
@@ -171,14 +157,6 @@ int main(int argc, char **argv)
         status = n > 0 ? 0 : 1;
     }
     DestroyWindow(main);
-    fflush(stdout);
-    char statusFile[MAX_PATH];
-    if (GetEnvironmentVariableA("TWR_DESKTOP_STATUS", statusFile, sizeof statusFile) > 0) {
-        FILE *f = fopen(statusFile, "w");
-        if (f) {
-            fprintf(f, "%d\n", status);
-            fclose(f);
-        }
-    }
+    WriteDesktopStatus(status);
     return status;
 }

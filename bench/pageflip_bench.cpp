@@ -12,6 +12,7 @@
 // (scripts/run-in-desktop.sh): the output goes to the file it names.
 //
 // usage: pageflip_bench LEFT RIGHT WIDTH HEIGHT DRIVER_FOLDER
+#include "bench/bench_desktop.h"
 #include "bench/bench_frame_clock.h"
 #include "devices/page_flip_draw.h"
 #include "devices/page_flip_state.h"
@@ -108,9 +109,7 @@ void Drive(int lastFrame)
 
 int main(int argc, char **argv)
 {
-    char out[MAX_PATH];
-    if (GetEnvironmentVariableA("TWR_DESKTOP_LOG", out, sizeof out) > 0)
-        freopen(out, "w", stdout);
+    OpenDesktopLog();
     if (argc < 6) {
         printf("usage: pageflip_bench LEFT RIGHT WIDTH HEIGHT DRIVER_FOLDER\n");
         return 2;
@@ -118,18 +117,7 @@ int main(int argc, char **argv)
     SetEnvironmentVariableA("TWR_W3D_HASH", "0");
     SetEnvironmentVariableA("TWR_W3D_LOG", nullptr);
     DriverFolder driver(argv[5]);
-    g_hInst = g_hInstPlayer = GetModuleHandleA(nullptr);
-    RegisterAppClasses(g_hInst);
-    RegisterMpegDecoder();
-    lstrcpynA(g_szLeftName, argv[1], sizeof g_szLeftName);
-    lstrcpynA(g_szRightName, argv[2], sizeof g_szRightName);
-    HWND main = CreateWindowExA(0, "2REELS", "", WS_OVERLAPPEDWINDOW, 0, 0, 1024, 768, nullptr, nullptr, g_hInst,
-                                nullptr);
-    g_hwndView = CreateWindowExA(0, "2REELSC", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, main, nullptr, g_hInst,
-                                 nullptr);
-    ShowWindow(main, SW_SHOW);
-    SendMessageA(g_hwndView, WM_SIZE, 0, 0);
-    UpdateWindow(main);
+    HWND main = OpenBenchMainWindow(argv[1], argv[2]);
     int status = 1;
     if (g_pLeft->bOpen && g_pRight->bOpen) {
         g_nVidia = 0;
@@ -176,14 +164,6 @@ int main(int argc, char **argv)
         printf("  the pair did not open\n");
     }
     DestroyWindow(main);
-    fflush(stdout);
-    char statusFile[MAX_PATH];
-    if (GetEnvironmentVariableA("TWR_DESKTOP_STATUS", statusFile, sizeof statusFile) > 0) {
-        FILE *f = fopen(statusFile, "w");
-        if (f) {
-            fprintf(f, "%d\n", status);
-            fclose(f);
-        }
-    }
+    WriteDesktopStatus(status);
     return status;
 }

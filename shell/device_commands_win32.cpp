@@ -45,7 +45,10 @@ bool RunDevice(HWND main)
         return true;
     case kDeviceDirect3D:
         RunNvidiaStereoPlayer(g_hInst, &g_stereoPair);
-        return true;
+        // The player serves every window of the thread: the main window
+        // may have been closed meanwhile, its quit passed on to the main
+        // loop; then there is nothing left to show.
+        return IsWindow(main) != FALSE;
     case kDeviceOpenGl:    // the OpenGL quad-buffer window
     case kDeviceVision:    // the 3D Vision viewer
     default:

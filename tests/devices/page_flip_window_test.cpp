@@ -23,7 +23,6 @@
 
 #include <gtest/gtest.h>
 
-#include <io.h>
 
 #include <atomic>
 #include <functional>
@@ -757,28 +756,3 @@ TEST_F(PageFlipWindowTest, WindowDestroyedOutsideItsLoopLeavesNoQuitForTheProgra
 }
 
 }  // namespace
-
-// Inside the virtual desktop nobody reads the console: the output and the
-// exit code go to the files scripts/run-in-desktop.sh names.
-int main(int argc, char **argv)
-{
-    char log[MAX_PATH], status[MAX_PATH];
-    bool desktop = GetEnvironmentVariableA("TWR_DESKTOP_LOG", log, sizeof log) > 0 &&
-                   GetEnvironmentVariableA("TWR_DESKTOP_STATUS", status, sizeof status) > 0;
-    if (desktop) {
-        freopen(log, "w", stdout);
-        setvbuf(stdout, nullptr, _IONBF, 0);
-        _dup2(_fileno(stdout), _fileno(stderr));
-    }
-    testing::InitGoogleTest(&argc, argv);
-    int result = RUN_ALL_TESTS();
-    if (desktop) {
-        fflush(stdout);
-        FILE *f = fopen(status, "w");
-        if (f) {
-            fprintf(f, "%d\n", result);
-            fclose(f);
-        }
-    }
-    return result;
-}
