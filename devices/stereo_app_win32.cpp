@@ -152,6 +152,11 @@ HRESULT StereoApp::Create(HINSTANCE instance)
 HRESULT StereoApp::FailCreate(HRESULT code)
 {
     ShowFrameworkError(code, kFrameworkErrorFatal);
+    // Cleanup destroys the scene with the framework; a start that failed
+    // between the two (no memory for the framework) would leave the
+    // scene's texture to the next start. Harmless when it was never made.
+    if (!pFramework)
+        DestroyScene();
     Cleanup();
     // Nothing of the player may outlive a failed start: the caller
     // returns at once and its object goes out of scope.

@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,28 @@ public:
 D3DFrameworkStep s_failStep;
 HRESULT s_failWith;
 HRESULT FailOneStep(D3DFrameworkStep step, HRESULT result) { return step == s_failStep ? s_failWith : result; }
+
+// Makes the next allocation of the framework object fail, as when memory
+// runs out: the application makes it with the nothrow new. Other nothrow
+// allocations are served as usual.
+bool s_failFrameworkAlloc = false;
+
+}  // namespace
+
+void *operator new(size_t size, const std::nothrow_t &) noexcept
+{
+    if (s_failFrameworkAlloc && size == sizeof(D3DFramework)) {
+        s_failFrameworkAlloc = false;
+        return nullptr;
+    }
+    try {
+        return ::operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+namespace {
 
 bool NoQuitWaiting()
 {
@@ -181,6 +204,7 @@ protected:
         EXPECT_EQ(nullptr, app.pFramework);
         EXPECT_EQ(nullptr, app.hWnd);
         EXPECT_EQ(nullptr, g_hwndPlayer3D);
+        EXPECT_EQ(nullptr, TextureFind("nVidiaStereo")) << "the scene's texture is gone";
         EXPECT_TRUE(DesktopRestored());
         if (g_nPlaySource != 0) {
             EXPECT_EQ(0, g_playMovie.nFrames) << "the played file is closed";
@@ -356,6 +380,8 @@ TEST_F(StereoAppTest, FailuresBeforeTheDeviceEndTheStartWithOneBox)
         {"no device usable", [](TestApp &a) { a.pfnConfirmDevice = [](DDCAPS *, D3DDEVICEDESC7 *) { return E_FAIL; }; },
          (HRESULT)0x81000003u},
         {"the scene cannot be made", [](TestApp &a) { a.sceneResult = E_FAIL; }, E_FAIL},
+        // After the scene was made: its texture must not outlive the start.
+        {"no memory for the framework", [](TestApp &) { s_failFrameworkAlloc = true; }, E_OUTOFMEMORY},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -365,6 +391,8 @@ TEST_F(StereoAppTest, FailuresBeforeTheDeviceEndTheStartWithOneBox)
         c.arrange(app);
         EXPECT_EQ(c.code, app.Create(g_hInst));
         EXPECT_EQ(std::vector<std::string>{Box(c.code, kFrameworkErrorFatal)}, boxes->Texts());
+        EXPECT_FALSE(s_failFrameworkAlloc);
+        s_failFrameworkAlloc = false;
         ExpectNothingLeft(app);
         TearDown();
     }
@@ -441,6 +469,37 @@ TEST_F(StereoAppTest, AFailingIdleRenderClosesThePlayer)
     EXPECT_EQ(2, app.idle);
     ExpectNothingLeft(app);
     EXPECT_TRUE(boxes->shown.empty());
+}
+
+// A device change that fails on a window (its objects made again after a
+// resize cannot be): the device's own box, then the fatal box of finding
+// no other device; the window closes and Run ends with nothing left.
+TEST_F(StereoAppTest, AFailingDeviceChangeInAWindowClosesThePlayer)
+{
+    TestApp app(false);
+    ASSERT_EQ(0, app.Create(g_hInst));
+    ASSERT_TRUE(boxes->shown.empty());
+    HWND window = app.hWnd;
+    app.onIdle = [&](int idle) {
+        if (idle != 2)
+            return;
+        s_failStep = kStepDevice;
+        s_failWith = E_FAIL;
+        g_pfnD3DFrameworkStep = FailOneStep;
+        RECT client;
+        GetClientRect(window, &client);
+        PostMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    };
+    EXPECT_EQ(0u, app.Run());
+    ASSERT_EQ(2u, boxes->shown.size());
+    EXPECT_EQ(Box((HRESULT)0x82000004u, kFrameworkErrorFallBack), boxes->shown[0].text);
+    EXPECT_EQ((UINT)MB_ICONWARNING, boxes->shown[0].type);
+    EXPECT_EQ(Box(kNoDevice, kFrameworkErrorFatal), boxes->shown[1].text);
+    EXPECT_EQ((UINT)MB_ICONERROR, boxes->shown[1].type);
+    for (const ShownBox &b : boxes->shown)
+        EXPECT_EQ("nVidiaStereo", b.caption);
+    EXPECT_FALSE(IsWindow(window));
+    ExpectNothingLeft(app);
 }
 
 }  // namespace
