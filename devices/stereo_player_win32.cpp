@@ -35,10 +35,17 @@ HRESULT NvidiaStereoPlayer::RenderFrame()
     HRESULT hr = pDD->TestCooperativeLevel();
     if (SUCCEEDED(hr) || hr == DDERR_EXCLUSIVEMODEALREADYSET || hr == DDERR_NOEXCLUSIVEMODE)
         return 0;
-    // A window whose desktop changed mode makes its objects again; full
-    // screen, the loss is final.
-    if (hr == DDERR_WRONGMODE && pDeviceInfo && pDeviceInfo->bWindowed)
-        return ChangeDevice();
+    // A window whose desktop changed mode makes its objects again, not
+    // ready meanwhile as for WM_SIZE (the boxes of a failing change run
+    // modal loops that would start a second change of the same objects);
+    // full screen, the loss is final.
+    if (hr == DDERR_WRONGMODE && pDeviceInfo && pDeviceInfo->bWindowed) {
+        bReady = FALSE;
+        hr = ChangeDevice();
+        if (SUCCEEDED(hr))
+            bReady = TRUE;
+        return hr;
+    }
     return hr;
 }
 
@@ -69,8 +76,26 @@ HRESULT NvidiaStereoPlayer::DestroyScene()
     return 0;
 }
 
+namespace {
+
+// Set while a player runs (from its start to its return).
+bool s_playerRunning = false;
+
+struct RunningPlayer {
+    RunningPlayer() { s_playerRunning = true; }
+    ~RunningPlayer() { s_playerRunning = false; }
+};
+
+}  // namespace
+
 WPARAM RunNvidiaStereoPlayer(HINSTANCE instance, StereoPair *pair)
 {
+    // Run serves every window of the thread: a device command reaching the
+    // main window meanwhile must not start a second player over the
+    // running one's record, registration and window. Nothing is touched.
+    if (s_playerRunning || (g_hwndPlayer3D && IsWindow(g_hwndPlayer3D)))
+        return 0;
+    RunningPlayer running;
     NvidiaStereoPlayer player;
     g_pPlayPair = pair;
     g_pPlayMovie = nullptr;
