@@ -29,7 +29,8 @@ public:
 
 // Plays pair (a file when g_nPlaySource is not 0: pair->szName) until the
 // player's window closes. 0 when nothing ran (the file cannot be opened,
-// the player could not start), else the result of Run.
+// the player could not start, or a player runs already: then nothing is
+// touched), else the result of Run.
 WPARAM RunNvidiaStereoPlayer(HINSTANCE instance, StereoPair *pair);
 
 // The status line and key help over a frame: kind 0 the nVidia player,

@@ -8,7 +8,9 @@
 // One frame through the double-width surface: the file's g_nPlayFrame
 // (pair false) or the pair's g_nFrame, both eye images side by side, the
 // overlay, the NV3D signature, the blit onto the render target and the
-// present. drawDibFlags go to the stretched file images. *work is the
+// present. drawDibFlags go to the stretched file images; signatureBits
+// are the bits per pixel the signature tells (0: the work surface's own
+// depth, which only the pair's single draw writes). *work is the
 // double-width surface: made here when null and left to the caller, who
 // releases it (a play loop keeps one for all its steps: under Wine making
 // a 3840 x 1080 surface and its DC costs about 50 ms, more than a frame's
@@ -16,7 +18,7 @@
 // cannot be fetched, or the code that kept the work surface from being
 // made.
 int DrawPlayerStereoFrame(StereoApp &app, IDirectDrawSurface7 **work, bool pair, UINT drawDibFlags,
-                          PlayerFrameTimes *times);
+                          DWORD signatureBits, PlayerFrameTimes *times);
 
 // One frame of the file in the display format g_nDispFormat. *work is the
 // work surface: made here when null (large enough for the frame) and left

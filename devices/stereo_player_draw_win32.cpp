@@ -169,7 +169,7 @@ void DrawNvidiaOverlay(HDC dc)
 }
 
 int DrawPlayerStereoFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, bool pair, UINT drawDibFlags,
-                          PlayerFrameTimes *times)
+                          DWORD signatureBits, PlayerFrameTimes *times)
 {
     const int W = g_n3DWidth, H = g_n3DHeight;
     double t0 = times ? PlayerProbeMs() : 0;
@@ -230,8 +230,7 @@ int DrawPlayerStereoFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, boo
     memset(&desc, 0, sizeof desc);
     desc.dwSize = sizeof desc;
     if (SUCCEEDED(work->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr))) {
-        // The pair tells the surface's own depth; the file the mode's.
-        DWORD bits = pair ? desc.ddpfPixelFormat.dwRGBBitCount : (DWORD)g_n3DBits;
+        DWORD bits = signatureBits ? signatureBits : desc.ddpfPixelFormat.dwRGBBitCount;
         WriteNv3dSignature((BYTE *)desc.lpSurface, (long)desc.lPitch, (int)desc.dwHeight, (DWORD)(2 * W), (DWORD)H,
                            bits, kNv3dSwapEyes);
         work->Unlock(nullptr);
@@ -378,10 +377,10 @@ int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, 
 
 namespace {
 
-int DrawStereoOnce(StereoApp &app, bool pair, UINT drawDibFlags)
+int DrawStereoOnce(StereoApp &app, bool pair, UINT drawDibFlags, DWORD signatureBits)
 {
     IDirectDrawSurface7 *work = nullptr;
-    int result = DrawPlayerStereoFrame(app, &work, pair, drawDibFlags, nullptr);
+    int result = DrawPlayerStereoFrame(app, &work, pair, drawDibFlags, signatureBits, nullptr);
     if (work)
         work->Release();
     return result;
@@ -393,14 +392,15 @@ int NvidiaStereoPlayer::DrawStereoFile()
 {
     g_nPlayBase = g_nPlayFrame;
     g_nPlayStep = 0;
-    return DrawStereoOnce(*this, false, DDF_HALFTONE);
+    return DrawStereoOnce(*this, false, DDF_HALFTONE, (DWORD)g_n3DBits);
 }
 
 int NvidiaStereoPlayer::DrawStereoPair()
 {
     g_nPlayBase = g_nFrame;
     g_nPlayStep = 0;
-    return DrawStereoOnce(*this, true, 0);
+    // The single pair draw alone tells the surface's own depth.
+    return DrawStereoOnce(*this, true, 0, 0);
 }
 
 int NvidiaStereoPlayer::DrawFormattedFile()

@@ -106,7 +106,8 @@ int RunPlayerLoop(StereoApp &app, PlayerLoop &src)
         if (src.kind == kLoopFormatted)
             drawn = DrawPlayerFormattedFrame(app, &work, false, probe);
         else
-            drawn = DrawPlayerStereoFrame(app, &work, src.kind == kLoopStereoPair, k == 0 ? 0 : DDF_HALFTONE, probe);
+            drawn = DrawPlayerStereoFrame(app, &work, src.kind == kLoopStereoPair, k == 0 ? 0 : DDF_HALFTONE,
+                                          (DWORD)g_n3DBits, probe);
         // The end comes back as frame 0, ready for the next pass.
         if (shown == last)
             *src.current = 0;
