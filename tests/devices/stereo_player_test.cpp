@@ -101,7 +101,7 @@ int Diff(uint32_t a, uint32_t b)
 
 // What one drawn frame left behind, with the state it was drawn in.
 struct Capture {
-    int source, format, frame, swap, shiftX, shiftY, help, info;
+    int source, format, frame, swap, shiftX, shiftY, help, info, clear;
     int playFrames;
     RECT shown;
     Picture work, target;
@@ -125,6 +125,7 @@ void SeeSurfaces(IDirectDrawSurface7 *work, const RECT &shown, IDirectDrawSurfac
     c.shiftY = g_nPlaySource ? g_nFileShiftY : g_nShiftY;
     c.help = g_bShowHelp;
     c.info = g_bShowInfo;
+    c.clear = g_nPlayerClear;
     c.playFrames = g_nPlayFrames;
     c.shown = shown;
     c.work = ReadSurface(work, &c.workBits, &c.lastRow);
@@ -204,6 +205,22 @@ protected:
     // was seen through.
     bool Play(const std::vector<Step> &steps)
     {
+        return PlayDriven([&](HWND w) {
+            bool ok = true;
+            for (const Step &s : steps) {
+                int before = g_captureCount;
+                PostMessageA(w, s.msg, s.key, 0);
+                if (s.wait && !WaitFor(s.until ? s.until : [&] { return g_captureCount > before; }))
+                    ok = false;
+            }
+            return ok;
+        });
+    }
+
+    // The same with the player's window handed to drive on the second
+    // thread once the first frame is there; Enter closes it afterwards.
+    bool PlayDriven(const std::function<bool(HWND)> &drive)
+    {
         g_captures.clear();
         g_captureCount = 0;
         std::atomic<bool> ok(true);
@@ -215,21 +232,20 @@ protected:
                     PostMessageA(w, WM_CLOSE, 0, 0);
                 return;
             }
-            for (const Step &s : steps) {
-                int before = g_captureCount;
-                PostMessageA(w, s.msg, s.key, 0);
-                if (s.wait && !WaitFor(s.until ? s.until : [&] { return g_captureCount > before; }))
-                    ok = false;
-            }
+            if (!drive(w))
+                ok = false;
             PostMessageA(w, WM_KEYUP, VK_RETURN, 0);
         });
-        RunNvidiaStereoPlayer(g_hInst, &g_stereoPair);
+        played = RunNvidiaStereoPlayer(g_hInst, &g_stereoPair);
         driver.join();
         // The quit of the player's window ends nothing else of the test.
         MSG m;
-        PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        quitLeft = PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
         return ok;
     }
+
+    WPARAM played = 0;
+    bool quitLeft = false;
 };
 
 // The picture a display format composes, by the kernels themselves.
@@ -545,6 +561,262 @@ TEST_F(StereoPlayerTest, F3RestartsFromTheFirstFrameOnEveryRepeatF2GoesOnFromThe
                           Up(VK_ESCAPE)}));
         ASSERT_GE(g_timedFrames.size(), 6u);
         EXPECT_EQ(k.want, std::vector<int>(g_timedFrames.begin(), g_timedFrames.begin() + 6));
+    }
+}
+
+// A device command reaching the main window while the player runs (Run
+// serves every window of the thread) asks for a second player: it is
+// refused at once, and the running one goes on and ends as usual.
+struct SecondStart {
+    bool tried = false;
+    WPARAM result = 99;
+    DWORD ms = 0;
+    bool recordKept = false, windowKept = false, nothingDrawn = false;
+} s_second;
+
+void SeeSurfacesAndStartASecondPlayer(IDirectDrawSurface7 *work, const RECT &shown, IDirectDrawSurface7 *target)
+{
+    // The second frame: the player's redraw of a key, inside Run.
+    if (g_captureCount == 1 && !s_second.tried) {
+        s_second.tried = true;
+        HWND window = FindWindowA("nVidiaStereo", nullptr);
+        DWORD start = GetTickCount();
+        s_second.result = RunNvidiaStereoPlayer(g_hInst, &g_stereoPair);
+        s_second.ms = GetTickCount() - start;
+        s_second.recordKept = g_pPlayMovie == &g_playMovie && g_playMovie.bOpen && g_playMovie.nFrames == 4;
+        s_second.windowKept = window && IsWindow(window) && g_hwndPlayer3D == window &&
+                              FindWindowA("nVidiaStereo", nullptr) == window;
+        s_second.nothingDrawn = g_captureCount == 1;
+    }
+    SeeSurfaces(work, shown, target);
+}
+
+TEST_F(StereoPlayerTest, ASecondPlayerIsRefusedWhileOneRuns)
+{
+    s_second = SecondStart();
+    g_pfnPlayerSurfaces = SeeSurfacesAndStartASecondPlayer;
+    ASSERT_TRUE(Play({Up(VK_HOME)}));
+    ASSERT_TRUE(s_second.tried);
+    EXPECT_EQ(0u, s_second.result);
+    EXPECT_LT(s_second.ms, 1000u);
+    EXPECT_TRUE(s_second.recordKept);
+    EXPECT_TRUE(s_second.windowKept);
+    EXPECT_TRUE(s_second.nothingDrawn);
+    // The first player closed with Enter as usual: Run returned its own
+    // quit, the record is closed, no window and no quit are left.
+    EXPECT_EQ(0u, played);
+    EXPECT_EQ(2u, g_captures.size());
+    EXPECT_EQ(nullptr, FindWindowA("nVidiaStereo", nullptr));
+    EXPECT_EQ(nullptr, g_hwndPlayer3D);
+    EXPECT_EQ(nullptr, g_pPlayMovie);
+    EXPECT_FALSE(g_playMovie.bOpen);
+    EXPECT_FALSE(quitLeft);
+    // Once it has ended, a player starts again.
+    g_pfnPlayerSurfaces = SeeSurfaces;
+    ASSERT_TRUE(Play({}));
+    EXPECT_EQ(1u, g_captures.size());
+}
+
+// The bits per pixel the signature tells: the single pair draw the work
+// surface's own, every frame of the pair's play loop g_n3DBits. The mode
+// is set at the start; g_n3DBits changed after the first frame makes the
+// two differ.
+void SeeSurfacesThenSixteenBits(IDirectDrawSurface7 *work, const RECT &shown, IDirectDrawSurface7 *target)
+{
+    SeeSurfaces(work, shown, target);
+    g_n3DBits = 16;
+}
+
+TEST_F(StereoPlayerTest, ThePairsSingleDrawSignsTheSurfacesBitsItsPlayLoopTheModes)
+{
+    ASSERT_TRUE(OpenPair(Media("pair_L.avi"), Media("pair_R.avi")));
+    g_nPlaySource = 0;
+    g_nFrame = 0;
+    g_pfnPlayerSurfaces = SeeSurfacesThenSixteenBits;
+    // X redraws once; F2 plays the four frames (no repeat) and then draws
+    // where it stopped.
+    ASSERT_TRUE(Play({Up('X'), {WM_KEYUP, VK_F2, [] { return g_timedCount >= 4 && g_captureCount >= 7; }}}));
+    ClosePair();
+    ASSERT_EQ(7u, g_captures.size());
+    ASSERT_EQ((std::vector<int>{0, 1, 2, 3}), g_timedFrames);
+    for (size_t i = 0; i < g_captures.size(); i++) {
+        const Capture &c = g_captures[i];
+        bool loop = i >= 2 && i <= 5;
+        SCOPED_TRACE(testing::Message() << "capture " << i << (loop ? " (loop)" : " (single)"));
+        ASSERT_EQ(20u, c.lastRow.size());
+        DWORD bits = c.lastRow[12] | c.lastRow[13] << 8 | c.lastRow[14] << 16 | (DWORD)c.lastRow[15] << 24;
+        EXPECT_EQ(32u, c.workBits);
+        EXPECT_EQ(loop ? 16u : c.workBits, bits);
+    }
+}
+
+// The play loops' keys. The driver does not post a key itself: it sends
+// the player's window a message whose handling (on the player's thread,
+// inside the loop's own message calls) notes how many frames were drawn
+// and posts the key there, so that the next frame is the first after the
+// key was taken.
+const UINT kPostKeyNow = WM_APP + 77;
+WNDPROC s_playerProc = nullptr;
+std::atomic<int> s_keyCapture(-1), s_keyTimed(-1);
+
+LRESULT CALLBACK PostingKeysProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
+{
+    if (m == kPostKeyNow) {
+        s_keyCapture = g_captureCount.load();
+        s_keyTimed = g_timedCount.load();
+        PostMessageA(w, WM_KEYUP, wParam, 0);
+        return 0;
+    }
+    return CallWindowProcA(s_playerProc, w, m, wParam, lParam);
+}
+
+TEST_F(StereoPlayerTest, KeysInsideAPlayLoopActAsTheLoopsTableSays)
+{
+    enum Effect { kMove, kHome, kHelp, kInfo, kSwap, kDigit, kStop };
+    struct Key {
+        WPARAM key;
+        Effect effect;
+        int dx, dy;
+    };
+    std::vector<Key> keys = {
+        {VK_RIGHT, kMove, 4, 0}, {VK_RIGHT, kMove, 4, 0}, {VK_DOWN, kMove, 0, 1}, {VK_LEFT, kMove, -4, 0},
+        {VK_DOWN, kMove, 0, 1},  {VK_UP, kMove, 0, -1},
+        // After an offset key (clear 2): the pair loop's X leaves it so.
+        {'X', kSwap, 0, 0},      {VK_HOME, kHome, 0, 0},  {'H', kHelp, 0, 0},      {VK_F1, kHelp, 0, 0},
+        {VK_F5, kInfo, 0, 0},    {VK_LEFT, kMove, -4, 0}, {'X', kSwap, 0, 0},      {VK_F5, kInfo, 0, 0},
+    };
+    for (WPARAM d = 0; d < 10; d++) {
+        keys.push_back({'0' + (d + 3) % 10, kDigit, 0, 0});  // 3 4 ... 9 0 1 2
+        keys.push_back({VK_NUMPAD0 + d, kDigit, 0, 0});
+    }
+    for (WPARAM k : {VK_RETURN, VK_ESCAPE, VK_F2, VK_F3})
+        keys.push_back({k, kStop, 0, 0});
+
+    struct Loop {
+        const char *name;
+        int source;
+    } loops[] = {{"formatted file", 2}, {"stereo file", 1}, {"pair", 0}};
+    for (const Loop &loop : loops) {
+        SCOPED_TRACE(loop.name);
+        SetUp();
+        g_bRepeat = 1;
+        g_nPlaySource = loop.source;
+        g_nPlayerClear = 0;
+        g_nShiftX = g_nShiftY = 0;
+        g_nFrame = 0;
+        const int firstFormat = g_nDispFormat;
+        if (loop.source == 0)
+            ASSERT_TRUE(OpenPair(Media("pair_L.avi"), Media("pair_R.avi")));
+        else
+            lstrcpynA(g_stereoPair.szName, Media("long.avi").c_str(), sizeof g_stereoPair.szName);
+
+        // Per key: the first capture drawn after it was taken; for the
+        // stop keys also the loop frames before it and after a pause, and
+        // whether the window stayed.
+        struct Seen {
+            int capture = -1, timedAtKey = -1, timedLater = -1;
+            bool windowStayed = false;
+        };
+        std::vector<Seen> seen(keys.size());
+        bool ok = PlayDriven([&](HWND w) {
+            // The old procedure is known before the new one can be called.
+            s_playerProc = (WNDPROC)GetWindowLongPtrA(w, GWLP_WNDPROC);
+            SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)PostingKeysProc);
+            auto playing = [&] {
+                int timed = g_timedCount;
+                PostMessageA(w, WM_KEYUP, VK_F2, 0);
+                return WaitFor([&] { return g_timedCount >= timed + 2; });
+            };
+            if (!playing())
+                return false;
+            for (size_t i = 0; i < keys.size(); i++) {
+                DWORD_PTR answer = 0;
+                if (!SendMessageTimeoutA(w, kPostKeyNow, keys[i].key, 0, SMTO_NORMAL, 10000, &answer))
+                    return false;
+                seen[i].capture = s_keyCapture;
+                seen[i].timedAtKey = s_keyTimed;
+                if (!WaitFor([&] { return g_captureCount > seen[i].capture; }))
+                    return false;
+                if (keys[i].effect != kStop)
+                    continue;
+                // Stopped: no loop frame follows for a while (four frames'
+                // time of the slowest medium), the window is still there.
+                Sleep(1000);
+                seen[i].timedLater = g_timedCount;
+                seen[i].windowStayed = IsWindow(w) != 0;
+                if (i + 1 < keys.size() && !playing())
+                    return false;
+            }
+            return true;
+        });
+        if (loop.source == 0)
+            ClosePair();
+        ASSERT_TRUE(ok);
+
+        // The state the keys lead to, and what each key's frame shows.
+        int shiftX = 0, shiftY = 0, help = 0, info = 0, swap = 0, format = firstFormat;
+        for (size_t i = 0; i < keys.size(); i++) {
+            const Key &k = keys[i];
+            SCOPED_TRACE(testing::Message() << "key " << i << " (0x" << std::hex << k.key << ")");
+            ASSERT_GT((int)g_captures.size(), seen[i].capture);
+            ASSERT_GE(seen[i].capture, 1);
+            const Capture &c = g_captures[seen[i].capture];
+            const Capture &before = g_captures[seen[i].capture - 1];
+            int clear = -1;  // -1: as before the key
+            switch (k.effect) {
+            case kMove:
+                shiftX += k.dx;
+                shiftY += k.dy;
+                clear = 2;
+                break;
+            case kHome:
+                shiftX = shiftY = 0;
+                clear = 2;
+                break;
+            case kHelp:
+                help = !help;
+                clear = 4;
+                break;
+            case kInfo:
+                info = !info;
+                clear = 4;
+                break;
+            case kSwap:
+                swap = !swap;
+                if (loop.source != 0)
+                    clear = 4;
+                else
+                    EXPECT_NE(4, before.clear) << "the pair's X would not be told from a clearing one";
+                break;
+            case kDigit:
+                if (loop.source == 2) {
+                    format = (int)(k.key >= VK_NUMPAD0 ? k.key - VK_NUMPAD0 : k.key - '0');
+                    clear = 2;
+                }
+                break;
+            case kStop:
+                EXPECT_EQ(seen[i].timedAtKey, seen[i].timedLater) << "a loop frame after the stop";
+                EXPECT_TRUE(seen[i].windowStayed);
+                EXPECT_EQ(1, c.help) << "the stop's frame shows the key help";
+                break;
+            }
+            EXPECT_EQ(shiftX, c.shiftX);
+            EXPECT_EQ(shiftY, c.shiftY);
+            EXPECT_EQ(swap, c.swap);
+            EXPECT_EQ(info, c.info);
+            EXPECT_EQ(format, c.format);
+            if (k.effect == kStop)
+                continue;
+            EXPECT_EQ(help, c.help);
+            // The formatted loop counts its clearing down at the frame.
+            if (clear < 0)
+                EXPECT_EQ(before.clear, c.clear);
+            else
+                EXPECT_EQ(loop.source == 2 ? clear - 1 : clear, c.clear);
+        }
+        EXPECT_EQ(0u, played);
+        EXPECT_EQ(nullptr, FindWindowA("nVidiaStereo", nullptr));
+        TearDown();
     }
 }
 
