@@ -32,6 +32,8 @@ public:
 // the player could not start, or a player runs already: then nothing is
 // touched), else the result of Run.
 WPARAM RunNvidiaStereoPlayer(HINSTANCE instance, StereoPair *pair);
+// True from a player's start to its return (its window may be up).
+bool StereoPlayerRunning();
 
 // The status line and key help over a frame: kind 0 the nVidia player,
 // kind 1 the 3D Vision output; and the formatted-file overlay.

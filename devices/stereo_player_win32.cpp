@@ -88,12 +88,14 @@ struct RunningPlayer {
 
 }  // namespace
 
+bool StereoPlayerRunning() { return s_playerRunning || (g_hwndPlayer3D && IsWindow(g_hwndPlayer3D)); }
+
 WPARAM RunNvidiaStereoPlayer(HINSTANCE instance, StereoPair *pair)
 {
     // Run serves every window of the thread: a device command reaching the
     // main window meanwhile must not start a second player over the
     // running one's record, registration and window. Nothing is touched.
-    if (s_playerRunning || (g_hwndPlayer3D && IsWindow(g_hwndPlayer3D)))
+    if (StereoPlayerRunning())
         return 0;
     RunningPlayer running;
     NvidiaStereoPlayer player;

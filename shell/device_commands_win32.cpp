@@ -99,6 +99,11 @@ bool AskPlayFile(HWND main, const char *panel)
     return chosen != FALSE;
 }
 
+// The Direct3D 7 player serves the main window while it runs: what a
+// device command would change (the source, the pair's frames, the file's
+// layout) belongs to the running player until it closes.
+bool DeviceRunning() { return StereoPlayerRunning(); }
+
 }  // namespace
 
 void PlayPairOnDeviceCommand(HWND main, WPARAM wParam, LPARAM lParam)
@@ -114,7 +119,7 @@ void PlayPairOnDeviceCommand(HWND main, WPARAM wParam, LPARAM lParam)
         }
         return;
     }
-    if (g_nBusy != 0)
+    if (g_nBusy != 0 || DeviceRunning())
         return;
     g_nPlaySource = kSourcePair;
     if (WinX3DMissing(main))
@@ -130,7 +135,7 @@ void PlayPairOnDeviceCommand(HWND main, WPARAM wParam, LPARAM lParam)
 void PlayFileOnDeviceCommand(HWND main, int id)
 {
     bool asIs = id == IDM_PLAY_FILE_FULLSCREEN;
-    if (g_nBusy != 0)
+    if (g_nBusy != 0 || DeviceRunning())
         return;
     if (g_bGLActive == 1) {
         if (asIs)
@@ -157,7 +162,7 @@ void PlayFileOnDeviceCommand(HWND main, int id)
 
 void PlaySavedOnDeviceCommand(HWND main)
 {
-    if (g_nBusy != 0 || !g_szSaveName[0])
+    if (g_nBusy != 0 || DeviceRunning() || !g_szSaveName[0])
         return;
     if (g_bGLActive == 1 && g_hwndGL)
         SendMessageA(g_hwndGL, WM_CLOSE, 0, 0);

@@ -3,6 +3,7 @@
 // that are not part of this version, the settings dialog, and refusals
 // while busy. Boxes are answered by a hook; dialogs are cancelled as they
 // appear unless a file name waits for them.
+#include "devices/stereo_player_state.h"
 #include "pipeline/show_pair.h"
 #include "resources/resource_ids.h"
 #include "shared/string_table.h"
@@ -211,6 +212,36 @@ TEST_F(DeviceCommands, Direct3DPlayerEndsSilentlyOnAFileItCannotOpen)
     EXPECT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
     Command(IDM_NEXT_FRAME);
     EXPECT_EQ(g_nFrame, 1);
+}
+
+TEST_F(DeviceCommands, RefusedWhileTheDirect3DPlayerRuns)
+{
+    ASSERT_TRUE(OpenPair(Media("scene_L.avi"), Media("scene_R.avi")));
+    strcpy(g_szSaveName, Media("sbs.avi").c_str());
+    // A player's window is up (it serves the main window meanwhile).
+    HWND player = CreateWindowExA(0, "STATIC", "nVidiaStereo", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, g_hInst,
+                                  nullptr);
+    ASSERT_NE(player, nullptr);
+    g_hwndPlayer3D = player;
+    for (int device : {0, 1})
+        for (int id : {IDM_SHUTTER_PLAY_PAIR, IDM_SHUTTER_PLAY_FILE, IDM_PLAY_FILE_FULLSCREEN,
+                       IDM_SHUTTER_PLAY_SAVED}) {
+            SCOPED_TRACE(std::to_string(device) + " " + std::to_string(id));
+            g_nVidia = device;
+            g_nPlaySource = 5;
+            g_nBunkatu = 3;
+            Command(id);
+            EXPECT_TRUE(boxes->shown.empty());
+            EXPECT_TRUE(dialogs.empty());
+            EXPECT_EQ(g_nPlaySource, 5);
+            EXPECT_EQ(g_nBunkatu, 3);
+        }
+    g_hwndPlayer3D = nullptr;
+    DestroyWindow(player);
+    // Closed, the commands run again.
+    g_nVidia = 3;
+    Command(IDM_SHUTTER_PLAY_PAIR);
+    EXPECT_EQ(Boxes(), Texts({IDS_OUTPUT_NOT_AVAILABLE}));
 }
 
 TEST_F(DeviceCommands, NoSavedMovieNothingHappens)
