@@ -43,4 +43,8 @@ int PaceDevicePlayLoop(DevicePlayLoop &loop, int k);
 // Stops the sound and the timer.
 void EndDevicePlayLoop(DevicePlayLoop &loop);
 
+// The performance counter in milliseconds: where a played frame's time
+// goes, for the benchmarks' probes.
+double DeviceClockMs();
+
 #endif

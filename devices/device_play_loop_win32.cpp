@@ -87,3 +87,11 @@ void EndDevicePlayLoop(DevicePlayLoop &loop)
     *loop.timerId = 0;
     timeEndPeriod(loop.period);
 }
+
+double DeviceClockMs()
+{
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return (double)t.QuadPart * 1000.0 / (double)f.QuadPart;
+}

@@ -43,15 +43,6 @@ struct W3DFrame {
     PackedDib *owned;
 };
 
-// The benchmark's clock, in milliseconds.
-double ProbeMs()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)f.QuadPart;
-}
-
 void FreeFrame(W3DFrame &f)
 {
     if (f.owned)
@@ -145,7 +136,7 @@ void DrawFrameEyes(WinX3DContext *context, int device, const W3DFrame &f, const 
                    UINT drawDibFlags, W3DFrameTimes *times = nullptr)
 {
     for (int eye = 0; eye < 2; eye++) {
-        double t0 = times ? ProbeMs() : 0;
+        double t0 = times ? DeviceClockMs() : 0;
         int i = FindFreeFlipBuffer(context, device, g_apW3DFlip, g_nW3DBuffers, eye == 0 ? 0 : 1);
         if (i < 0 || i >= kW3DFlipSlots || !g_apW3DFlip[i])
             i = eye;
@@ -169,12 +160,12 @@ void DrawFrameEyes(WinX3DContext *context, int device, const W3DFrame &f, const 
             s->ReleaseDC(dc);
         }
         W3DSetEyeSurface(context, device, s, eye == 0 ? 1 : 0);
-        double t1 = times ? ProbeMs() : 0;
+        double t1 = times ? DeviceClockMs() : 0;
         if (eye == 1 || PresentAfterLeftEye(g_w3dCaps.dwFlags, g_w3dCaps.dwFlags2, g_nW3DBuffers))
             W3DPresent(context, device);
         if (times) {
             times->draw[eye] = t1 - t0;
-            times->present += ProbeMs() - t1;
+            times->present += DeviceClockMs() - t1;
         }
     }
 }
@@ -272,7 +263,7 @@ int RunW3DLoop(HWND window, WinX3DContext *context, int device, LoopSource &src)
         g_nW3DStep = k;
         W3DFrameTimes times = {shown, 0, {0, 0}, 0};
         W3DFrameTimes *probe = g_pfnW3DFrameTimes ? &times : nullptr;
-        double t0 = probe ? ProbeMs() : 0;
+        double t0 = probe ? DeviceClockMs() : 0;
         W3DFrame f;
         if (!Prepare(src, shown, screen, f)) {
             FreeFrame(f);
@@ -280,7 +271,7 @@ int RunW3DLoop(HWND window, WinX3DContext *context, int device, LoopSource &src)
             break;
         }
         if (probe)
-            times.fetch = ProbeMs() - t0;
+            times.fetch = DeviceClockMs() - t0;
         DrawFrameEyes(context, device, f, screen, g_bW3DInfo != 0, k == 0 ? 0 : DDF_HALFTONE, probe);
         FreeFrame(f);
         if (probe)

@@ -29,7 +29,4 @@ int DrawPlayerStereoFrame(StereoApp &app, IDirectDrawSurface7 **work, bool pair,
 // surface from being made.
 int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **work, bool single, PlayerFrameTimes *times);
 
-// The benchmark's clock, in milliseconds.
-double PlayerProbeMs();
-
 #endif

@@ -2,6 +2,7 @@
 
 #include "devices/d3d_framework.h"
 #include "devices/device_frames.h"
+#include "devices/device_play_loop.h"
 #include "devices/named_texture.h"
 #include "devices/stereo_player_geometry.h"
 #include "devices/stereo_player_state.h"
@@ -18,14 +19,6 @@
 
 void (*g_pfnPlayerFrameTimes)(const PlayerFrameTimes &times) = nullptr;
 void (*g_pfnPlayerSurfaces)(IDirectDrawSurface7 *work, const RECT &shown, IDirectDrawSurface7 *target) = nullptr;
-
-double PlayerProbeMs()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)f.QuadPart;
-}
 
 namespace {
 
@@ -82,6 +75,25 @@ HRESULT CopyToTarget(IDirectDrawSurface7 *target, RECT dst, IDirectDrawSurface7 
     fx.dwSize = sizeof fx;
     fx.dwROP = SRCCOPY;
     return target->Blt(&dst, work, &src, DDBLT_WAIT | DDBLT_ROP, &fx);
+}
+
+// The end of every frame: the test hook sees the surfaces, the render
+// target goes back, the frame is presented and its times noted (fetch from
+// t0, drawing from t1, blit and present from t2).
+void PresentPlayerFrame(StereoApp &app, IDirectDrawSurface7 *work, const RECT &shown, IDirectDrawSurface7 *target,
+                        PlayerFrameTimes *times, double t0, double t1, double t2)
+{
+    if (g_pfnPlayerSurfaces)
+        g_pfnPlayerSurfaces(work, shown, target);
+    if (target)
+        target->Release();
+    if (app.pFramework)
+        app.pFramework->ShowFrame();
+    if (times) {
+        times->fetch = t1 - t0;
+        times->compose = t2 - t1;
+        times->present = DeviceClockMs() - t2;
+    }
 }
 
 // One eye image: its frame and where it lies in it (rows from the first
@@ -172,7 +184,7 @@ int DrawPlayerStereoFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, boo
                           DWORD signatureBits, PlayerFrameTimes *times)
 {
     const int W = g_n3DWidth, H = g_n3DHeight;
-    double t0 = times ? PlayerProbeMs() : 0;
+    double t0 = times ? DeviceClockMs() : 0;
     if (!*workSurface) {
         HRESULT made = CreateWorkSurface(app.szTextureName, 2 * W, H, workSurface);
         if (FAILED(made))
@@ -219,7 +231,7 @@ int DrawPlayerStereoFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, boo
         w = p.region.w;
         h = p.region.h;
     }
-    double t1 = times ? PlayerProbeMs() : 0;
+    double t1 = times ? DeviceClockMs() : 0;
     DrawEye(dc, 0, eye[0], w, h, stretch, drawDib, drawDibFlags);
     DrawEye(dc, W, eye[1], w, h, stretch, drawDib, drawDibFlags);
     FreeDeviceFileFrame(file);
@@ -236,31 +248,21 @@ int DrawPlayerStereoFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, boo
         work->Unlock(nullptr);
     }
     RECT all = {0, 0, 2 * W, H};
-    double t2 = times ? PlayerProbeMs() : 0;
+    double t2 = times ? DeviceClockMs() : 0;
 
     IDirectDrawSurface7 *target = nullptr;
     if (app.pDevice && SUCCEEDED(app.pDevice->GetRenderTarget(&target)) && target) {
         RECT screen = {0, 0, W, H};
         CopyToTarget(target, screen, work, all);
     }
-    if (g_pfnPlayerSurfaces)
-        g_pfnPlayerSurfaces(work, all, target);
-    if (target)
-        target->Release();
-    if (app.pFramework)
-        app.pFramework->ShowFrame();
-    if (times) {
-        times->fetch = t1 - t0;
-        times->compose = t2 - t1;
-        times->present = PlayerProbeMs() - t2;
-    }
+    PresentPlayerFrame(app, work, all, target, times, t0, t1, t2);
     return 0;
 }
 
 int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, bool single, PlayerFrameTimes *times)
 {
     const int W = g_n3DWidth, H = g_n3DHeight;
-    double t0 = times ? PlayerProbeMs() : 0;
+    double t0 = times ? DeviceClockMs() : 0;
     DeviceFileFrame file;
     if (!g_pPlayMovie || !FetchDeviceFileFrame(g_pPlayMovie, g_nPlayFrame, file))
         return 1;
@@ -282,7 +284,7 @@ int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, 
         ColourFillBlack(work, nullptr);
         g_nPlayerClear--;
     }
-    double t1 = times ? PlayerProbeMs() : 0;
+    double t1 = times ? DeviceClockMs() : 0;
     HDC dc = nullptr;
     if (FAILED(work->GetDC(&dc))) {
         FreeDeviceFileFrame(file);
@@ -341,7 +343,7 @@ int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, 
     RECT src = {shown.srcX, shown.srcY, shown.srcX + shown.w, shown.srcY + shown.h};
     RECT dst = {shown.dstX, shown.dstY, shown.dstX + shown.w, shown.dstY + shown.h};
     bool draw = format.composition != kPlayerNothing && shown.w > 0 && shown.h > 0;
-    double t2 = times ? PlayerProbeMs() : 0;
+    double t2 = times ? DeviceClockMs() : 0;
 
     IDirectDrawSurface7 *target = nullptr;
     if (app.pDevice && SUCCEEDED(app.pDevice->GetRenderTarget(&target)) && target) {
@@ -361,17 +363,7 @@ int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, 
             target->ReleaseDC(tdc);
         }
     }
-    if (g_pfnPlayerSurfaces)
-        g_pfnPlayerSurfaces(work, draw ? src : RECT{0, 0, 0, 0}, target);
-    if (target)
-        target->Release();
-    if (app.pFramework)
-        app.pFramework->ShowFrame();
-    if (times) {
-        times->fetch = t1 - t0;
-        times->compose = t2 - t1;
-        times->present = PlayerProbeMs() - t2;
-    }
+    PresentPlayerFrame(app, work, draw ? src : RECT{0, 0, 0, 0}, target, times, t0, t1, t2);
     return 0;
 }
 
