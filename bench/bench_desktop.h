@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 
 inline void OpenDesktopLog()
@@ -52,6 +53,23 @@ inline HWND OpenBenchMainWindow(const char *left, const char *right)
     SendMessageA(g_hwndView, WM_SIZE, 0, 0);
     UpdateWindow(main);
     return main;
+}
+
+// Waits until the frames reported (count, the last one's number in last)
+// come within two of lastFrame, or stop coming for two seconds.
+inline void WaitForPlayEnd(const std::atomic<int> &count, const std::atomic<int> &last, int lastFrame)
+{
+    int seen = -1;
+    DWORD still = GetTickCount();
+    while (last < lastFrame - 2) {
+        Sleep(50);
+        if (count != seen) {
+            seen = count;
+            still = GetTickCount();
+        } else if (GetTickCount() - still > 2000) {
+            break;
+        }
+    }
 }
 
 #endif

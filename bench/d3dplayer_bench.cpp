@@ -73,17 +73,7 @@ void Drive()
     Sleep(1000);
     int lastFrame = g_nPlayFrames - 1;
     PostMessageA(w, WM_KEYUP, VK_F3, 0);
-    int seen = -1;
-    DWORD still = GetTickCount();
-    while (s_lastFrame < lastFrame - 2) {
-        Sleep(50);
-        if (s_count != seen) {
-            seen = s_count;
-            still = GetTickCount();
-        } else if (GetTickCount() - still > 2000) {
-            break;
-        }
-    }
+    WaitForPlayEnd(s_count, s_lastFrame, lastFrame);
     // The first Enter stops a loop still running, the second closes.
     for (int i = 0; i < 2 && IsWindow(w); i++) {
         Sleep(500);

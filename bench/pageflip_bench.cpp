@@ -90,17 +90,7 @@ void Drive(int lastFrame)
         return;
     Sleep(500);
     PostMessageA(g_hwndW3D, WM_KEYDOWN, VK_F3, 0);
-    int seen = -1;
-    DWORD still = GetTickCount();
-    while (s_lastFrame < lastFrame - 2) {
-        Sleep(50);
-        if (s_count != seen) {
-            seen = s_count;
-            still = GetTickCount();
-        } else if (GetTickCount() - still > 2000) {
-            break;
-        }
-    }
+    WaitForPlayEnd(s_count, s_lastFrame, lastFrame);
     Sleep(500);
     PostMessageA(g_hwndW3D, WM_KEYDOWN, VK_RETURN, 0);
 }
