@@ -19,6 +19,10 @@ struct DeviceFileFrame {
 };
 // False when the frame cannot be fetched or converted (nothing to free).
 bool FetchDeviceFileFrame(MovieSource *movie, int frame, DeviceFileFrame &out);
+// The same for a device that stretches each half itself (OpenGL): the
+// over/under layouts keep the frame's height, and a row-interlaced frame
+// is split into halves of the frame's height (layout 8 + parity).
+bool FetchDeviceFileHalves(MovieSource *movie, int frame, DeviceFileFrame &out);
 void FreeDeviceFileFrame(DeviceFileFrame &f);
 
 struct DevicePairFrame {

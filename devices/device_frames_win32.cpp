@@ -14,17 +14,27 @@
 
 #include <string.h>
 
-bool FetchDeviceFileFrame(MovieSource *movie, int frame, DeviceFileFrame &out)
+namespace {
+
+enum { kConvertInterleavedHalf = 100 };
+
+bool FetchConverted(MovieSource *movie, int frame, bool halves, DeviceFileFrame &out)
 {
     memset(&out, 0, sizeof out);
     if (FetchMovieFrame24(movie, frame) != 0 || !movie->pCurrent)
         return false;
     const PackedDib *src = movie->pCurrent;
-    W3DFileLayout lay = W3DFileLayoutOf(g_nBunkatu, DibWidth(src), DibHeight(src));
+    int w = DibWidth(src), h = DibHeight(src);
+    W3DFileLayout lay = W3DFileLayoutOf(g_nBunkatu, w, h);
+    if (halves && (g_nBunkatu == 2 || g_nBunkatu == 3))
+        lay = {kW3DConvertNone, 0, w, h / 2, 0, h / 2};
+    else if (halves && g_nBunkatu >= 8)
+        lay = {kConvertInterleavedHalf, g_nBunkatu - 8, w, h / 2, 0, h / 2};
     switch (lay.conversion) {
     case kW3DConvertDoubleHeight: out.owned = DoubleDibHeight(src, lay.param); break;
     case kW3DConvertRotate: out.owned = RotateStereoFrame(src, lay.param); break;
     case kW3DConvertInterleaved: out.owned = InterleavedToOverUnder(src, lay.param); break;
+    case kConvertInterleavedHalf: out.owned = InterleavedToOverUnderHalf(src, lay.param); break;
     default: break;
     }
     if (lay.conversion != kW3DConvertNone && !out.owned)
@@ -35,6 +45,18 @@ bool FetchDeviceFileFrame(MovieSource *movie, int frame, DeviceFileFrame &out)
     out.secondX = lay.secondX;
     out.secondY = lay.secondY;
     return true;
+}
+
+}  // namespace
+
+bool FetchDeviceFileFrame(MovieSource *movie, int frame, DeviceFileFrame &out)
+{
+    return FetchConverted(movie, frame, false, out);
+}
+
+bool FetchDeviceFileHalves(MovieSource *movie, int frame, DeviceFileFrame &out)
+{
+    return FetchConverted(movie, frame, true, out);
 }
 
 void FreeDeviceFileFrame(DeviceFileFrame &f)

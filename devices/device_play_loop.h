@@ -22,6 +22,8 @@ struct DevicePlayLoop {
     int total;             // frames of the file or the pair
     int recordStart;       // the sound record's own frame at the start
     bool isFile;
+    bool pairSound;         // sound when "nSound1" is 1 (the pair played on the OpenGL
+                            // window) instead of when "nSound" is 0
     unsigned *timerPeriod;  // where the loop keeps its timer's period and id
     unsigned *timerId;
     int *drops;             // frames skipped, set to 0 at the start
@@ -33,7 +35,8 @@ struct DevicePlayLoop {
     unsigned period, rate, scale;
 };
 
-// Starts the sound (unless g_nSound turns it off) and the timer. False,
+// Starts the sound (unless g_nSound, or g_bSound1 for pairSound, turns it
+// off) and the timer. False,
 // with nothing left running, when the timer cannot be read.
 bool StartDevicePlayLoop(DevicePlayLoop &loop);
 // After step k (counted from the loop's first frame) was shown: sleeps

@@ -16,7 +16,7 @@ bool StartDevicePlayLoop(DevicePlayLoop &loop)
     MovieSource *rec = loop.sound;
     loop.waveOut = false;
     loop.stream = nullptr;
-    bool sound = (rec->pAudio || rec->pWaveHeader) && g_nSound == 0;
+    bool sound = (rec->pAudio || rec->pWaveHeader) && (loop.pairSound ? g_bSound1 == 1 : g_nSound == 0);
     if (sound && rec->nKind == kSourceAviFile && rec->pAudio && rec->nRate) {
         PAVISTREAM audio = (PAVISTREAM)rec->pAudio;
         LONG ms = (LONG)((int64_t)loop.recordStart * rec->nScale * 1000 / rec->nRate);

@@ -17,10 +17,29 @@
 int CreateGlStereoWindow(HINSTANCE instance, StereoPair *pair);
 // Releases the textures, the contexts and the window.
 void DestroyGlStereoWindow();
+// The display closed as by WM_CLOSE while not playing: the window
+// destroyed and, for a file, the main window and its frame-position bar
+// shown again; g_bGLActive 0.
+void CloseGlStereoDisplay();
 // The window procedure of the class "OpenGL".
 LRESULT CALLBACK GlStereoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // One pass of playback; 0: call again (repeat), nonzero: stop.
 int PlayGlPair();
 int PlayGlFile();
+
+// The window's keys (WM_KEYDOWN).
+void OnGlStereoKey(HWND hwnd, WPARAM key);
+
+// Tests: each creation step (GlCreateStep) is handed to the hook when
+// set; false makes the step fail as the system's call would.
+enum GlCreateStep {
+    kGlStepWindow,
+    kGlStepDeviceContext,
+    kGlStepChooseFormat,
+    kGlStepSetFormat,
+    kGlStepCreateContext,
+    kGlStepMakeCurrent,
+};
+extern bool (*g_pfnGlCreateStep)(GlCreateStep step);
 
 #endif

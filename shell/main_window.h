@@ -3,6 +3,7 @@
 #ifndef TWR_SHELL_MAIN_WINDOW_H
 #define TWR_SHELL_MAIN_WINDOW_H
 
+#include "devices/gl_stereo_window.h"
 #include "shared/wintypes.h"
 
 // Registers "2REELS", "2REELSC", "W3DWIN", "PLAYAVI" and "OpenGL".
@@ -18,10 +19,9 @@ int RunMessageLoop();
 // The main window's size follows the pair just opened (after 2044, 2186).
 void FitMainWindowToPair(HWND hwnd);
 
-// The window procedures of the windows whose subsystems are not part of
-// the program yet: they behave as plain windows.
+// The window procedure of the window whose subsystem is not part of the
+// program yet: it behaves as a plain window.
 LRESULT CALLBACK MediaPlayerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK GlStereoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Registers the built-in MPEG decoder as a plug-in (g_mpegPlugin).
 void RegisterMpegDecoder();
