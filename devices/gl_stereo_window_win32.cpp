@@ -61,7 +61,8 @@ void ReleaseGl()
     v.frameW = v.frameH = 0;
     HideCursor(false);
     if (v.rc) {
-        if (!wglMakeCurrent(nullptr, nullptr))
+        // Only a context made current has anything to release.
+        if (wglGetCurrentContext() == v.rc && !wglMakeCurrent(nullptr, nullptr))
             ShutdownBox("Release Of DC And RC Failed.");
         if (!wglDeleteContext(v.rc))
             ShutdownBox("Release Rendering Context Failed.");

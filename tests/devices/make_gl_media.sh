@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The OpenGL stereo window tests' media, made by ffmpeg, each with its
+# frames decoded again by ffmpeg (NAME.bgr: every frame, rows top-down,
+# B G R) as the reference the read-back pixels are held against:
+#   sbs.avi            side by side, 320x120, four frames
+#   ou.avi             over/under, 200x240, four frames
+#   ou_l3_first.bgr, ou_l3_second.bgr   frame 0 of ou.avi as the 47.5 %
+#                      layout shows it at zoom 100: the lower and the upper
+#                      114 of 240 rows, stretched to 228 (bilinear)
+#   pair_L.avi, pair_R.avi      160x120, four frames, two different pictures
+#   n718_L.avi, n718_R.avi      718x100 (rows padded to 4 bytes), two frames
+#   wide_L.avi, wide_R.avi      1920x64, two frames: beyond a 1024 texture
+#   long.avi           side by side, 64x32, 20 frames at 20 a second
+set -euo pipefail
+out=$1
+mkdir -p "$out"
+ff() { ffmpeg -nostdin -loglevel error -y "$@"; }
+raw() { ff -i "$out/$1.avi" -f rawvideo -pix_fmt bgr24 "$out/$1.bgr"; }
+movie() { # name source size frames [rate]
+  ff -f lavfi -i "$2=size=$3:rate=${5:-4}" -frames:v "$4" -c:v rawvideo -pix_fmt bgr24 "$out/$1.avi"
+  raw "$1"
+}
+movie sbs testsrc2 320x120 4
+movie ou testsrc2 200x240 4
+movie pair_L testsrc2 160x120 4
+movie pair_R testsrc 160x120 4
+movie n718_L testsrc2 718x100 2
+movie n718_R testsrc 718x100 2
+movie wide_L testsrc2 1920x64 2
+movie wide_R testsrc 1920x64 2
+movie long testsrc2 64x32 20 20
+ff -i "$out/ou.avi" -vf "crop=200:114:0:126,scale=200:228:flags=bilinear" -frames:v 1 -f rawvideo -pix_fmt bgr24 \
+  "$out/ou_l3_first.bgr"
+ff -i "$out/ou.avi" -vf "crop=200:114:0:0,scale=200:228:flags=bilinear" -frames:v 1 -f rawvideo -pix_fmt bgr24 \
+  "$out/ou_l3_second.bgr"
