@@ -449,6 +449,40 @@ TEST_F(GlStereoWindowTest, EnterMakesTheWindowAgainAndAFailureClosesTheDisplay)
     ShowWindow(main, SW_HIDE);
 }
 
+// White pixels of the read eye in the band of rows [top, bottom) counted
+// from the window's top, left of x 600.
+int WhiteIn(const EyeImage &e, int top, int bottom)
+{
+    int n = 0;
+    for (int y = top; y < bottom && y < e.h; y++)
+        for (int x = 0; x < 600 && x < e.w; x++) {
+            const unsigned char *p = e.At(x, e.h - 1 - y);
+            n += p[0] > 200 && p[1] > 200 && p[2] > 200;
+        }
+    return n;
+}
+
+TEST_F(GlStereoWindowTest, StatusLineAndHelpAreDrawnOverEachEye)
+{
+    g_nPlayStep = 0;
+    g_nPlayBase = 0;
+    ASSERT_TRUE(OpenFile("sbs.avi", 0));
+    g_glView.zoom = 10;  // the picture small in the middle, away from the text
+    DrawGlFile();
+    EXPECT_EQ(0, WhiteIn(g_eye[0], 0, 300));
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_F5, 0);
+    for (int b = 0; b < 2; b++) {
+        EXPECT_GT(WhiteIn(g_eye[b], 0, 20), 50) << b;  // the status line
+        EXPECT_EQ(0, WhiteIn(g_eye[b], 40, 300)) << b;
+    }
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_F5, 0);
+    SendMessageA(g_hwndGL, WM_KEYDOWN, 'H', 0);
+    for (int b = 0; b < 2; b++) {
+        EXPECT_EQ(0, WhiteIn(g_eye[b], 0, 18)) << b;
+        EXPECT_GT(WhiteIn(g_eye[b], 40, 270), 500) << b;  // 15 lines of help
+    }
+}
+
 int g_timed = 0;
 void CountFrame(const GlFrameTimes &) { g_timed++; }
 
