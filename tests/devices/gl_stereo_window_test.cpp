@@ -357,6 +357,41 @@ TEST_F(GlStereoWindowTest, WidePairLoadsAndIsDrawnPastPixel1024)
     EXPECT_LE(MaxDifference(g_eye[0], 0, g_glView.y0, g_glView.cw, 64, l, 0, g_glView.px, 0), kOneToOne);
 }
 
+TEST_F(GlStereoWindowTest, PairsThatCannotBeLoadedLeaveTheTexturesAsTheyAre)
+{
+    GLint largest = 0;
+    const struct {
+        const char *l, *r;
+    } cases[] = {
+        {"odd_L.avi", "pair_R.avi"},   // two frame sizes: never uploaded
+        {"huge_L.avi", "huge_R.avi"},  // wider than the largest texture
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.l);
+        Forget();
+        if (!OpenPair(Media(c.l), Media(c.r)))
+            continue;  // the program refused the pair already
+        g_nPlaySource = 0;
+        g_nFrame = 0;
+        ASSERT_TRUE(CreateGlStereoWindow(g_hInst, &g_stereoPair));
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+        EXPECT_EQ(0, g_glView.frameW);
+        EXPECT_EQ(0u, g_glView.textures[0]);
+        SendMessageA(g_hwndGL, 1027, 0, 0);  // fetched again: the same
+        EXPECT_EQ(0, g_glView.frameW);
+        ASSERT_GT(g_reads[0], 0);
+        int lit = 0;
+        for (size_t i = 0; i < g_eye[0].px.size(); i += 4)
+            lit += g_eye[0].px[i] | g_eye[0].px[i + 1] | g_eye[0].px[i + 2] ? 1 : 0;
+        EXPECT_EQ(0, lit);
+        CloseGlStereoDisplay();
+    }
+    EXPECT_LT(largest, 16416);
+    // The window loads the next pair that fits.
+    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
+    EXPECT_EQ(160, g_glView.frameW);
+}
+
 TEST_F(GlStereoWindowTest, FitBeforeAFrameAndInAMinimisedWindowKeepsAZoom)
 {
     ASSERT_TRUE(OpenFile("sbs.avi", 0));
@@ -424,6 +459,7 @@ TEST_F(GlStereoWindowTest, EscClosesTheFileWindowAndShowsTheMainWindowAgain)
     EXPECT_EQ(nullptr, FindWindowA("OpenGL", nullptr));
     EXPECT_EQ(nullptr, g_pPlayMovie);
     EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_TRUE(boxes->shown.empty());  // every handle released without a complaint
     ShowWindow(main, SW_HIDE);
 }
 

@@ -10,6 +10,8 @@
 #   pair_L.avi, pair_R.avi      160x120, four frames, two different pictures
 #   n718_L.avi, n718_R.avi      718x100 (rows padded to 4 bytes), two frames
 #   wide_L.avi, wide_R.avi      1920x64, two frames: beyond a 1024 texture
+#   odd_L.avi          192x144: with pair_R.avi a pair of two frame sizes
+#   huge_L.avi, huge_R.avi      16416x8: beyond the largest texture here
 #   long.avi           side by side, 64x32, 20 frames at 20 a second
 set -euo pipefail
 out=$1
@@ -29,6 +31,9 @@ movie n718_R testsrc 718x100 2
 movie wide_L testsrc2 1920x64 2
 movie wide_R testsrc 1920x64 2
 movie long testsrc2 64x32 20 20
+movie odd_L testsrc2 192x144 2
+movie huge_L testsrc2 16416x8 2
+movie huge_R testsrc 16416x8 2
 ff -i "$out/ou.avi" -vf "crop=200:114:0:126,scale=200:228:flags=bilinear" -frames:v 1 -f rawvideo -pix_fmt bgr24 \
   "$out/ou_l3_first.bgr"
 ff -i "$out/ou.avi" -vf "crop=200:114:0:0,scale=200:228:flags=bilinear" -frames:v 1 -f rawvideo -pix_fmt bgr24 \
