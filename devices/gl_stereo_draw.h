@@ -9,6 +9,8 @@
 #include "shared/wintypes.h"
 #include "state/app_state.h"
 
+struct MovieSource;
+
 // The state of the one OpenGL window, kept for the program's life; all
 // zero at the start but the zoom.
 struct GlStereoView {
@@ -48,6 +50,8 @@ void SetupGlOrtho(int width, int height);
 // or is larger than the largest texture leaves the textures as they are.
 void LoadGlPairTextures();
 void LoadGlFileTexture();
+// The main window's title over the pair shown at g_nFrame, w x h.
+void SetGlPairTitle(const MovieSource *left, const MovieSource *right, int w, int h);
 // The geometry from the state, both eyes cleared and drawn, presented.
 int DrawGlPair();
 int DrawGlFile();

@@ -57,16 +57,6 @@ void DeleteTextures()
     v.textures[0] = v.textures[1] = 0;
 }
 
-void PairTitle(StereoPair *pair, int w, int h)
-{
-    MovieSource *l = pair->pLeft, *r = pair->pRight;
-    char title[1400];
-    snprintf(title, sizeof title, LoadStr(IDS_PLAY_PAIR_LINE), l->szName, l->nStart, l->nStart + g_nFrame,
-             l->nStart + g_nFrameCount - 1, r->szName, r->nStart, r->nStart + g_nFrame, r->nStart + g_nFrameCount - 1,
-             w, h, " ", g_nPlayDelays);
-    if (g_hwndMain)
-        SetWindowTextA(g_hwndMain, title);
-}
 
 // The quad of one eye with its texture coordinates moved by (ds, dt).
 void Quad(unsigned texture, float ds, float dt)
@@ -213,7 +203,7 @@ void LoadGlPairTextures()
     if (!FetchDevicePairFrame(pair, g_nFrame, f))
         return;
     int w = DibWidth(f.left), h = DibHeight(f.left);
-    PairTitle(pair, w, h);
+    SetGlPairTitle(pair->pLeft, pair->pRight, w, h);
     int t = GlTextureSize(v.minTexture, w, h, LargestTexture());
     if (t == 0)
         return;
@@ -268,6 +258,16 @@ bool UploadGlFrame(int i, const void *bits, int w, int h)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_BGR_EXT, GL_UNSIGNED_BYTE, bits);
     return true;
+}
+
+void SetGlPairTitle(const MovieSource *l, const MovieSource *r, int w, int h)
+{
+    char title[1400];
+    snprintf(title, sizeof title, LoadStr(IDS_PLAY_PAIR_LINE), l->szName, l->nStart, l->nStart + g_nFrame,
+             l->nStart + g_nFrameCount - 1, r->szName, r->nStart, r->nStart + g_nFrame, r->nStart + g_nFrameCount - 1,
+             w, h, " ", g_nPlayDelays);
+    if (g_hwndMain)
+        SetWindowTextA(g_hwndMain, title);
 }
 
 int DrawGlPair()

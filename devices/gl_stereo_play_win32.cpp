@@ -10,7 +10,6 @@
 #include "resources/resource_ids.h"
 #include "shared/packed_dib.h"
 #include "shared/path_helpers.h"
-#include "shared/string_table.h"
 #include "sources/movie_source.h"
 #include "state/app_windows.h"
 
@@ -35,16 +34,6 @@ DevicePlayLoop LoopOf(HWND window, MovieSource *sound, int start, int total, int
     loop.drops = &g_nDevicePlayDrops;
     loop.delay = &g_nPlayDelays;
     return loop;
-}
-
-void PairTitle(MovieSource *l, MovieSource *r, int w, int h)
-{
-    char title[1400];
-    snprintf(title, sizeof title, LoadStr(IDS_PLAY_PAIR_LINE), l->szName, l->nStart, l->nStart + g_nFrame,
-             l->nStart + g_nFrameCount - 1, r->szName, r->nStart, r->nStart + g_nFrame, r->nStart + g_nFrameCount - 1,
-             w, h, " ", g_nPlayDelays);
-    if (g_hwndMain)
-        SetWindowTextA(g_hwndMain, title);
 }
 
 void MoveThumb()
@@ -150,7 +139,7 @@ int PlayGlPair()
         DevicePairFrame f;
         if (FetchDevicePairFrame(pair, s + i, f)) {
             double t1 = DeviceClockMs();
-            PairTitle(left, right, f.region.w, f.region.h);
+            SetGlPairTitle(left, right, f.region.w, f.region.h);
             UploadGlFrame(0, FindDibBits(f.left), DibWidth(f.left), DibHeight(f.left));
             UploadGlFrame(1, FindDibBits(f.right), DibWidth(f.right), DibHeight(f.right));
             double t2 = DeviceClockMs();
