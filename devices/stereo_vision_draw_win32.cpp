@@ -44,6 +44,16 @@ HDC TakeSurfaceDc()
 void FinishDrawing(HDC dc, PlayerFrameTimes *times, double t0, double t1)
 {
     g_vision.surface->ReleaseDC(dc);
+    // The signature again: a surface without alpha need not keep its
+    // fourth bytes through the device (Wine's returns them as 0xFF after a
+    // stretch), and they are part of the signature's words. A surface that
+    // cannot be locked is not presented.
+    D3DLOCKED_RECT locked;
+    if (FAILED(g_vision.surface->LockRect(&locked, nullptr, 0)))
+        return;
+    SignVisionSurface((BYTE *)locked.pBits, locked.Pitch, (int)g_vision.present.BackBufferHeight + 1,
+                      (int)g_vision.present.BackBufferWidth, (int)g_vision.present.BackBufferHeight);
+    g_vision.surface->UnlockRect();
     if (g_pfnVisionSurface)
         g_pfnVisionSurface(g_vision.surface, g_vision.device);
     double t2 = times ? DeviceClockMs() : 0;

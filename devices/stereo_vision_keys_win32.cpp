@@ -109,6 +109,7 @@ void PlayThenShow(bool fromStart)
     g_bShowHelp = 1;
     DrawVisionCurrent();
     g_bShowHelp = help;
+    g_bVisionClear = 1;  // no help left around the next picture
 }
 
 }  // namespace

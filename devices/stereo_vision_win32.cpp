@@ -372,6 +372,7 @@ int RunStereoVisionViewer(HINSTANCE instance, StereoPair *pair)
     g_bShowHelp = 1;
     DrawVisionCurrent();
     g_bShowHelp = help;
+    g_bVisionClear = 1;  // no help left around the next picture
 
     long long programQuit = RunVisionLoop();
 
