@@ -64,6 +64,9 @@ bool HandleVisionPassKey(WPARAM key);
 // Test hooks. Called before every Present of a drawn picture with the NV3D
 // surface (its DC released; lockable) and the device.
 extern void (*g_pfnVisionSurface)(IDirect3DSurface9 *surface, IDirect3DDevice9 *device);
+// Called after the stretch onto the back buffer, before the present (the
+// back buffer is lockable).
+extern void (*g_pfnVisionBackBuffer)(IDirect3DSurface9 *back);
 // The times of each frame of a play pass (the benchmark).
 extern void (*g_pfnVisionFrameTimes)(const PlayerFrameTimes &times);
 // Stand-ins for the device's creation (null: Direct3DCreate9 and

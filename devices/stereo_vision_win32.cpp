@@ -18,6 +18,7 @@ int g_nVisionZoom = kVisionZoomActual;
 int g_bVisionClear = 1;
 
 void (*g_pfnVisionSurface)(IDirect3DSurface9 *surface, IDirect3DDevice9 *device) = nullptr;
+void (*g_pfnVisionBackBuffer)(IDirect3DSurface9 *back) = nullptr;
 void (*g_pfnVisionFrameTimes)(const PlayerFrameTimes &times) = nullptr;
 IDirect3D9 *(*g_pfnVisionCreate9)(UINT version) = nullptr;
 HRESULT (*g_pfnVisionCreateDevice)(IDirect3D9 *d3d, D3DPRESENT_PARAMETERS *params, IDirect3DDevice9 **device) = nullptr;
@@ -120,6 +121,8 @@ void ShowVisionSurface()
         RECT src = {0, 0, 2 * (LONG)pp.BackBufferWidth, (LONG)pp.BackBufferHeight + 1};
         RECT dst = {0, 0, (LONG)pp.BackBufferWidth, (LONG)pp.BackBufferHeight};
         device->StretchRect(g_vision.surface, &src, back, &dst, D3DTEXF_LINEAR);
+        if (g_pfnVisionBackBuffer)
+            g_pfnVisionBackBuffer(back);
         back->Release();
     }
     device->Present(nullptr, nullptr, nullptr, nullptr);

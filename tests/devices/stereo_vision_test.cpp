@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <atomic>
@@ -49,10 +50,12 @@ struct Snap {
     std::vector<BYTE> lastRow;  // 8 W bytes of row H
     int frame = -1, zoom = 0, swap = 0, dispFormat = -1, shiftX = 0, shiftY = 0, waku = -1;
     uint32_t at(int x, int y) const { return px[(size_t)y * w + x]; }
+    std::vector<uint32_t> back;  // the back buffer after the stretch, W x H
 };
 
 std::atomic<int> g_frames(0);
 std::atomic<bool> g_want(false), g_got(false);
+bool g_backDue = false;  // the viewer's thread only
 Snap g_snap;
 std::vector<std::pair<int, int>> g_passFrames;  // (shown, current frame) of each pass frame
 std::atomic<int> g_passCount(0);
@@ -92,11 +95,23 @@ void SeeSurface(IDirect3DSurface9 *s, IDirect3DDevice9 *)
         snap.shiftY = g_nPlaySource ? g_nFileShiftY : g_nShiftY;
         g_snap = std::move(snap);
         g_want = false;
-        g_got = true;
+        g_backDue = true;  // taken when the back buffer has been read
     }
     if (g_onFrame)
         g_onFrame();
     g_frames++;
+}
+
+// The back buffer of the present whose surface is being read.
+void SeeBackBuffer(IDirect3DSurface9 *back)
+{
+    if (!g_backDue)
+        return;
+    Snap b;
+    ReadSurface(back, b);
+    g_snap.back = std::move(b.px);
+    g_backDue = false;
+    g_got = true;
 }
 
 void SeeTimes(const PlayerFrameTimes &t)
@@ -200,12 +215,15 @@ protected:
         g_passCount = 0;
         g_onFrame = nullptr;
         g_pfnVisionSurface = SeeSurface;
+        g_pfnVisionBackBuffer = SeeBackBuffer;
+        g_backDue = false;
         g_pfnVisionFrameTimes = SeeTimes;
     }
 
     void TearDown() override
     {
         g_pfnVisionSurface = nullptr;
+        g_pfnVisionBackBuffer = nullptr;
         g_pfnVisionFrameTimes = nullptr;
         g_pfnVisionCreate9 = nullptr;
         g_pfnVisionCreateDevice = nullptr;
@@ -393,6 +411,20 @@ TEST_F(StereoVisionTest, ThePairFillsBothHalvesUnscaledAndTheLastRowIsSigned)
         for (size_t i = 20; i < s.lastRow.size(); i++)
             notWhite += s.lastRow[i] != 0xFF;
         EXPECT_EQ(0, notWhite);
+        // The screen: the whole surface, its signature row included,
+        // stretched linearly onto the W x H back buffer.
+        ASSERT_EQ((size_t)W * H, s.back.size());
+        double sum = 0;
+        int n = 0;
+        for (int j = 1; j < H - 1; j += 3)
+            for (int i = 1; i < W - 1; i += 3) {
+                uint32_t a = s.back[(size_t)j * W + i];
+                uint32_t b = s.at(2 * i, (int)((long long)j * (H + 1) / H));
+                for (int k = 0; k < 24; k += 8)
+                    sum += abs((int)(a >> k & 255) - (int)(b >> k & 255));
+                n++;
+            }
+        EXPECT_LT(sum / n, 12.0);
         if (s.zoom == 100) {
             EXPECT_EQ(0, Mismatches(s, x, y, s.swap ? right : left, 718, 240));
             EXPECT_EQ(0, Mismatches(s, W + x, y, s.swap ? left : right, 718, 240));
@@ -622,6 +654,53 @@ TEST_F(StereoVisionTest, F2PlaysToTheEndAndTheLastFrameSetsTheCurrentToTheFirst)
         }));
         EXPECT_EQ(c.want, g_passFrames);
         EXPECT_EQ(0, after);
+        ExpectEndedCleanly();
+    }
+}
+
+TEST_F(StereoVisionTest, InsideAPassKeysActOnTheNextFrameAndEscOrAButtonStopsIt)
+{
+    g_bRepeat = 1;  // the passes go on until stopped
+    struct Stop {
+        const char *name;
+        UINT msg;
+        WPARAM wParam;
+    } stops[] = {{"Esc", WM_KEYUP, VK_ESCAPE}, {"F2", WM_KEYUP, VK_F2}, {"left button", WM_LBUTTONDOWN, 0}};
+    for (const Stop &stop : stops) {
+        SCOPED_TRACE(stop.name);
+        g_nPlayerSwap = 0;
+        g_nVisionZoom = 100;
+        Snap during, after;
+        bool stopped = false, open = false;
+        ASSERT_TRUE(View([&](HWND w) {
+            auto passFrames = [](int n) {
+                int before = g_passCount;
+                return WaitFor([&] { return g_passCount >= before + n; });
+            };
+            PostMessageA(w, WM_KEYUP, VK_F2, 0);
+            if (!passFrames(2))
+                return false;
+            PostMessageA(w, WM_KEYUP, 'X', 0);
+            PostMessageA(w, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+            if (!passFrames(3))
+                return false;
+            during = TakeSnap();
+            PostMessageA(w, stop.msg, stop.wParam, 0);
+            // Stopped: the idle redraw takes over (no pass frames).
+            stopped = WaitFor([&] {
+                int before = g_passCount;
+                Sleep(600);
+                return g_passCount == before;
+            });
+            after = TakeSnap();
+            open = IsWindow(w) != 0;
+            return true;
+        }));
+        EXPECT_EQ(1, during.swap);
+        EXPECT_EQ(110, during.zoom);
+        EXPECT_TRUE(stopped);
+        EXPECT_TRUE(open);  // a stop ends the pass, not the viewer
+        EXPECT_EQ(1, after.swap);
         ExpectEndedCleanly();
     }
 }
