@@ -6,6 +6,7 @@
 #define TWR_DEVICES_STEREO_PLAYER_H
 
 #include "devices/stereo_app.h"
+#include "devices/stereo_player_overlay.h"
 #include "state/app_state.h"
 
 class NvidiaStereoPlayer : public StereoApp {
@@ -32,23 +33,6 @@ public:
 // the player could not start, or a player runs already: then nothing is
 // touched), else the result of Run.
 WPARAM RunNvidiaStereoPlayer(HINSTANCE instance, StereoPair *pair);
-// True from a player's start to its return (its window may be up).
-bool StereoPlayerRunning();
-
-// The status line and key help over a frame: kind 0 the nVidia player,
-// kind 1 the 3D Vision output; and the formatted-file overlay.
-void DrawPlayerOverlay(HDC dc, int kind);
-void DrawNvidiaOverlay(HDC dc);
-
-// Where a played frame's time went, in milliseconds: fetching and
-// preparing the images, drawing or composing them into the work surface,
-// and the blit with the present. Reported after each frame of a play loop
-// when set (the benchmark).
-struct PlayerFrameTimes {
-    int frame;
-    double fetch, compose, present;
-};
-extern void (*g_pfnPlayerFrameTimes)(const PlayerFrameTimes &times);
 
 // Called after each frame's blit, before the present, with the work
 // surface (the double-width surface with its signature, or the formatted

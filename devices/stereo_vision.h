@@ -13,5 +13,7 @@
 // viewer's window closes. Always 0; a failed start leaves nothing open and
 // the caller's message loop running.
 int RunStereoVisionViewer(HINSTANCE instance, StereoPair *pair);
+// True from a viewer's start to its return.
+bool StereoVisionRunning();
 
 #endif

@@ -1,0 +1,266 @@
+// The 3D Vision viewer's pictures: a stereo movie file's two eye images,
+// the pair's two frames, or a file in a display format, drawn through GDI
+// into the NV3D surface (left eye in the left half, right eye in the
+// right), then stretched onto the back buffer and presented.
+#include "devices/stereo_vision_view.h"
+
+#include "devices/device_frames.h"
+#include "devices/device_play_loop.h"
+#include "devices/stereo_player_geometry.h"
+#include "devices/stereo_player_state.h"
+#include "devices/stereo_vision_geometry.h"
+#include "pipeline/compose.h"
+#include "pipeline/compose_settings.h"
+#include "sources/movie_source.h"
+#include "sources/stereo_pair.h"
+#include "state/alignment_state.h"
+
+#include <vfw.h>
+
+namespace {
+
+void FillBlack(HDC dc, int w, int h)
+{
+    RECT r = {0, 0, w, h};
+    FillRect(dc, &r, (HBRUSH)GetStockObject(BLACK_BRUSH));
+}
+
+// The surface's DC, clipped to the picture rows so that no drawing (an
+// image moved down, the overlay) reaches the signature row. Null when the
+// device or the surface is not there, or the DC cannot be taken.
+HDC TakeSurfaceDc()
+{
+    if (!VisionDeviceReady())
+        return nullptr;
+    HDC dc = nullptr;
+    if (FAILED(g_vision.surface->GetDC(&dc)) || !dc)
+        return nullptr;
+    IntersectClipRect(dc, 0, 0, 2 * (int)g_vision.present.BackBufferWidth, (int)g_vision.present.BackBufferHeight);
+    return dc;
+}
+
+// The drawing's end: the DC back, the test's look, the present, the times
+// (fetch from t0, drawing from t1).
+void FinishDrawing(HDC dc, PlayerFrameTimes *times, double t0, double t1)
+{
+    g_vision.surface->ReleaseDC(dc);
+    // The signature again: a surface without alpha need not keep its
+    // fourth bytes through the device (Wine's returns them as 0xFF after a
+    // stretch), and they are part of the signature's words. A surface that
+    // cannot be locked is not presented.
+    D3DLOCKED_RECT locked;
+    if (FAILED(g_vision.surface->LockRect(&locked, nullptr, 0)))
+        return;
+    SignVisionSurface((BYTE *)locked.pBits, locked.Pitch, (int)g_vision.present.BackBufferHeight + 1,
+                      (int)g_vision.present.BackBufferWidth, (int)g_vision.present.BackBufferHeight);
+    g_vision.surface->UnlockRect();
+    if (g_pfnVisionSurface)
+        g_pfnVisionSurface(g_vision.surface, g_vision.device);
+    double t2 = times ? DeviceClockMs() : 0;
+    ShowVisionSurface();
+    if (times) {
+        times->fetch = t1 - t0;
+        times->compose = t2 - t1;
+        times->present = DeviceClockMs() - t2;
+    }
+}
+
+// One eye image: its frame and where it lies in it (rows from the first
+// row in memory), w x h.
+struct VisionEye {
+    const PackedDib *dib;
+    int x, y;
+    HDRAWDIB drawDib;
+};
+
+// The eye image scaled to dw x dh at (dx, dy): through DrawDib (which
+// counts source rows from the top) when a handle is given, else
+// StretchDIBits.
+void DrawEyeScaled(HDC dc, const VisionEye &e, int w, int h, int dx, int dy, int dw, int dh, UINT flags)
+{
+    if (!e.dib || w <= 0 || h <= 0 || dw <= 0 || dh <= 0)
+        return;
+    BYTE *bits = FindDibBits(e.dib);
+    if (e.drawDib) {
+        int top = DibHeight(e.dib) - e.y - h;
+        DrawDibDraw(e.drawDib, dc, dx, dy, dw, dh, (BITMAPINFOHEADER *)e.dib, bits, e.x, top, w, h, flags);
+        return;
+    }
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchDIBits(dc, dx, dy, dw, dh, e.x, e.y, w, h, bits, (const BITMAPINFO *)e.dib, DIB_RGB_COLORS, SRCCOPY);
+}
+
+int DrawStereoFileAt(int frame, PlayerFrameTimes *times)
+{
+    const int W = (int)g_vision.present.BackBufferWidth, H = (int)g_vision.present.BackBufferHeight;
+    double t0 = times ? DeviceClockMs() : 0;
+    DeviceFileFrame file;
+    if (!g_pPlayMovie || !FetchDeviceFileFrame(g_pPlayMovie, frame, file))
+        return 1;
+    double t1 = times ? DeviceClockMs() : 0;
+    HDC dc = TakeSurfaceDc();
+    if (!dc) {
+        FreeDeviceFileFrame(file);
+        return 0;
+    }
+    FillBlack(dc, 2 * W, H);
+    VisionPlace p = PlaceVisionFileEye(W, H, file.eyeW, file.eyeH, g_nVisionZoom);
+    g_nVisionZoom = p.zoom;
+    HDRAWDIB drawDib = (HDRAWDIB)g_pPlayMovie->hDrawDib;
+    VisionEye first = {file.image, 0, 0, drawDib};
+    VisionEye second = {file.image, file.secondX, file.secondY, drawDib};
+    int sx = g_nFileShiftX, sy = g_nFileShiftY;
+    if (!g_nPlayerSwap) {
+        DrawEyeScaled(dc, first, file.eyeW, file.eyeH, p.x + sx, p.y + sy, p.w, p.h, DDF_BACKGROUNDPAL);
+        DrawEyeScaled(dc, second, file.eyeW, file.eyeH, W + p.x, p.y, p.w, p.h, DDF_BACKGROUNDPAL);
+    } else {
+        DrawEyeScaled(dc, second, file.eyeW, file.eyeH, p.x, p.y, p.w, p.h, DDF_BACKGROUNDPAL);
+        DrawEyeScaled(dc, first, file.eyeW, file.eyeH, W + p.x + sx, p.y + sy, p.w, p.h, DDF_BACKGROUNDPAL);
+    }
+    FreeDeviceFileFrame(file);
+    DrawPlayerOverlay(dc, 1);
+    FinishDrawing(dc, times, t0, t1);
+    return 0;
+}
+
+int DrawPairAt(int frame, PlayerFrameTimes *times)
+{
+    const int W = (int)g_vision.present.BackBufferWidth, H = (int)g_vision.present.BackBufferHeight;
+    double t0 = times ? DeviceClockMs() : 0;
+    StereoPair *pair = g_pPlayPair;
+    DevicePairFrame p;
+    // Frames of two sizes are refused here: the smaller would be read past
+    // its end.
+    if (!pair || !pair->pLeft || !pair->pRight || !FetchDevicePairFrame(pair, frame, p))
+        return 1;
+    double t1 = times ? DeviceClockMs() : 0;
+    HDC dc = TakeSurfaceDc();
+    if (!dc)
+        return 0;
+    if (g_bVisionClear || g_bShowInfo) {
+        FillBlack(dc, 2 * W, H);
+        g_bVisionClear = 0;
+    }
+    const W3DPairRegion &r = p.region;
+    VisionPairPlace place = PlaceVisionPair(W, H, r.w, r.h, g_nWaku, g_nVisionZoom);
+    if (place.scaled)
+        g_nVisionZoom = place.zoom;
+    bool trimmed = g_nTrimState == kTrimApplied;
+    VisionEye left = {p.left, r.leftX, r.leftY, trimmed ? nullptr : (HDRAWDIB)pair->pLeft->hDrawDib};
+    VisionEye right = {p.right, r.rightX, r.rightY, trimmed ? nullptr : (HDRAWDIB)pair->pRight->hDrawDib};
+    const VisionEye *halves[2] = {g_nPlayerSwap ? &right : &left, g_nPlayerSwap ? &left : &right};
+    for (int i = 0; i < 2; i++) {
+        const VisionEye &e = *halves[i];
+        int x = i * W + place.x;
+        if (!place.scaled) {
+            SetDIBitsToDevice(dc, x, place.y, (DWORD)place.w, (DWORD)place.h, e.x + place.srcX, e.y, 0,
+                              (UINT)DibHeight(e.dib), FindDibBits(e.dib), (const BITMAPINFO *)e.dib, DIB_RGB_COLORS);
+        } else {
+            DrawEyeScaled(dc, e, r.w, r.h, x, place.y, place.w, place.h, DDF_BACKGROUNDPAL);
+        }
+    }
+    DrawPlayerOverlay(dc, 1);
+    FinishDrawing(dc, times, t0, t1);
+    return 0;
+}
+
+int DrawFormattedFileAt(int frame, PlayerFrameTimes *times)
+{
+    const int W = (int)g_vision.present.BackBufferWidth, H = (int)g_vision.present.BackBufferHeight;
+    double t0 = times ? DeviceClockMs() : 0;
+    DeviceFileFrame file;
+    if (!g_pPlayMovie || !FetchDeviceFileFrame(g_pPlayMovie, frame, file))
+        return 1;
+    double t1 = times ? DeviceClockMs() : 0;
+    HDC dc = TakeSurfaceDc();
+    if (!dc) {
+        FreeDeviceFileFrame(file);
+        return 0;
+    }
+    // The status line changes at every frame: under it the picture starts
+    // black, as after any change of what is shown.
+    if (g_bVisionClear || g_bShowInfo) {
+        FillBlack(dc, 2 * W, H);
+        g_bVisionClear = 0;
+    }
+    IntersectClipRect(dc, 0, 0, W, H);  // the left half only
+    const int w = file.eyeW, h = file.eyeH;
+    PackedDib *image = const_cast<PackedDib *>(file.image);
+    PlayerFormat format = PlayerFormatOf(g_nDispFormat);
+    if (format.composition == kPlayerSideBySide) {
+        PlayerSbsRequest req = {W, H, w, h, g_nWaku, g_nFileShiftX, g_nFileShiftY, g_nPlayerSwap, file.secondX,
+                                file.secondY};
+        PlayerSbsLayout l = ComputePlayerSbs(req);
+        if (l.drawn) {
+            const PlayerDibDraw *draws[2] = {&l.left, &l.right};
+            for (const PlayerDibDraw *d : draws) {
+                VisionEye e = {image, d->srcX, d->srcY, (HDRAWDIB)g_pPlayMovie->hDrawDib};
+                DrawEyeScaled(dc, e, w, h, d->x, d->y, d->w, d->h, 0);
+            }
+        }
+    } else if (format.composition != kPlayerNothing) {
+        int m[4];
+        ShiftToCropMargins(m, w, h, g_nFileShiftX, g_nFileShiftY, g_bAllFrameAdjust);
+        ComposeSettings cs = ComposeSettingsFromState();
+        int dx = file.secondX, dy = file.secondY;
+        PackedDib *composed = nullptr;
+        switch (format.composition) {
+        case kPlayerGrey:
+            composed = ComposeGreyAnaglyphSbs(cs, image, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy, format.variant);
+            break;
+        case kPlayerColour:
+            composed =
+                ComposeColourAnaglyphSbs(cs, image, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy, format.variant);
+            break;
+        default: composed = ComposeInterlaceSbs(image, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy); break;
+        }
+        if (composed) {
+            int cw = DibWidth(composed), ch = DibHeight(composed);
+            SetDIBitsToDevice(dc, 0, 0, (DWORD)cw, (DWORD)ch, 0, 0, 0, (UINT)ch, FindDibBits(composed),
+                              (const BITMAPINFO *)composed, DIB_RGB_COLORS);
+            FreeDib(composed);
+        }
+    }
+    FreeDeviceFileFrame(file);
+    if (g_bShowInfo || g_bShowHelp)
+        DrawNvidiaOverlay(dc);
+    FinishDrawing(dc, times, t0, t1);
+    return 0;
+}
+
+}  // namespace
+
+int DrawVisionFrame(int source, int frame, PlayerFrameTimes *times)
+{
+    switch (source) {
+    case 0: return DrawPairAt(frame, times);
+    case 1: return DrawStereoFileAt(frame, times);
+    case 2: return DrawFormattedFileAt(frame, times);
+    default: return 1;
+    }
+}
+
+namespace {
+
+int DrawStill(int source, int frame)
+{
+    g_nPlayStep = 0;
+    g_nPlayBase = frame;
+    return DrawVisionFrame(source, frame, nullptr);
+}
+
+}  // namespace
+
+int DrawVisionFormattedFile() { return DrawStill(2, g_nPlayFrame); }
+int DrawVisionStereoFile() { return DrawStill(1, g_nPlayFrame); }
+int DrawVisionPair() { return DrawStill(0, g_nFrame); }
+
+int DrawVisionCurrent()
+{
+    switch (g_nPlaySource) {
+    case 0: return DrawVisionPair();
+    case 1: return DrawVisionStereoFile();
+    case 2: return DrawVisionFormattedFile();
+    default: return 1;
+    }
+}

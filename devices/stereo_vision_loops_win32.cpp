@@ -1,0 +1,157 @@
+// The 3D Vision viewer's play passes: from the current frame to the end,
+// timed by the device play loop's clock (with its sound and its one-frame
+// skip), each frame drawn as the still drawing does. Only mouse buttons,
+// the wheel and released keys are read during a pass.
+#include "devices/stereo_vision_view.h"
+
+#include "devices/device_play_loop.h"
+#include "devices/stereo_player_state.h"
+#include "devices/stereo_vision_geometry.h"
+#include "pipeline/pair_position.h"
+#include "pipeline/play_clock.h"
+#include "sources/movie_source.h"
+#include "sources/stereo_pair.h"
+
+namespace {
+
+struct VisionPass {
+    int source;            // g_nPlaySource of the pass: 2, 1 or 0
+    MovieSource *sound;    // the record whose sound plays and whose rate times the pass
+    MovieSource *partner;  // the pair's other record
+    int start, total, recordStart;
+    int *current;  // g_nPlayFrame or g_nFrame
+};
+
+// The mouse and one released key: true when the pass is to stop.
+bool TakePassInput(HWND window, const VisionPass &pass)
+{
+    MSG msg;
+    bool stop = false;
+    if (PeekMessageA(&msg, window, WM_MOUSEFIRST, WM_MOUSEWHEEL, PM_REMOVE)) {
+        if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) {
+            stop = true;
+        } else if (msg.message == WM_MOUSEWHEEL && pass.source != 2) {
+            g_nVisionZoom = VisionZoomWheel(g_nVisionZoom, HIWORD(msg.wParam));
+            g_bVisionClear = 1;
+        }
+    }
+    if (PeekMessageA(&msg, window, WM_KEYUP, WM_KEYUP, PM_REMOVE) && HandleVisionPassKey(msg.wParam))
+        stop = true;
+    return stop;
+}
+
+int RunVisionPass(VisionPass &pass)
+{
+    HWND window = g_vision.window;
+    // Nothing to show (a start at or past the end): "played to the end with
+    // repeat on" would start it again for ever.
+    if (!window || !pass.sound || pass.total - pass.start <= 0)
+        return 1;
+    DevicePlayLoop loop = {};
+    loop.window = window;
+    loop.sound = pass.sound;
+    loop.partner = pass.partner;
+    loop.start = pass.start;
+    loop.total = pass.total;
+    loop.recordStart = pass.recordStart;
+    loop.isFile = pass.source != 0;
+    loop.timerPeriod = &g_uDeviceTimerPeriod;
+    loop.timerId = &g_uDeviceTimerId;
+    loop.drops = &g_nDevicePlayDrops;
+    loop.delay = &g_nPlayDelays;
+    g_vision.playing = 1;
+    if (!StartDevicePlayLoop(loop)) {
+        g_vision.playing = 0;
+        return 1;
+    }
+    g_nPlayBase = pass.start;
+    g_nPlayFrames = pass.total;
+    g_nPlayStep = 0;
+
+    int result = 0;
+    int last = pass.total - 1;
+    for (int i = 0; i < pass.total - pass.start; i++) {
+        if (!g_vision.window) {
+            result = 1;  // the window closed meanwhile
+            break;
+        }
+        int shown = pass.start + i;
+        g_nPlayStep = i;
+        // The end comes back as frame 0, ready for the next pass, while
+        // the last frame is still shown.
+        *pass.current = shown == last ? 0 : shown;
+        PlayerFrameTimes times = {shown, 0, 0, 0};
+        PlayerFrameTimes *probe = g_pfnVisionFrameTimes ? &times : nullptr;
+        if (DrawVisionFrame(pass.source, shown, probe) != 0) {
+            result = 1;
+            break;
+        }
+        if (probe)
+            g_pfnVisionFrameTimes(times);
+        i = PaceDevicePlayLoop(loop, i);
+        if (TakePassInput(window, pass)) {
+            result = 1;
+            break;
+        }
+    }
+
+    EndDevicePlayLoop(loop);
+    g_vision.playing = 0;
+    if (result == 0 && g_bRepeat != 1)
+        result = 1;
+    return result;
+}
+
+VisionPass FilePass(int source)
+{
+    VisionPass pass = {};
+    pass.source = source;
+    pass.sound = g_pPlayMovie;
+    pass.start = g_nPlayFrame;
+    pass.total = g_pPlayMovie ? g_pPlayMovie->nFrames : 0;
+    pass.recordStart = g_nPlayFrame;
+    pass.current = &g_nPlayFrame;
+    return pass;
+}
+
+}  // namespace
+
+int PlayVisionFormattedFile()
+{
+    VisionPass pass = FilePass(2);
+    return RunVisionPass(pass);
+}
+
+int PlayVisionStereoFile()
+{
+    VisionPass pass = FilePass(1);
+    return RunVisionPass(pass);
+}
+
+int PlayVisionPair()
+{
+    StereoPair *pair = g_pPlayPair;
+    if (!pair || !pair->pLeft || !pair->pRight)
+        return 1;
+    MovieSource *left = pair->pLeft, *right = pair->pRight;
+    g_nClipLength = PairFrameCount(left, right, g_nEndOffset);
+    VisionPass pass = {};
+    pass.source = 0;
+    pass.sound = SoundFromRightRecord(g_nSoundlr, g_bSwapped) ? right : left;
+    pass.partner = pass.sound == left ? right : left;
+    pass.start = g_nFrame;
+    pass.total = g_nClipLength;
+    pass.recordStart = pass.sound->nStart + g_nFrame;
+    pass.current = &g_nFrame;
+    return RunVisionPass(pass);
+}
+
+int PlayVisionCurrent()
+{
+    switch (g_nPlaySource) {
+    case 0: return PlayVisionPair();
+    case 1: return PlayVisionStereoFile();
+    case 2: return PlayVisionFormattedFile();
+    default: return 1;
+    }
+}
