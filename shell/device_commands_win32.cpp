@@ -1,7 +1,9 @@
 #include "shell/device_commands.h"
 
+#include "devices/gl_stereo_window.h"
 #include "devices/page_flip_window.h"
 #include "devices/stereo_player.h"
+#include "devices/stereo_vision.h"
 #include "devices/unavailable_output.h"
 #include "devices/w3d_settings_dialog.h"
 #include "pipeline/show_pair.h"
@@ -49,8 +51,19 @@ bool RunDevice(HWND main)
         // may have been closed meanwhile, its quit passed on to the main
         // loop; then there is nothing left to show.
         return IsWindow(main) != FALSE;
-    case kDeviceOpenGl:    // the OpenGL quad-buffer window
-    case kDeviceVision:    // the 3D Vision viewer
+    case kDeviceOpenGl:
+        // The OpenGL window is laid over the main window's client area and
+        // stays open beside it: a full-screen view gives way to it first
+        // (left as it was, the view would stay a popup over the screen).
+        if (g_bFullScreen == 1)
+            SendMessageA(main, WM_COMMAND, IDM_FULLSCREEN, 0);
+        g_bFullScreen = 0;
+        CreateGlStereoWindow(g_hInst, &g_stereoPair);
+        return false;
+    case kDeviceVision:
+        RunStereoVisionViewer(g_hInst, &g_stereoPair);
+        // The viewer serves every window of the thread, as the player does.
+        return IsWindow(main) != FALSE;
     default:
         ShowOutputNotAvailable(main);
         return false;
