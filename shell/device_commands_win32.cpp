@@ -112,10 +112,11 @@ bool AskPlayFile(HWND main, const char *panel)
     return chosen != FALSE;
 }
 
-// The Direct3D 7 player serves the main window while it runs: what a
-// device command would change (the source, the pair's frames, the file's
-// layout) belongs to the running player until it closes.
-bool DeviceRunning() { return StereoPlayerRunning(); }
+// The Direct3D 7 player and the 3D Vision viewer serve the main window
+// while they run: what a device command would change (the source, the
+// pair's frames, the file's layout) belongs to the running one until it
+// closes.
+bool DeviceRunning() { return StereoPlayerRunning() || StereoVisionRunning(); }
 
 }  // namespace
 
