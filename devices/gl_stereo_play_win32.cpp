@@ -6,6 +6,7 @@
 #include "devices/stereo_player_state.h"
 #include "pipeline/pair_position.h"
 #include "pipeline/play_clock.h"
+#include "pipeline/play_pair.h"
 #include "pipeline/wave_player.h"
 #include "resources/resource_ids.h"
 #include "shared/packed_dib.h"
@@ -20,29 +21,6 @@
 namespace {
 
 GlStereoView &V() { return g_glView; }
-
-DevicePlayLoop LoopOf(HWND window, MovieSource *sound, int start, int total, int recordStart)
-{
-    DevicePlayLoop loop = {};
-    loop.window = window;
-    loop.sound = sound;
-    loop.start = start;
-    loop.total = total;
-    loop.recordStart = recordStart;
-    loop.timerPeriod = &g_uDeviceTimerPeriod;
-    loop.timerId = &g_uDeviceTimerId;
-    loop.drops = &g_nDevicePlayDrops;
-    loop.delay = &g_nPlayDelays;
-    return loop;
-}
-
-void MoveThumb()
-{
-    if (!g_hPosScroll)
-        return;
-    SetScrollPos(g_hPosScroll, SB_CTL, g_nFrame / (g_nPosScale > 0 ? g_nPosScale : 1), FALSE);
-    InvalidateRect(g_hPosScroll, nullptr, TRUE);
-}
 
 // Every waiting message of the thread, the main window's accelerators
 // first: the main window drives the pair while it plays. A quit is put
@@ -113,8 +91,8 @@ int PlayGlPair()
     }
     g_nPlayBase = s;
     g_nPlayFrames = g_nFrameCount;
-    DevicePlayLoop loop = LoopOf(g_hwndMain, sound, s, g_nFrameCount, sound->nStart + s);
-    loop.partner = sound == left ? right : left;
+    DevicePlayLoop loop = SharedDevicePlayLoop(g_hwndMain, sound, sound == left ? right : left, s, g_nFrameCount,
+                                               sound->nStart + s, false);
     loop.pairSound = true;
     if (!StartDevicePlayLoop(loop)) {
         g_nBusy = 0;
@@ -133,7 +111,7 @@ int PlayGlPair()
         right = pair->pRight;
         g_nFrameCount = PairFrameCount(left, right, g_nEndOffset);
         g_nFrame = s + i;
-        MoveThumb();
+        MovePositionThumb();
         GlFrameTimes times = {s + i, 0, 0, 0};
         double t0 = DeviceClockMs();
         DevicePairFrame f;
@@ -187,8 +165,7 @@ int PlayGlFile()
         GetFileNameFromPath(name, v.pair->szName);
     g_nPlayBase = s;
     g_nPlayFrames = frames;
-    DevicePlayLoop loop = LoopOf(window, movie, s, frames, s);
-    loop.isFile = true;
+    DevicePlayLoop loop = SharedDevicePlayLoop(window, movie, nullptr, s, frames, s, true);
     if (!StartDevicePlayLoop(loop)) {
         g_nBusy = 0;
         g_bCancel = 0;

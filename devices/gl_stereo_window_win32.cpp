@@ -247,18 +247,9 @@ int CreateGlStereoWindow(HINSTANCE instance, StereoPair *pair)
     DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     HWND owner = g_hwndMain;
     if (v.file) {
-        char error[kOpenErrorBytes] = "";
-        InitMovieSource(&g_playMovie);
-        g_pPlayMovie = nullptr;
-        if (!pair || OpenMovieSource(nullptr, pair->szName, &g_playMovie, error, 0) != 0) {
-            CloseMovieSource(&g_playMovie);
+        if (!OpenPlayMovie(pair))
             return 0;
-        }
-        g_pPlayMovie = &g_playMovie;
-        g_nFileShiftX = g_nFileShiftY = 0;
         v.swap = 0;
-        g_nPlayFrame = 0;
-        g_nPlayFrames = g_playMovie.nFrames;
         if (v.fullScreen != 1)
             style = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
         owner = nullptr;

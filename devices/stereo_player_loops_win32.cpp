@@ -69,18 +69,8 @@ int RunPlayerLoop(StereoApp &app, PlayerLoop &src)
     if (!src.sound || src.total - src.start <= 0)
         return 1;
     HWND window = g_hwndPlayer3D ? g_hwndPlayer3D : app.hWnd;
-    DevicePlayLoop loop = {};
-    loop.window = window;
-    loop.sound = src.sound;
-    loop.partner = src.partner;
-    loop.start = src.start;
-    loop.total = src.total;
-    loop.recordStart = src.recordStart;
-    loop.isFile = src.kind != kLoopStereoPair;
-    loop.timerPeriod = &g_uDeviceTimerPeriod;
-    loop.timerId = &g_uDeviceTimerId;
-    loop.drops = &g_nDevicePlayDrops;
-    loop.delay = &g_nPlayDelays;
+    DevicePlayLoop loop = SharedDevicePlayLoop(window, src.sound, src.partner, src.start, src.total, src.recordStart,
+                                               src.kind != kLoopStereoPair);
     if (!StartDevicePlayLoop(loop))
         return 1;
     g_nPlayFrames = src.total;

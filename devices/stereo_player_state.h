@@ -22,4 +22,17 @@ extern int g_bShowHelp, g_bShowInfo;
 // The timer of the device play loops.
 extern unsigned g_uDeviceTimerPeriod, g_uDeviceTimerId;
 
+// Opens pair->szName into g_playMovie for the devices that play a file:
+// g_pPlayMovie set, the file offsets and g_nPlayFrame 0, g_nPlayFrames
+// the file's length. False, with the record closed and g_pPlayMovie null,
+// when it cannot be opened (the devices end silently then).
+bool OpenPlayMovie(const StereoPair *pair);
+
+struct DevicePlayLoop;
+// A play loop on the shared device timer and counters (g_uDeviceTimer*,
+// g_nDevicePlayDrops, g_nPlayDelays) of the Direct3D 7 player, the 3D
+// Vision viewer and the OpenGL window.
+DevicePlayLoop SharedDevicePlayLoop(HWND window, MovieSource *sound, MovieSource *partner, int start, int total,
+                                    int recordStart, bool isFile);
+
 #endif

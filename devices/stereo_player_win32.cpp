@@ -102,17 +102,10 @@ WPARAM RunNvidiaStereoPlayer(HINSTANCE instance, StereoPair *pair)
     g_pPlayPair = pair;
     g_pPlayMovie = nullptr;
     if (g_nPlaySource != 0) {
-        char error[kOpenErrorBytes] = "";
-        InitMovieSource(&g_playMovie);
-        if (!pair || OpenMovieSource(nullptr, pair->szName, &g_playMovie, error, 0) != 0) {
-            CloseMovieSource(&g_playMovie);
+        if (!OpenPlayMovie(pair)) {
             RegisterStereoApp(nullptr);
             return 0;
         }
-        g_pPlayMovie = &g_playMovie;
-        g_nFileShiftX = g_nFileShiftY = 0;
-        g_nPlayFrame = 0;
-        g_nPlayFrames = g_playMovie.nFrames;
     } else {
         if (!pair || !pair->pLeft || !pair->pRight) {
             RegisterStereoApp(nullptr);

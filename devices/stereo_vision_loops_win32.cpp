@@ -47,18 +47,8 @@ int RunVisionPass(VisionPass &pass)
     // repeat on" would start it again for ever.
     if (!window || !pass.sound || pass.total - pass.start <= 0)
         return 1;
-    DevicePlayLoop loop = {};
-    loop.window = window;
-    loop.sound = pass.sound;
-    loop.partner = pass.partner;
-    loop.start = pass.start;
-    loop.total = pass.total;
-    loop.recordStart = pass.recordStart;
-    loop.isFile = pass.source != 0;
-    loop.timerPeriod = &g_uDeviceTimerPeriod;
-    loop.timerId = &g_uDeviceTimerId;
-    loop.drops = &g_nDevicePlayDrops;
-    loop.delay = &g_nPlayDelays;
+    DevicePlayLoop loop = SharedDevicePlayLoop(window, pass.sound, pass.partner, pass.start, pass.total,
+                                               pass.recordStart, pass.source != 0);
     g_vision.playing = 1;
     if (!StartDevicePlayLoop(loop)) {
         g_vision.playing = 0;

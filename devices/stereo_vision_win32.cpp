@@ -338,15 +338,8 @@ int RunStereoVisionViewer(HINSTANCE instance, StereoPair *pair)
     g_pPlayMovie = nullptr;
     int length = 0;
     if (g_nPlaySource != 0) {
-        char error[kOpenErrorBytes] = "";
-        InitMovieSource(&g_playMovie);
-        if (!pair || OpenMovieSource(nullptr, pair->szName, &g_playMovie, error, 0) != 0) {
-            CloseMovieSource(&g_playMovie);
+        if (!OpenPlayMovie(pair))
             return 0;
-        }
-        g_pPlayMovie = &g_playMovie;
-        g_nFileShiftX = g_nFileShiftY = 0;
-        g_nPlayFrame = 0;
         length = g_playMovie.nFrames;
     } else {
         if (!pair || !pair->pLeft || !pair->pRight)

@@ -15,6 +15,10 @@ void CALLBACK PlaybackTimerProc(UINT id, UINT message, DWORD_PTR user, DWORD_PTR
 // was played to its end.
 int PlayPair(StereoPair *pair);
 
+// The frame-position bar's thumb moved to g_nFrame, repainted when the
+// queue is next empty (the play loops, which pump their messages).
+void MovePositionThumb();
+
 // Called with each frame shown (after it was drawn), when set: lets tests
 // see the frames and slow the loop down.
 extern void (*g_pfnPlayFrameHook)(int frame);

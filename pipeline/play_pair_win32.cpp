@@ -38,6 +38,14 @@ void CALLBACK PlaybackTimerProc(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)
     g_nTimerTicks = g_nTimerTicks + 1;
 }
 
+void MovePositionThumb()
+{
+    if (!g_hPosScroll)
+        return;
+    SetScrollPos(g_hPosScroll, SB_CTL, g_nFrame / (g_nPosScale > 0 ? g_nPosScale : 1), FALSE);
+    InvalidateRect(g_hPosScroll, nullptr, TRUE);
+}
+
 namespace {
 
 // The in-memory sound's block, sized from the record that supplies the
@@ -418,14 +426,6 @@ void PlayTitle(MovieSource *left, MovieSource *right, int f0, int k, int w, int 
     if (n >= 0 && (size_t)n < sizeof title && g_nAutoColour >= 0 && g_nAutoColour < 3)
         lstrcpynA(title + n, g_szAutoColourLabel[g_nAutoColour], (int)(sizeof title - n));
     SetWindowTextA(g_hwndMain, title);
-}
-
-void MovePositionThumb()
-{
-    if (!g_hPosScroll)
-        return;
-    SetScrollPos(g_hPosScroll, SB_CTL, g_nFrame / (g_nPosScale > 0 ? g_nPosScale : 1), FALSE);
-    InvalidateRect(g_hPosScroll, nullptr, TRUE);
 }
 
 // Every waiting message, the main window's accelerators first. False when
