@@ -1,5 +1,7 @@
 #include "devices/gl_stereo_geometry.h"
 
+#include <stdint.h>
+
 GlFileLayout GlFileLayoutOf(int layout, int w, int h)
 {
     if (layout == 0)
@@ -26,6 +28,11 @@ GlEyeSize GlFitEyeSize(bool file, int layout, int w, int h)
 }
 
 namespace {
+
+// A product scaled by 100 (zoom times size), done in 64 bits and held in
+// an int: pans and texture sizes at the largest zoom stay far below it.
+int Held(int64_t v) { return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int)v; }
+int Scaled(int64_t a, int64_t b, int64_t divisor) { return Held(a * b / divisor); }
 
 // One axis: the zoomed size z against the client size c with the pan p.
 // Narrower than the window: centred, the pan the negative half-margin;
@@ -61,13 +68,13 @@ Axis AxisOf(int z, int c, int pan, int div, float g)
 GlPicture GlPictureOf(const GlPictureRequest &r)
 {
     GlPicture p = {};
-    float g = (float)(r.zoom * r.texture / 100);
+    float g = (float)Scaled(r.zoom, r.texture, 100);
     if (g <= 0)
         g = 1;
     int pct = r.pct > 0 ? r.pct : 100;
     int tdiv = r.tdiv > 0 ? r.tdiv : 1;
-    int zw = r.zoom * r.eyeW / 100;
-    int zh = r.zoom * (r.eyeH * pct / 100) / 100;
+    int zw = Scaled(r.zoom, r.eyeW, 100);
+    int zh = Scaled(r.zoom, Scaled(r.eyeH, pct, 100), 100);
     Axis x = AxisOf(zw, r.cw, r.px, 1, g);
     Axis y = AxisOf(zh, r.ch, r.py, tdiv, g);
     p.px = x.pan;
@@ -82,9 +89,9 @@ GlPicture GlPictureOf(const GlPictureRequest &r)
     p.y1 = y.hi;
     p.t0 = y.c0;
     p.t1 = y.c1;
-    p.ds = (float)(r.zoom * r.xo / 100) / g;
-    p.dt = (float)(r.zoom * ((200 - pct) * r.yo / 100) / 100) / g;
-    int kx = r.shiftX * r.zoom / 100, ky = r.shiftY * r.zoom / 100;
+    p.ds = (float)Scaled(r.zoom, r.xo, 100) / g;
+    p.dt = (float)Scaled(r.zoom, Scaled(200 - pct, r.yo, 100), 100) / g;
+    int kx = Scaled(r.shiftX, r.zoom, 100), ky = Scaled(r.shiftY, r.zoom, 100);
     p.ksl = (float)(kx / 2) / g;
     p.ksr = (float)(kx - kx / 2) / g;
     p.ktl = (float)(ky / 2) / g;
@@ -94,8 +101,11 @@ GlPicture GlPictureOf(const GlPictureRequest &r)
 
 int GlZoomIn(int zoom)
 {
+    if (zoom >= kGlZoomMost)
+        return kGlZoomMost;
     int z = zoom * 110 / 100;
-    return z < 10 ? z + 1 : z;
+    z = z < 10 ? z + 1 : z;
+    return z > kGlZoomMost ? kGlZoomMost : z;
 }
 
 int GlZoomOut(int zoom)
@@ -127,8 +137,8 @@ GlPan GlPanAboutCentre(int z0, int z, int px0, int py0, int cw, int ch)
 {
     if (z0 <= 0)
         return {px0, py0};
-    int mx = (cw - z * cw / z0) / 2, my = (ch - z * ch / z0) / 2;
-    return {px0 * z / z0 - mx, py0 * z / z0 - my};
+    int64_t mx = (cw - (int64_t)z * cw / z0) / 2, my = (ch - (int64_t)z * ch / z0) / 2;
+    return {Held((int64_t)px0 * z / z0 - mx), Held((int64_t)py0 * z / z0 - my)};
 }
 
 int GlTextureSize(int minimum, int w, int h, int largest)

@@ -2,9 +2,9 @@
 // each eye of a stereo movie file lies in its frame for each file layout,
 // the picture's rectangle and texture coordinates for the zoom, the pan and
 // the offset between the images, the zoom steps and the texture size.
-// All divisions are integer divisions truncating toward zero, as the
-// drawing has always used them: the picture must not move by a pixel when
-// the same state is drawn again.
+// All divisions are integer divisions truncating toward zero, so that the
+// same state always draws to the same pixels: the picture must not move by
+// a pixel when it is drawn again.
 #ifndef TWR_DEVICES_GL_STEREO_GEOMETRY_H
 #define TWR_DEVICES_GL_STEREO_GEOMETRY_H
 
@@ -54,8 +54,10 @@ struct GlPicture {
 };
 GlPicture GlPictureOf(const GlPictureRequest &r);
 
-// One zoom step in (Z x 110 / 100, + 1 while below 10) and out (Z x 100 /
-// 110, at least 1).
+// One zoom step in (Z x 110 / 100, + 1 while below 10, at most
+// kGlZoomMost: each mouse move of a right drag zooms in a step) and out
+// (Z x 100 / 110, at least 1).
+enum { kGlZoomMost = 10000 };
 int GlZoomIn(int zoom);
 int GlZoomOut(int zoom);
 // The wheel's step: the high word of wParam taken unsigned; below 1000

@@ -1,6 +1,7 @@
 // The OpenGL stereo window's geometry: the eyes of each file layout, the
 // picture's rectangle and texture coordinates in narrow and wide windows,
-// the 47.5 % layout, the zoom steps, the fit and the texture size.
+// the 47.5 % layout, the zoom steps and their cap, large zooms and pans,
+// the fit and the texture size.
 #include "devices/gl_stereo_geometry.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,11 @@ TEST(GlStereoGeometry, ZoomSteps)
         {"wheel +120: in", GlWheelZoom(100, 120u << 16), 110},
         {"wheel -120 (0xFF88): out", GlWheelZoom(110, 0xFF88u << 16), 100},
         {"wheel low word ignored", GlWheelZoom(100, (1000u << 16) | 5), 100},
+        {"below the cap: up to it", GlZoomIn(kGlZoomMost - 1), kGlZoomMost},
+        {"at the cap: held", GlZoomIn(kGlZoomMost), kGlZoomMost},
+        {"beyond the cap: back to it", GlZoomIn(3 * kGlZoomMost), kGlZoomMost},
+        {"wheel in at the cap: held", GlWheelZoom(kGlZoomMost, 120u << 16), kGlZoomMost},
+        {"out from the cap", GlZoomOut(kGlZoomMost), 9090},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.want, c.got) << c.what;
@@ -203,6 +209,47 @@ TEST(GlStereoGeometry, PanAboutTheCentre)
     EXPECT_EQ(-1, out.py);  // 15 x 100 / 110 = 13 less (300 - 272) / 2 = 14: truncated twice
     GlPan none = GlPanAboutCentre(0, 100, 7, 8, 400, 300);
     EXPECT_EQ(7, none.px);
+}
+
+// A right drag zooms in a step per mouse move, and a wide picture panned
+// to its right end has a pan of about 19 times the zoom: the products of
+// zoom and pan, and of zoom and texture, pass 2^31 long before the numbers
+// the window keeps do (these run under UBSan in the native build).
+TEST(GlStereoGeometry, LargeZoomsAndPansStayExact)
+{
+    int z = 100;
+    for (int i = 0; i < 200; i++)
+        z = GlZoomIn(z);
+    EXPECT_EQ(kGlZoomMost, z);
+
+    struct Case {
+        const char *what;
+        GlPan got, want;
+    } cases[] = {
+        // mx = (1280 - 12100 x 1280 / 11000) / 2 = -64, my = -36.
+        {"a 1920 picture panned right, one step in", GlPanAboutCentre(11000, 12100, 190000, 0, 1280, 720),
+         {209000 + 64, 36}},
+        // mx = (1280 - 1163) / 2 = 58, my = (720 - 654) / 2 = 33.
+        {"and out again", GlPanAboutCentre(12100, 11000, 209064, 36, 1280, 720), {190058 - 58, 32 - 33}},
+        // A 16384-texel picture near its right end, the last step to the cap.
+        {"16384 wide, into the cap", GlPanAboutCentre(9090, kGlZoomMost, 1480000, 0, 1280, 720), {1628162 + 64, 36}},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(c.want.px, c.got.px) << c.what;
+        EXPECT_EQ(c.want.py, c.got.py) << c.what;
+    }
+
+    // A zoom far beyond the cap handed to the drawing arithmetic: 64-bit
+    // products, the pan clamped into the excess.
+    GlPictureRequest r = Pair(1000000, 1920, 1080, 1280, 720, 5000000, 0);
+    r.texture = 2048;
+    r.shiftX = 3000;
+    GlPicture p = GlPictureOf(r);
+    EXPECT_EQ(19200000 - 1280, p.ex);
+    EXPECT_EQ(5000000, p.px);
+    EXPECT_FLOAT_EQ(5000000 / 20480000.0f, p.s0);
+    EXPECT_FLOAT_EQ(5001280 / 20480000.0f, p.s1);
+    EXPECT_FLOAT_EQ(15000000 / 20480000.0f, p.ksl);
 }
 
 TEST(GlStereoGeometry, TextureSizeFitsTheFrame)
