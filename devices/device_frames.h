@@ -34,6 +34,8 @@ struct DevicePairFrame {
 // trimming, soft border and colour matching when on. False when the frames
 // cannot be fetched or differ in size (a smaller right frame would be read
 // past its end; the command that opened the device has said why already).
-bool FetchDevicePairFrame(StereoPair *pair, int frame, DevicePairFrame &out);
+// borderAtCrop false: the soft border lies at the frames' own edges (a
+// still of the OpenGL window, which crops nothing) instead of the region's.
+bool FetchDevicePairFrame(StereoPair *pair, int frame, DevicePairFrame &out, bool borderAtCrop = true);
 
 #endif

@@ -67,7 +67,7 @@ void FreeDeviceFileFrame(DeviceFileFrame &f)
     f.image = nullptr;
 }
 
-bool FetchDevicePairFrame(StereoPair *pair, int frame, DevicePairFrame &out)
+bool FetchDevicePairFrame(StereoPair *pair, int frame, DevicePairFrame &out, bool borderAtCrop)
 {
     memset(&out, 0, sizeof out);
     MovieSource *left = pair->pLeft, *right = pair->pRight;
@@ -81,8 +81,11 @@ bool FetchDevicePairFrame(StereoPair *pair, int frame, DevicePairFrame &out)
     int m[4];
     ShiftToCropMargins(m, DibWidth(l), DibHeight(l), g_nShiftX, g_nShiftY, g_bAllFrameAdjust);
     out.region = W3DPairRegionOf(DibWidth(l), DibHeight(l), m, g_nTrimState == kTrimApplied ? &g_rcTrim : nullptr);
-    if (g_bBlurFrame == 1)
-        ApplySoftBorder(ComposeSettingsFromState(), l, r, m[0], m[1], m[2], m[3], 0);
+    if (g_bBlurFrame == 1) {
+        static const int kNone[4] = {0, 0, 0, 0};
+        const int *b = borderAtCrop ? m : kNone;
+        ApplySoftBorder(ComposeSettingsFromState(), l, r, b[0], b[1], b[2], b[3], 0);
+    }
     if (g_nAutoColour != 0)
         MatchColours(l, r);
     out.left = l;

@@ -22,6 +22,8 @@ struct DevicePlayLoop {
     int total;             // frames of the file or the pair
     int recordStart;       // the sound record's own frame at the start
     bool isFile;
+    int skipLimit = -1;     // a frame is skipped only while the step is below this
+                            // (-1: below total)
     bool pairSound;         // sound when "nSound1" is 1 (the pair played on the OpenGL
                             // window) instead of when "nSound" is 0
     unsigned *timerPeriod;  // where the loop keeps its timer's period and id
@@ -41,7 +43,8 @@ struct DevicePlayLoop {
 bool StartDevicePlayLoop(DevicePlayLoop &loop);
 // After step k (counted from the loop's first frame) was shown: sleeps
 // until the next frame is due, skips one frame when more than two behind
-// (returns k + 1 then, else k) and keeps the sound going.
+// and k is below the skip limit (returns k + 1 then, else k) and keeps the
+// sound going.
 int PaceDevicePlayLoop(DevicePlayLoop &loop, int k);
 // Stops the sound and the timer.
 void EndDevicePlayLoop(DevicePlayLoop &loop);

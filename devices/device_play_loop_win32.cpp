@@ -56,7 +56,8 @@ int PaceDevicePlayLoop(DevicePlayLoop &loop, int k)
     unsigned wait = PacingSleep(k, loop.rate, loop.scale, ticks, loop.period);
     if (wait)
         Sleep(wait);
-    if (due - k > 2 && k < loop.total) {
+    int limit = loop.skipLimit >= 0 ? loop.skipLimit : loop.total;
+    if (due - k > 2 && k < limit) {
         k++;
         (*loop.drops)++;
     }

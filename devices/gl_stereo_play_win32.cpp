@@ -12,6 +12,7 @@
 #include "shared/packed_dib.h"
 #include "shared/path_helpers.h"
 #include "sources/movie_source.h"
+#include "state/app_state.h"
 #include "state/app_windows.h"
 
 #include <mmsystem.h>
@@ -117,6 +118,10 @@ int PlayGlPair()
         DevicePairFrame f;
         if (FetchDevicePairFrame(pair, s + i, f)) {
             double t1 = DeviceClockMs();
+            // As the view's own play: the trimming follows the common region
+            // until it is applied.
+            if (g_nTrimState != kTrimApplied)
+                SetRect(&g_rcTrim, 0, 0, f.region.w, f.region.h);
             SetGlPairTitle(left, right, f.region.w, f.region.h);
             UploadGlFrame(0, FindDibBits(f.left), DibWidth(f.left), DibHeight(f.left));
             UploadGlFrame(1, FindDibBits(f.right), DibWidth(f.right), DibHeight(f.right));
@@ -129,6 +134,8 @@ int PlayGlPair()
             }
             Report(times, t0, t1, t2);
         }
+        // Never skipped past the last frames: the pass must end on the last.
+        loop.skipLimit = g_nFrameCount - 3 > 0 ? g_nFrameCount - 3 : 0;
         i = PaceDevicePlayLoop(loop, i);
         PumpAll();
         if (g_bCancel) {
