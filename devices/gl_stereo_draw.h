@@ -22,7 +22,6 @@ struct GlStereoView {
     BYTE fullScreen;     // kept across windows and modes; Enter toggles it
     bool file;           // the mode chosen at creation: a stereo movie file
     bool cursorHidden;   // ShowCursor(FALSE) is in force for this window
-    HFONT font;
     int minTexture;      // the smallest texture edge: 1024 pair, 2048 file
     int texture;         // T, the edge of the textures made for the frame
     unsigned textures[3];  // [0] left (file: the frame), [1] right, [2] never made (0: no texture)

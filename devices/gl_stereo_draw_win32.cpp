@@ -200,7 +200,7 @@ void LoadGlPairTextures()
     if (!v.rc || !pair || !pair->pLeft || !pair->pRight)
         return;
     DevicePairFrame f;
-    if (!FetchDevicePairFrame(pair, g_nFrame, f))
+    if (!FetchDevicePairFrame(pair, g_nFrame, f, false))
         return;
     int w = DibWidth(f.left), h = DibHeight(f.left);
     SetGlPairTitle(pair->pLeft, pair->pRight, w, h);
@@ -315,13 +315,15 @@ int CreateGlFont(const char *face, int height)
     int base = (int)glGenLists(128);
     HFONT font = CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
                              CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FF_DONTCARE | DEFAULT_PITCH, face);
-    if (font) {
-        SelectObject(v.dc, font);
-        if (v.font)
-            DeleteObject(v.font);
-        v.font = font;
-    }
+    // The lists keep the glyphs: the font is selected only while they are
+    // made (the window's own DC lives as long as the window, and a font
+    // still selected there could not be deleted).
+    HGDIOBJ old = font ? SelectObject(v.dc, font) : nullptr;
     wglUseFontBitmapsA(v.dc, 0, 127, (DWORD)base);
+    if (font) {
+        SelectObject(v.dc, old);
+        DeleteObject(font);
+    }
     return base;
 }
 

@@ -3,12 +3,14 @@
 #include "devices/gl_stereo_draw.h"
 #include "devices/gl_stereo_geometry.h"
 #include "devices/stereo_player_state.h"
+#include "pipeline/wave_player.h"
 #include "shared/message_box.h"
 #include "sources/movie_open.h"
 #include "sources/movie_source.h"
 #include "state/app_windows.h"
 
 #include <GL/gl.h>
+#include <mmsystem.h>
 
 #include <string.h>
 
@@ -73,19 +75,20 @@ void ReleaseGl()
             ShutdownBox("Release Device Context Failed.");
         v.dc = nullptr;
     }
-    if (v.font)
-        DeleteObject(v.font);
-    v.font = nullptr;
     if (v.file && g_pPlayMovie) {
         CloseMovieSource(g_pPlayMovie);
         g_pPlayMovie = nullptr;
     }
 }
 
+// In file mode the main window is hidden while the window stands (and
+// after Enter's destruction): a box owned by it would be hidden too.
+HWND BoxOwner() { return V().file ? nullptr : g_hwndMain; }
+
 void CreationFailed(const char *text)
 {
     DestroyGlStereoWindow();
-    AppMessageBox(g_hwndMain, text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
+    AppMessageBox(BoxOwner(), text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ShowMainAgain()
@@ -125,8 +128,8 @@ void Rezoom(int z0, int px0, int py0)
     DrawGlView();
 }
 
-// Algorithms of placement: the screen when full screen, the file window's
-// own client area, or the pair laid over the main window below its bars.
+// Placement: the screen when full screen, the file window's own client
+// area, or the pair laid over the main window below its bars.
 void Place(HWND hwnd)
 {
     GlStereoView &v = V();
@@ -189,6 +192,12 @@ void Drag(HWND hwnd, LPARAM lParam, bool zoom)
             PostQuitMessage((int)m.wParam);
             break;
         }
+        // A pair pass's sound notices come to the main window, whose
+        // procedure has no use for them: the buffers are the loop's.
+        if (m.message == MM_WOM_DONE && m.hwnd == g_hwndMain && g_hwndMain) {
+            OnWaveOutDone(m.hwnd, m.message, m.wParam, m.lParam);
+            continue;
+        }
         if (m.hwnd != hwnd || m.message < WM_MOUSEFIRST || m.message > 0x209) {
             TranslateMessage(&m);
             DispatchMessageA(&m);
@@ -237,6 +246,9 @@ void Destroyed(HWND hwnd)
 int CreateGlStereoWindow(HINSTANCE instance, StereoPair *pair)
 {
     GlStereoView &v = V();
+    // A window still standing would be lost with its contexts.
+    if (v.window)
+        CloseGlStereoDisplay();
     v.instance = instance;
     v.pair = pair;
     v.file = g_nPlaySource != 0;
@@ -306,7 +318,7 @@ int CreateGlStereoWindow(HINSTANCE instance, StereoPair *pair)
     glGetBooleanv(GL_STEREO, &stereo);
     if (!stereo && !g_bGlMonoBuffers) {
         DestroyGlStereoWindow();
-        AppMessageBox(g_hwndMain, "OpenGL Quad-buffered stereo is not supported. ", "Error!",
+        AppMessageBox(BoxOwner(), "OpenGL Quad-buffered stereo is not supported. ", "Error!",
                       MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
@@ -325,6 +337,8 @@ int CreateGlStereoWindow(HINSTANCE instance, StereoPair *pair)
     DrawGlView();
     g_bGLActive = 1;
     if (!v.file) {
+        // Over a full-screen main window: as message 1029 would hide it.
+        HideCursor(g_bFullScreen == 1);
         SetActiveWindow(g_hwndMain);
     } else {
         if (g_hwndMain)
@@ -391,6 +405,9 @@ LRESULT CALLBACK GlStereoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_DESTROY:
         Destroyed(hwnd);
         return 0;
+    case MM_WOM_DONE:
+        // The file pass's sound: its messages pump here, so the refills do too.
+        return OnWaveOutDone(hwnd, msg, wParam, lParam);
     case WM_KEYDOWN:
         if (ours)
             OnGlStereoKey(hwnd, wParam);
@@ -432,6 +449,10 @@ LRESULT CALLBACK GlStereoWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         DrawGlView();
         return 0;
     case kGlPlay:
+        if (g_nBusy != 0) {
+            g_bCancel = 1;  // a pass runs already: this ends it
+            return 0;
+        }
         if (ours && v.rc)
             while ((v.file ? PlayGlFile() : PlayGlPair()) == 0 && V().window == hwnd) {
             }

@@ -7,7 +7,11 @@
 // each eye holds is compared with ffmpeg's decoding of the same frame.
 #include "devices/gl_stereo_draw.h"
 #include "devices/gl_stereo_window.h"
+#include "devices/gl_stereo_geometry.h"
 #include "devices/stereo_player_state.h"
+#include "pipeline/play_clock.h"
+#include "pipeline/wave_player.h"
+#include "shared/message_box.h"
 #include "sources/movie_source.h"
 #include "state/app_state.h"
 #include "state/app_windows.h"
@@ -17,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <mmsystem.h>
+#include <vfw.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -118,6 +124,9 @@ protected:
         g_bSound1 = 0;
         g_bRepeat = 0;
         g_nShiftX = g_nShiftY = 0;
+        g_nFileShiftX = g_nFileShiftY = 0;
+        g_bBlurFrame = 0;
+        g_bFullScreen = 0;
         g_nPlaySource = 1;
         Forget();
     }
@@ -126,6 +135,13 @@ protected:
     {
         if (g_bGLActive == 1 && g_nBusy == 0)
             CloseGlStereoDisplay();
+        StopWaveAudio();
+        if (sound)
+            AVIStreamRelease(sound);
+        if (soundFile)
+            AVIFileRelease(soundFile);
+        sound = nullptr;
+        soundFile = nullptr;
         g_pfnGlEyeReadback = nullptr;
         g_pfnGlCreateStep = nullptr;
         g_pfnGlFrameTimes = nullptr;
@@ -154,6 +170,24 @@ protected:
         g_nPlaySource = 0;
         g_nFrame = 0;
         return CreateGlStereoWindow(g_hInst, &g_stereoPair) == 1;
+    }
+
+    // voiced.avi's sound stream, to be played by the test itself.
+    PAVIFILE soundFile = nullptr;
+    PAVISTREAM sound = nullptr;
+    bool OpenSound()
+    {
+        AVIFileInit();
+        if (AVIFileOpenA(&soundFile, Media("voiced.avi").c_str(), OF_READ, nullptr) != 0)
+            return false;
+        return AVIFileGetStream(soundFile, &sound, streamtypeAUDIO, 0) == 0;
+    }
+
+    // The cursor's display count (ShowCursor's), left as it was.
+    static int CursorCount()
+    {
+        ShowCursor(TRUE);
+        return ShowCursor(FALSE);
     }
 
     // The window's messages for a while (a file window is never
@@ -270,7 +304,6 @@ TEST_F(GlStereoWindowTest, FileLayoutsShowEachEyeOfTheFrame)
     DrawGlFile();
     // Centred: the negative half-margin.
     EXPECT_EQ((g_glView.cw - 160) / 2, g_glView.x0);
-    EXPECT_EQ(-((160 - g_glView.cw) / 2), g_glView.x0);
     ExpectEye(0, sbs, 0, 0, 0, 160, 120);
     ExpectEye(1, sbs, 0, 160, 0, 160, 120);
     // X: the first eye into the right buffer.
@@ -557,6 +590,365 @@ TEST_F(GlStereoWindowTest, PlayGlPairPlaysThePairAndAnswersByRepeat)
         ExpectEye(0, l, 3, 0, 0, 160, 120);
         ExpectEye(1, r, 3, 0, 0, 160, 120);
     }
+}
+
+
+// Sound notices come as messages to the window the player names: the file
+// pass names the OpenGL window and pumps only its messages; a pair pass
+// names the main window. Two buffers' worth of sound (the device plays it
+// in well under the pass's second) ends the player by itself only when
+// every notice reaches it.
+TEST_F(GlStereoWindowTest, SoundNoticesReachThePlayerDuringAFilePass)
+{
+    ASSERT_TRUE(OpenFile("long.avi", 0));
+    ASSERT_TRUE(OpenSound());
+    LONG start = AVIStreamStart(sound);
+    ASSERT_EQ(1, StartWaveAudio(g_hwndGL, sound, start, start + 20000, 0));
+    ASSERT_GE(WaveBufferCount(), 2);
+    ASSERT_NE(start, WavePosition());
+    EXPECT_EQ(1, PlayGlFile());
+    EXPECT_EQ(nullptr, g_hWaveOut);  // every buffer reported done: played out
+    EXPECT_EQ(start + 20000, WavePosition());
+}
+
+// The screen's cursor put where a posted move leaves the mouse, and its
+// own moves taken before the drag: a captured window here also gets moves
+// at the cursor's place.
+void CursorAt(int x, int y)
+{
+    POINT p = {x, y};
+    ClientToScreen(g_hwndGL, &p);
+    SetCursorPos(p.x, p.y);
+    DWORD until = GetTickCount() + 200;
+    MSG m;
+    while (GetTickCount() < until)
+        if (PeekMessageA(&m, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE))
+            DispatchMessageA(&m);
+        else
+            Sleep(1);
+}
+
+// Posts a button-up to the OpenGL window after a while.
+void CALLBACK ReleaseLater(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    PostMessageA(g_hwndGL, WM_LBUTTONUP, 0, MAKELPARAM(190, 215));
+}
+
+TEST_F(GlStereoWindowTest, DragsPanAndZoomAndLetTheMainWindowsSoundNoticesThrough)
+{
+    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
+    // Far larger than the window: the pan is free inside the excess.
+    g_glView.zoom = 1000;
+    g_glView.px = g_glView.py = 100;
+    DrawGlPair();
+    ASSERT_EQ(100, g_glView.px);
+    ASSERT_EQ(100, g_glView.py);
+
+    // Left drag: 10 left and 15 down; the picture follows the mouse. The
+    // button comes up later, while the main window's sound plays.
+    ASSERT_TRUE(OpenSound());
+    CursorAt(190, 215);
+    PostMessageA(g_hwndGL, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 200));
+    PostMessageA(g_hwndGL, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(190, 215));
+    LONG start = AVIStreamStart(sound);
+    ASSERT_EQ(1, StartWaveAudio(main, sound, start, start + 20000, 0));
+    SetTimer(nullptr, 0, 1000, ReleaseLater);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, g_hwndGL, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE));
+    DispatchMessageA(&m);  // the whole drag
+    EXPECT_EQ(110, g_glView.px);
+    EXPECT_EQ(115, g_glView.py);
+    EXPECT_EQ(nullptr, g_hWaveOut);  // the notices went to the player
+    EXPECT_EQ(nullptr, GetCapture());
+
+    // Right drag up: one step in, the frame point at the client centre kept.
+    int cx = g_glView.cw / 2, cy = g_glView.ch / 2;
+    double fx = (g_glView.px + cx) * 100.0 / g_glView.zoom, fy = (g_glView.py + cy) * 100.0 / g_glView.zoom;
+    CursorAt(200, 190);
+    PostMessageA(g_hwndGL, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(200, 200));
+    PostMessageA(g_hwndGL, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(200, 190));
+    PostMessageA(g_hwndGL, WM_RBUTTONUP, 0, MAKELPARAM(200, 190));
+    ASSERT_TRUE(PeekMessageA(&m, g_hwndGL, WM_RBUTTONDOWN, WM_RBUTTONDOWN, PM_REMOVE));
+    DispatchMessageA(&m);
+    EXPECT_EQ(1100, g_glView.zoom);
+    EXPECT_NEAR(fx, (g_glView.px + cx) * 100.0 / g_glView.zoom, 1.0);
+    EXPECT_NEAR(fy, (g_glView.py + cy) * 100.0 / g_glView.zoom, 1.0);
+}
+
+TEST_F(GlStereoWindowTest, OffsetKeysMoveTheEyesApart)
+{
+    Reference sbs("sbs.bgr", 320, 120);
+    ASSERT_TRUE(OpenFile("sbs.avi", 0));
+    // Right twice: 8 pixels between the images, 4 to each side; the first
+    // eye's picture moves right, the second's left.
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_RIGHT, 0);
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_RIGHT, 0);
+    int x0 = g_glView.x0, y0 = g_glView.y0;
+    EXPECT_LE(MaxDifference(g_eye[0], x0 + 4, y0, 156, 120, sbs, 0, 0, 0), kOneToOne);
+    EXPECT_LE(MaxDifference(g_eye[1], x0, y0, 156, 120, sbs, 0, 164, 0), kOneToOne);
+    // Down twice: one row each, the first eye up, the second down (rows
+    // counted from the bottom).
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_HOME, 0);
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_LE(MaxDifference(g_eye[0], x0, y0 + 1, 160, 119, sbs, 0, 0, 1), kOneToOne);
+    EXPECT_LE(MaxDifference(g_eye[1], x0, y0, 160, 119, sbs, 0, 160, 0), kOneToOne);
+    // Home: both back on the frame.
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_HOME, 0);
+    ExpectEye(0, sbs, 0, 0, 0, 160, 120);
+    ExpectEye(1, sbs, 0, 160, 0, 160, 120);
+}
+
+TEST_F(GlStereoWindowTest, InterlacedFileShowsEachFieldStretched)
+{
+    // Layout 8: the rows of even parity in memory are the first eye. Rows
+    // run bottom-up there and the frame's top row is odd: the first eye is
+    // the field ffmpeg took from the lower half.
+    Reference first("il_lower.bgr", 200, 240), second("il_upper.bgr", 200, 240);
+    ASSERT_TRUE(OpenFile("il.avi", 8));
+    DrawGlFile();
+    ASSERT_EQ(240, g_glView.y1 - g_glView.y0);
+    for (int b = 0; b < 2; b++) {
+        const Reference &r = b == 0 ? first : second;
+        double sum = 0;
+        int n = 0;
+        for (int j = 2; j < 238; j++)
+            for (int i = 0; i < 200; i++) {
+                const unsigned char *a = g_eye[b].At(g_glView.x0 + i, g_glView.y0 + j);
+                const unsigned char *e = r.At(0, i, 239 - j);
+                for (int c = 0; c < 3; c++)
+                    sum += abs((int)a[c] - (int)e[c]);
+                n += 3;
+            }
+        EXPECT_LT(sum / n, 6.0) << "buffer " << b;
+    }
+}
+
+TEST_F(GlStereoWindowTest, CloseEnterF2AndF3DuringAFilePassOnlyEndIt)
+{
+    ASSERT_TRUE(OpenFile("long.avi", 0));
+    g_pfnGlFrameTimes = CountFrame;
+    g_bRepeat = 1;  // a pass not ended would answer "again"
+    const struct {
+        UINT msg;
+        WPARAM key;
+    } cases[] = {{WM_CLOSE, 0}, {WM_KEYDOWN, VK_RETURN}, {WM_KEYDOWN, VK_F2}, {WM_KEYDOWN, VK_F3}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.msg << " " << c.key);
+        HWND window = g_hwndGL;
+        g_nPlayFrame = 0;
+        g_timed = 0;
+        PostMessageA(window, c.msg, c.key, 0);
+        EXPECT_EQ(1, PlayGlFile());
+        EXPECT_EQ(1, g_timed);  // ended after the first frame's pump
+        EXPECT_EQ(window, g_hwndGL);
+        EXPECT_TRUE(IsWindow(window));
+        EXPECT_EQ(0, g_glView.fullScreen);
+        EXPECT_EQ(1, g_bGLActive);
+        EXPECT_EQ(0, g_nBusy);
+    }
+}
+
+TEST_F(GlStereoWindowTest, PlayMessageDuringAPairPassEndsItInsteadOfNestingOne)
+{
+    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
+    g_pfnGlFrameTimes = CountFrame;
+    g_bRepeat = 0;
+    g_nFrame = 0;
+    g_timed = 0;
+    PostMessageA(g_hwndGL, 1026, 0, 0);
+    EXPECT_EQ(1, PlayGlPair());
+    EXPECT_EQ(1, g_timed);  // no second pass inside, and this one ended
+    EXPECT_EQ(0, g_nBusy);
+    EXPECT_EQ(0u, g_uDeviceTimerId);
+}
+
+// Late on every frame: the pass may skip only while three frames remain
+// ahead, so that the last one is always shown.
+int g_lastTimed = -1;
+void FallBehind(const GlFrameTimes &t)
+{
+    g_timed++;
+    g_lastTimed = t.frame;
+    g_nTimerTicks = 1000000;
+}
+
+TEST_F(GlStereoWindowTest, LatePairPassStillShowsItsLastFrame)
+{
+    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
+    Reference l("pair_L.bgr", 160, 120);
+    g_pfnGlFrameTimes = FallBehind;
+    g_bRepeat = 0;
+    g_nFrame = 0;
+    g_timed = 0;
+    g_lastTimed = -1;
+    EXPECT_EQ(1, PlayGlPair());
+    EXPECT_EQ(3, g_lastTimed);
+    EXPECT_EQ(3, g_nFrame);
+    EXPECT_EQ(1, g_nDevicePlayDrops);  // frame 1, skipped at step 0
+    EXPECT_EQ(3, g_timed);
+    ExpectEye(0, l, 3, 0, 0, 160, 120);
+}
+
+TEST_F(GlStereoWindowTest, PairPassTrimFollowsTheRegionUnlessApplied)
+{
+    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
+    g_nShiftX = 8;
+    const struct {
+        int state;
+        RECT want;
+    } cases[] = {{0, {0, 0, 152, 120}}, {kTrimApplied, {5, 6, 100, 90}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.state);
+        g_nTrimState = c.state;
+        SetRect(&g_rcTrim, 5, 6, 100, 90);
+        g_nFrame = 0;
+        PlayGlPair();
+        EXPECT_TRUE(EqualRect(&c.want, &g_rcTrim));
+    }
+    g_nTrimState = 0;
+}
+
+// The frames' texels as loaded: rows bottom-up, B G R, T x T.
+std::vector<unsigned char> Texels(int i)
+{
+    int t = g_glView.texture;
+    std::vector<unsigned char> px((size_t)t * t * 3);
+    glBindTexture(GL_TEXTURE_2D, g_glView.textures[i]);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGR_EXT, GL_UNSIGNED_BYTE, px.data());
+    return px;
+}
+
+TEST_F(GlStereoWindowTest, StillsHaveTheSoftBorderAtTheFramesOwnEdges)
+{
+    // An offset between the images crops the common region; a still
+    // crops nothing, so its border lies along the frame's edges.
+    g_bBlurFrame = 1;
+    g_nBordwf = 8;
+    g_nShiftX = 40;
+    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
+    Reference refs[2] = {Reference("pair_L.bgr", 160, 120), Reference("pair_R.bgr", 160, 120)};
+    for (int e = 0; e < 2; e++) {
+        SCOPED_TRACE(e);
+        std::vector<unsigned char> px = Texels(e);
+        int t = g_glView.texture, inner = 0, edge = 0;
+        for (int y = 0; y < 120; y++)
+            for (int x = 0; x < 160; x++) {
+                const unsigned char *a = &px[((size_t)y * t + x) * 3];
+                const unsigned char *b = refs[e].At(0, x, 119 - y);
+                int d = abs(a[0] - b[0]) + abs(a[1] - b[1]) + abs(a[2] - b[2]);
+                bool border = x < 8 || y < 8 || x >= 152 || y >= 112;
+                if (!border)
+                    inner = d > inner ? d : inner;
+                else if (x == 0 || x == 159)
+                    edge += d > 6;
+            }
+        EXPECT_LE(inner, 6);   // untouched inside
+        EXPECT_GT(edge, 100);  // darkened along both side edges
+    }
+    g_bBlurFrame = 0;
+    g_nShiftX = 0;
+}
+
+TEST_F(GlStereoWindowTest, TexturesKeepTheirPairWhenALaterFetchFails)
+{
+    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
+    Reference l("pair_L.bgr", 160, 120), r("pair_R.bgr", 160, 120);
+    g_nFrame = 1;
+    SendMessageA(g_hwndGL, 1027, 0, 0);
+    ExpectEye(0, l, 1, 0, 0, 160, 120);
+    g_nFrame = 40;  // past the end: the fetch fails
+    Forget();
+    SendMessageA(g_hwndGL, 1027, 0, 0);
+    EXPECT_EQ(160, g_glView.frameW);
+    EXPECT_EQ(120, g_glView.frameH);
+    ExpectEye(0, l, 1, 0, 0, 160, 120);
+    ExpectEye(1, r, 1, 0, 0, 160, 120);
+    g_nFrame = 0;
+}
+
+TEST_F(GlStereoWindowTest, CursorCountIsBalancedAcrossEveryHidingAndShowing)
+{
+    int before = CursorCount();
+    g_glView.fullScreen = 1;
+    ASSERT_TRUE(OpenFile("sbs.avi", 0));
+    EXPECT_EQ(before - 1, CursorCount());
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_RETURN, 0);  // framed
+    EXPECT_EQ(before, CursorCount());
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_RETURN, 0);  // full screen again
+    EXPECT_EQ(before - 1, CursorCount());
+    PostMessageA(g_hwndGL, WM_KEYDOWN, VK_ESCAPE, 0);
+    PumpFor(300);
+    EXPECT_EQ(0, g_bGLActive);
+    EXPECT_EQ(before, CursorCount());
+    g_glView.fullScreen = 0;
+
+    // The pair follows the main window's full screen, from creation on.
+    g_bFullScreen = 1;
+    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
+    EXPECT_EQ(before - 1, CursorCount());
+    g_bFullScreen = 0;
+    SendMessageA(g_hwndGL, 1029, 0, 0);
+    EXPECT_EQ(before, CursorCount());
+    g_bFullScreen = 1;
+    SendMessageA(g_hwndGL, 1029, 0, 0);
+    SendMessageA(g_hwndGL, 1029, 0, 0);  // told twice: hidden once
+    EXPECT_EQ(before - 1, CursorCount());
+    CloseGlStereoDisplay();
+    EXPECT_EQ(before, CursorCount());
+    g_bFullScreen = 0;
+}
+
+TEST_F(GlStereoWindowTest, TheFontIsNotLeftInTheWindowsDeviceContext)
+{
+    // Left selected there, it could not be deleted while the window lives.
+    ASSERT_TRUE(OpenFile("sbs.avi", 0));
+    ASSERT_NE(0, g_glView.fontBase);
+    EXPECT_EQ(GetStockObject(SYSTEM_FONT), GetCurrentObject(g_glView.dc, OBJ_FONT));
+}
+
+int CountGlWindows()
+{
+    int n = 0;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "OpenGL", nullptr); w; w = FindWindowExA(nullptr, w, "OpenGL", nullptr))
+        n++;
+    return n;
+}
+
+HWND g_boxOwner;
+int RecordOwner(HWND owner, const char *, const char *, UINT)
+{
+    g_boxOwner = owner;
+    return IDOK;
+}
+
+TEST_F(GlStereoWindowTest, ANewCreationReplacesAWindowLeftStanding)
+{
+    ASSERT_TRUE(OpenFile("sbs.avi", 0));
+    HWND first = g_hwndGL;
+    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(1, CountGlWindows());
+    EXPECT_TRUE(IsWindowVisible(main));  // the file window's hiding undone
+    CloseGlStereoDisplay();
+    EXPECT_EQ(0, CountGlWindows());
+}
+
+TEST_F(GlStereoWindowTest, FileModeBoxesHaveNoHiddenOwner)
+{
+    // Enter's re-creation fails while the main window is hidden.
+    ASSERT_TRUE(OpenFile("sbs.avi", 0));
+    ASSERT_FALSE(IsWindowVisible(main));
+    MessageBoxHook kept = g_pfnMessageBoxHook;
+    g_pfnMessageBoxHook = RecordOwner;
+    g_boxOwner = main;
+    g_pfnGlCreateStep = [](GlCreateStep s) { return s != kGlStepCreateContext; };
+    SendMessageA(g_hwndGL, WM_KEYDOWN, VK_RETURN, 0);
+    g_pfnMessageBoxHook = kept;
+    EXPECT_EQ(nullptr, g_boxOwner);
+    ShowWindow(main, SW_HIDE);
 }
 
 }  // namespace

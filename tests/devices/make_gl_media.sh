@@ -13,6 +13,7 @@
 #   odd_L.avi          192x144: with pair_R.avi a pair of two frame sizes
 #   huge_L.avi, huge_R.avi      16416x8: beyond the largest texture here
 #   long.avi           side by side, 64x32, 20 frames at 20 a second
+#   voiced.avi, il.avi, il_lower.bgr, il_upper.bgr   see below
 set -euo pipefail
 out=$1
 mkdir -p "$out"
@@ -38,3 +39,16 @@ ff -i "$out/ou.avi" -vf "crop=200:114:0:126,scale=200:228:flags=bilinear" -frame
   "$out/ou_l3_first.bgr"
 ff -i "$out/ou.avi" -vf "crop=200:114:0:0,scale=200:228:flags=bilinear" -frames:v 1 -f rawvideo -pix_fmt bgr24 \
   "$out/ou_l3_second.bgr"
+# voiced.avi: 25 frames and a second of 44.1 kHz stereo sound, whose
+# sound stream the sound-notice tests play.
+ff -f lavfi -i testsrc2=size=64x32:rate=25 -f lavfi -i "sine=frequency=440:sample_rate=44100,aformat=channel_layouts=stereo" \
+  -t 1 -c:v rawvideo -pix_fmt bgr24 -c:a pcm_s16le "$out/voiced.avi"
+# il.avi: ou.avi row-interlaced (top-down even rows from its upper half,
+# odd rows from its lower half); il_lower.bgr and il_upper.bgr: frame 0's
+# lower and upper half of ou.avi stretched to 200x240 (bilinear), each eye
+# of layout 8 at zoom 100.
+ff -i "$out/ou.avi" -vf il=l=i:c=i -c:v rawvideo -pix_fmt bgr24 "$out/il.avi"
+ff -i "$out/ou.avi" -vf "crop=200:120:0:120,scale=200:240:flags=bilinear" -frames:v 1 -f rawvideo -pix_fmt bgr24 \
+  "$out/il_lower.bgr"
+ff -i "$out/ou.avi" -vf "crop=200:120:0:0,scale=200:240:flags=bilinear" -frames:v 1 -f rawvideo -pix_fmt bgr24 \
+  "$out/il_upper.bgr"
