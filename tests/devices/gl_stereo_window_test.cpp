@@ -825,10 +825,11 @@ TEST_F(GlStereoWindowTest, StillsHaveTheSoftBorderAtTheFramesOwnEdges)
 {
     // An offset between the images crops the common region; a still
     // crops nothing, so its border lies along the frame's edges.
+    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
     g_bBlurFrame = 1;
     g_nBordwf = 8;
     g_nShiftX = 40;
-    ASSERT_TRUE(OpenPairWindow("pair_L.avi", "pair_R.avi"));
+    SendMessageA(g_hwndGL, 1027, 0, 0);
     Reference refs[2] = {Reference("pair_L.bgr", 160, 120), Reference("pair_R.bgr", 160, 120)};
     for (int e = 0; e < 2; e++) {
         SCOPED_TRACE(e);
