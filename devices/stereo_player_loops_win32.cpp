@@ -12,12 +12,8 @@ namespace {
 
 enum PlayerLoopKind { kLoopFormatted, kLoopStereoFile, kLoopStereoPair };
 
-struct PlayerLoop {
+struct PlayerLoop : DeviceLoopSource {
     PlayerLoopKind kind;
-    MovieSource *sound;    // the record whose sound plays and whose rate times the loop
-    MovieSource *partner;  // the pair's other record
-    int start, total, recordStart;
-    int *current;          // g_nPlayFrame or g_nFrame
     int *shiftX, *shiftY;  // the file offsets or the pair's
 };
 
@@ -124,17 +120,14 @@ int RunPlayerLoop(StereoApp &app, PlayerLoop &src)
     return result;
 }
 
-PlayerLoop FileLoop(PlayerLoopKind kind)
+PlayerLoop MakeLoop(PlayerLoopKind kind, const DeviceLoopSource &from)
 {
-    PlayerLoop src = {};
+    PlayerLoop src;
+    static_cast<DeviceLoopSource &>(src) = from;
     src.kind = kind;
-    src.sound = g_pPlayMovie;
-    src.start = g_nPlayFrame;
-    src.total = g_pPlayMovie ? g_pPlayMovie->nFrames : 0;
-    src.recordStart = g_nPlayFrame;
-    src.current = &g_nPlayFrame;
-    src.shiftX = &g_nFileShiftX;
-    src.shiftY = &g_nFileShiftY;
+    bool pair = kind == kLoopStereoPair;
+    src.shiftX = pair ? &g_nShiftX : &g_nFileShiftX;
+    src.shiftY = pair ? &g_nShiftY : &g_nFileShiftY;
     return src;
 }
 
@@ -142,33 +135,22 @@ PlayerLoop FileLoop(PlayerLoopKind kind)
 
 int NvidiaStereoPlayer::PlayFormattedFile()
 {
-    PlayerLoop src = FileLoop(kLoopFormatted);
+    PlayerLoop src = MakeLoop(kLoopFormatted, FileLoopSource());
     return RunPlayerLoop(*this, src);
 }
 
 int NvidiaStereoPlayer::PlayStereoFile()
 {
-    PlayerLoop src = FileLoop(kLoopStereoFile);
+    PlayerLoop src = MakeLoop(kLoopStereoFile, FileLoopSource());
     return RunPlayerLoop(*this, src);
 }
 
 int NvidiaStereoPlayer::PlayStereoPair()
 {
-    StereoPair *pair = g_pPlayPair;
-    if (!pair || !pair->pLeft || !pair->pRight)
+    DeviceLoopSource pair;
+    if (!PairLoopSource(g_pPlayPair, pair))
         return 1;
-    MovieSource *left = pair->pLeft, *right = pair->pRight;
-    g_nClipLength = PairFrameCount(left, right, g_nEndOffset);
     g_nPlayFrames = g_nClipLength;
-    PlayerLoop src = {};
-    src.kind = kLoopStereoPair;
-    src.sound = SoundFromRightRecord(g_nSoundlr, g_bSwapped) ? right : left;
-    src.partner = src.sound == left ? right : left;
-    src.start = g_nFrame;
-    src.total = g_nClipLength;
-    src.recordStart = src.sound->nStart + g_nFrame;
-    src.current = &g_nFrame;
-    src.shiftX = &g_nShiftX;
-    src.shiftY = &g_nShiftY;
+    PlayerLoop src = MakeLoop(kLoopStereoPair, pair);
     return RunPlayerLoop(*this, src);
 }

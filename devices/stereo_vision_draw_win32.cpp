@@ -4,13 +4,12 @@
 // right), then stretched onto the back buffer and presented.
 #include "devices/stereo_vision_view.h"
 
+#include "devices/device_format_draw.h"
 #include "devices/device_frames.h"
 #include "devices/device_play_loop.h"
 #include "devices/stereo_player_geometry.h"
 #include "devices/stereo_player_state.h"
 #include "devices/stereo_vision_geometry.h"
-#include "pipeline/compose.h"
-#include "pipeline/compose_settings.h"
 #include "sources/movie_source.h"
 #include "sources/stereo_pair.h"
 #include "state/alignment_state.h"
@@ -36,6 +35,7 @@ HDC TakeSurfaceDc()
     if (FAILED(g_vision.surface->GetDC(&dc)) || !dc)
         return nullptr;
     IntersectClipRect(dc, 0, 0, 2 * (int)g_vision.present.BackBufferWidth, (int)g_vision.present.BackBufferHeight);
+    SetStretchBltMode(dc, COLORONCOLOR);  // for the images stretched without DrawDib
     return dc;
 }
 
@@ -46,13 +46,15 @@ void FinishDrawing(HDC dc, PlayerFrameTimes *times, double t0, double t1)
     g_vision.surface->ReleaseDC(dc);
     // The signature again: a surface without alpha need not keep its
     // fourth bytes through the device (Wine's returns them as 0xFF after a
-    // stretch), and they are part of the signature's words. A surface that
-    // cannot be locked is not presented.
+    // stretch), and they are part of the signature's words. Only that row
+    // is locked: a lock of the whole surface can make a driver read it all
+    // back. A surface that cannot be locked is not presented.
+    const int W = (int)g_vision.present.BackBufferWidth, H = (int)g_vision.present.BackBufferHeight;
+    RECT row = {0, H, 2 * W, H + 1};
     D3DLOCKED_RECT locked;
-    if (FAILED(g_vision.surface->LockRect(&locked, nullptr, 0)))
+    if (FAILED(g_vision.surface->LockRect(&locked, &row, 0)))
         return;
-    SignVisionSurface((BYTE *)locked.pBits, locked.Pitch, (int)g_vision.present.BackBufferHeight + 1,
-                      (int)g_vision.present.BackBufferWidth, (int)g_vision.present.BackBufferHeight);
+    SignVisionRow((BYTE *)locked.pBits, 8L * W, W, H);
     g_vision.surface->UnlockRect();
     if (g_pfnVisionSurface)
         g_pfnVisionSurface(g_vision.surface, g_vision.device);
@@ -73,21 +75,9 @@ struct VisionEye {
     HDRAWDIB drawDib;
 };
 
-// The eye image scaled to dw x dh at (dx, dy): through DrawDib (which
-// counts source rows from the top) when a handle is given, else
-// StretchDIBits.
 void DrawEyeScaled(HDC dc, const VisionEye &e, int w, int h, int dx, int dy, int dw, int dh, UINT flags)
 {
-    if (!e.dib || w <= 0 || h <= 0 || dw <= 0 || dh <= 0)
-        return;
-    BYTE *bits = FindDibBits(e.dib);
-    if (e.drawDib) {
-        int top = DibHeight(e.dib) - e.y - h;
-        DrawDibDraw(e.drawDib, dc, dx, dy, dw, dh, (BITMAPINFOHEADER *)e.dib, bits, e.x, top, w, h, flags);
-        return;
-    }
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, dx, dy, dw, dh, e.x, e.y, w, h, bits, (const BITMAPINFO *)e.dib, DIB_RGB_COLORS, SRCCOPY);
+    DrawDeviceEye(dc, e.dib, e.x, e.y, w, h, dx, dy, dw, dh, e.drawDib, flags);
 }
 
 int DrawStereoFileAt(int frame, PlayerFrameTimes *times)
@@ -143,6 +133,9 @@ int DrawPairAt(int frame, PlayerFrameTimes *times)
     }
     const W3DPairRegion &r = p.region;
     VisionPairPlace place = PlaceVisionPair(W, H, r.w, r.h, g_nWaku, g_nVisionZoom);
+    // A scaled picture shows the whole common region, yet g_rcTrim stays
+    // as it is: the drawing must not overwrite the user's trimming
+    // rectangle.
     if (place.scaled)
         g_nVisionZoom = place.zoom;
     bool trimmed = g_nTrimState == kTrimApplied;
@@ -184,43 +177,7 @@ int DrawFormattedFileAt(int frame, PlayerFrameTimes *times)
         g_bVisionClear = 0;
     }
     IntersectClipRect(dc, 0, 0, W, H);  // the left half only
-    const int w = file.eyeW, h = file.eyeH;
-    PackedDib *image = const_cast<PackedDib *>(file.image);
-    PlayerFormat format = PlayerFormatOf(g_nDispFormat);
-    if (format.composition == kPlayerSideBySide) {
-        PlayerSbsRequest req = {W, H, w, h, g_nWaku, g_nFileShiftX, g_nFileShiftY, g_nPlayerSwap, file.secondX,
-                                file.secondY};
-        PlayerSbsLayout l = ComputePlayerSbs(req);
-        if (l.drawn) {
-            const PlayerDibDraw *draws[2] = {&l.left, &l.right};
-            for (const PlayerDibDraw *d : draws) {
-                VisionEye e = {image, d->srcX, d->srcY, (HDRAWDIB)g_pPlayMovie->hDrawDib};
-                DrawEyeScaled(dc, e, w, h, d->x, d->y, d->w, d->h, 0);
-            }
-        }
-    } else if (format.composition != kPlayerNothing) {
-        int m[4];
-        ShiftToCropMargins(m, w, h, g_nFileShiftX, g_nFileShiftY, g_bAllFrameAdjust);
-        ComposeSettings cs = ComposeSettingsFromState();
-        int dx = file.secondX, dy = file.secondY;
-        PackedDib *composed = nullptr;
-        switch (format.composition) {
-        case kPlayerGrey:
-            composed = ComposeGreyAnaglyphSbs(cs, image, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy, format.variant);
-            break;
-        case kPlayerColour:
-            composed =
-                ComposeColourAnaglyphSbs(cs, image, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy, format.variant);
-            break;
-        default: composed = ComposeInterlaceSbs(image, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy); break;
-        }
-        if (composed) {
-            int cw = DibWidth(composed), ch = DibHeight(composed);
-            SetDIBitsToDevice(dc, 0, 0, (DWORD)cw, (DWORD)ch, 0, 0, 0, (UINT)ch, FindDibBits(composed),
-                              (const BITMAPINFO *)composed, DIB_RGB_COLORS);
-            FreeDib(composed);
-        }
-    }
+    DrawDeviceFormat(dc, W, H, file, (HDRAWDIB)g_pPlayMovie->hDrawDib);
     FreeDeviceFileFrame(file);
     if (g_bShowInfo || g_bShowHelp)
         DrawNvidiaOverlay(dc);
