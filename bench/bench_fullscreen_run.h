@@ -11,12 +11,17 @@
 #include "devices/stereo_player_overlay.h"
 #include "devices/stereo_player_state.h"
 #include "sources/movie_source.h"
+#include "sources/stereo_pair.h"
 #include "state/app_state.h"
+#include "state/app_windows.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
 #include <vector>
 
 struct BenchFullscreenRun {
@@ -73,6 +78,50 @@ struct BenchFullscreenRun {
             Sleep(500);
             PostMessageA(w, WM_KEYUP, VK_RETURN, 0);
         }
+    }
+
+    // The command line "pair LEFT RIGHT WIDTH HEIGHT" or "file MOVIE WIDTH
+    // HEIGHT [FORMAT]" (a format wanted: FORMAT required). The main window
+    // opened (with the pair) and the play state the devices share set:
+    // the screen size, the file's name, the first frame, no repeat, no
+    // status line. Null when the line is neither (the usage printed) or
+    // the pair did not open; *format is the format given (-1: none).
+    static HWND Open(int argc, char **argv, bool formatWanted, const char *usage, bool *pair, int *format)
+    {
+        *pair = argc >= 6 && strcmp(argv[1], "pair") == 0;
+        bool file = argc >= (formatWanted ? 6 : 5) && strcmp(argv[1], "file") == 0;
+        if (!*pair && !file) {
+            printf("%s", usage);
+            return nullptr;
+        }
+        HWND main = *pair ? OpenBenchMainWindow(argv[2], argv[3]) : OpenBenchMainWindow(nullptr, nullptr);
+        if (*pair && !(g_pLeft->bOpen && g_pRight->bOpen)) {
+            printf("  the pair did not open\n");
+            DestroyWindow(main);
+            return nullptr;
+        }
+        g_n3DWidth = atoi(argv[*pair ? 4 : 3]);
+        g_n3DHeight = atoi(argv[*pair ? 5 : 4]);
+        *format = file && argc >= 6 ? atoi(argv[5]) : -1;
+        g_nBunkatu = 0;
+        g_bRepeat = 0;
+        g_nFrame = 0;
+        g_bShowInfo = 0;
+        if (file)
+            lstrcpynA(g_stereoPair.szName, argv[2], sizeof g_stereoPair.szName);
+        return main;
+    }
+
+    // The device run on this thread while Drive plays it from another: the
+    // CPU milliseconds of this thread meanwhile.
+    template <class Device> static double Play(Device run, const char *windowClass)
+    {
+        std::thread driver(Drive, windowClass);
+        double cpu0 = ThreadCpuMs();
+        run(g_hInst, &g_stereoPair);
+        double cpu = ThreadCpuMs() - cpu0;
+        driver.join();
+        return cpu;
     }
 
     double FrameMs() const { return rate ? (double)scale * 1000.0 / rate : 0; }

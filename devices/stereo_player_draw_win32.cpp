@@ -88,11 +88,7 @@ void PresentPlayerFrame(StereoApp &app, IDirectDrawSurface7 *work, const RECT &s
         target->Release();
     if (app.pFramework)
         app.pFramework->ShowFrame();
-    if (times) {
-        times->fetch = t1 - t0;
-        times->compose = t2 - t1;
-        times->present = DeviceClockMs() - t2;
-    }
+    NoteDeviceFrameTimes(times, t0, t1, t2);
 }
 
 // One eye image: its frame and where it lies in it (rows from the first

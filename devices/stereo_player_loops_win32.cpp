@@ -1,6 +1,7 @@
 #include "devices/stereo_player_draw.h"
 
 #include "devices/device_play_loop.h"
+#include "devices/player_position.h"
 #include "devices/stereo_player_state.h"
 #include "pipeline/pair_position.h"
 #include "pipeline/play_clock.h"
@@ -30,8 +31,8 @@ bool TakeLoopInput(HWND window, const PlayerLoop &src)
         return stop;
     bool isFile = src.kind != kLoopStereoPair;
     WPARAM key = msg.wParam;
-    if (src.kind == kLoopFormatted && ((key >= '0' && key <= '9') || (key >= VK_NUMPAD0 && key <= VK_NUMPAD9))) {
-        g_nDispFormat = (int)(key >= VK_NUMPAD0 ? key - VK_NUMPAD0 : key - '0');
+    if (src.kind == kLoopFormatted && PlayerDigit(key) >= 0) {
+        g_nDispFormat = PlayerDigit(key);
         g_nPlayerClear = 2;
         return stop;
     }

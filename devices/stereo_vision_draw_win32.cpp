@@ -60,11 +60,7 @@ void FinishDrawing(HDC dc, PlayerFrameTimes *times, double t0, double t1)
         g_pfnVisionSurface(g_vision.surface, g_vision.device);
     double t2 = times ? DeviceClockMs() : 0;
     ShowVisionSurface();
-    if (times) {
-        times->fetch = t1 - t0;
-        times->compose = t2 - t1;
-        times->present = DeviceClockMs() - t2;
-    }
+    NoteDeviceFrameTimes(times, t0, t1, t2);
 }
 
 // One eye image: its frame and where it lies in it (rows from the first
@@ -80,36 +76,53 @@ void DrawEyeScaled(HDC dc, const VisionEye &e, int w, int h, int dx, int dy, int
     DrawDeviceEye(dc, e.dib, e.x, e.y, w, h, dx, dy, dw, dh, e.drawDib, flags);
 }
 
+// The file's frame and the surface's DC to draw it on, with the times
+// the fetch began and ended.
+struct FileDrawing {
+    DeviceFileFrame file;
+    HDC dc;
+    double t0, t1;
+};
+
+// 1 when the frame cannot be fetched; 0 with dc null when there is
+// nothing to draw on (the frame freed then), else 0 with both.
+int BeginFileDrawing(int frame, PlayerFrameTimes *times, FileDrawing &d)
+{
+    d.dc = nullptr;
+    d.t0 = times ? DeviceClockMs() : 0;
+    if (!g_pPlayMovie || !FetchDeviceFileFrame(g_pPlayMovie, frame, d.file))
+        return 1;
+    d.t1 = times ? DeviceClockMs() : 0;
+    d.dc = TakeSurfaceDc();
+    if (!d.dc)
+        FreeDeviceFileFrame(d.file);
+    return 0;
+}
+
 int DrawStereoFileAt(int frame, PlayerFrameTimes *times)
 {
     const int W = (int)g_vision.present.BackBufferWidth, H = (int)g_vision.present.BackBufferHeight;
-    double t0 = times ? DeviceClockMs() : 0;
-    DeviceFileFrame file;
-    if (!g_pPlayMovie || !FetchDeviceFileFrame(g_pPlayMovie, frame, file))
-        return 1;
-    double t1 = times ? DeviceClockMs() : 0;
-    HDC dc = TakeSurfaceDc();
-    if (!dc) {
-        FreeDeviceFileFrame(file);
-        return 0;
-    }
-    FillBlack(dc, 2 * W, H);
-    VisionPlace p = PlaceVisionFileEye(W, H, file.eyeW, file.eyeH, g_nVisionZoom);
+    FileDrawing d;
+    int result = BeginFileDrawing(frame, times, d);
+    if (!d.dc)
+        return result;
+    FillBlack(d.dc, 2 * W, H);
+    VisionPlace p = PlaceVisionFileEye(W, H, d.file.eyeW, d.file.eyeH, g_nVisionZoom);
     g_nVisionZoom = p.zoom;
     HDRAWDIB drawDib = (HDRAWDIB)g_pPlayMovie->hDrawDib;
-    VisionEye first = {file.image, 0, 0, drawDib};
-    VisionEye second = {file.image, file.secondX, file.secondY, drawDib};
+    VisionEye first = {d.file.image, 0, 0, drawDib};
+    VisionEye second = {d.file.image, d.file.secondX, d.file.secondY, drawDib};
     int sx = g_nFileShiftX, sy = g_nFileShiftY;
     if (!g_nPlayerSwap) {
-        DrawEyeScaled(dc, first, file.eyeW, file.eyeH, p.x + sx, p.y + sy, p.w, p.h, DDF_BACKGROUNDPAL);
-        DrawEyeScaled(dc, second, file.eyeW, file.eyeH, W + p.x, p.y, p.w, p.h, DDF_BACKGROUNDPAL);
+        DrawEyeScaled(d.dc, first, d.file.eyeW, d.file.eyeH, p.x + sx, p.y + sy, p.w, p.h, DDF_BACKGROUNDPAL);
+        DrawEyeScaled(d.dc, second, d.file.eyeW, d.file.eyeH, W + p.x, p.y, p.w, p.h, DDF_BACKGROUNDPAL);
     } else {
-        DrawEyeScaled(dc, second, file.eyeW, file.eyeH, p.x, p.y, p.w, p.h, DDF_BACKGROUNDPAL);
-        DrawEyeScaled(dc, first, file.eyeW, file.eyeH, W + p.x + sx, p.y + sy, p.w, p.h, DDF_BACKGROUNDPAL);
+        DrawEyeScaled(d.dc, second, d.file.eyeW, d.file.eyeH, p.x, p.y, p.w, p.h, DDF_BACKGROUNDPAL);
+        DrawEyeScaled(d.dc, first, d.file.eyeW, d.file.eyeH, W + p.x + sx, p.y + sy, p.w, p.h, DDF_BACKGROUNDPAL);
     }
-    FreeDeviceFileFrame(file);
-    DrawPlayerOverlay(dc, 1);
-    FinishDrawing(dc, times, t0, t1);
+    FreeDeviceFileFrame(d.file);
+    DrawPlayerOverlay(d.dc, 1);
+    FinishDrawing(d.dc, times, d.t0, d.t1);
     return 0;
 }
 
@@ -160,28 +173,22 @@ int DrawPairAt(int frame, PlayerFrameTimes *times)
 int DrawFormattedFileAt(int frame, PlayerFrameTimes *times)
 {
     const int W = (int)g_vision.present.BackBufferWidth, H = (int)g_vision.present.BackBufferHeight;
-    double t0 = times ? DeviceClockMs() : 0;
-    DeviceFileFrame file;
-    if (!g_pPlayMovie || !FetchDeviceFileFrame(g_pPlayMovie, frame, file))
-        return 1;
-    double t1 = times ? DeviceClockMs() : 0;
-    HDC dc = TakeSurfaceDc();
-    if (!dc) {
-        FreeDeviceFileFrame(file);
-        return 0;
-    }
+    FileDrawing d;
+    int result = BeginFileDrawing(frame, times, d);
+    if (!d.dc)
+        return result;
     // The status line changes at every frame: under it the picture starts
     // black, as after any change of what is shown.
     if (g_bVisionClear || g_bShowInfo) {
-        FillBlack(dc, 2 * W, H);
+        FillBlack(d.dc, 2 * W, H);
         g_bVisionClear = 0;
     }
-    IntersectClipRect(dc, 0, 0, W, H);  // the left half only
-    DrawDeviceFormat(dc, W, H, file, (HDRAWDIB)g_pPlayMovie->hDrawDib);
-    FreeDeviceFileFrame(file);
+    IntersectClipRect(d.dc, 0, 0, W, H);  // the left half only
+    DrawDeviceFormat(d.dc, W, H, d.file, (HDRAWDIB)g_pPlayMovie->hDrawDib);
+    FreeDeviceFileFrame(d.file);
     if (g_bShowInfo || g_bShowHelp)
-        DrawNvidiaOverlay(dc);
-    FinishDrawing(dc, times, t0, t1);
+        DrawNvidiaOverlay(d.dc);
+    FinishDrawing(d.dc, times, d.t0, d.t1);
     return 0;
 }
 
