@@ -409,6 +409,8 @@ TEST_F(StereoVisionTest, EachFailedSetUpShowsItsBoxAndLeavesTheProgramRunning)
             EXPECT_FALSE(boxes->shown[0].quitPending);
             EXPECT_EQ(0, g_frames.load());
             ExpectEndedCleanly();
+            // The hidden window's empty pointer is not left behind.
+            EXPECT_EQ(LoadCursorA(nullptr, (LPCSTR)IDC_ARROW), GetCursor());
             // The main window still serves its messages.
             EXPECT_EQ(1, (int)SendMessageA(main, WM_NULL, 0, 0) + 1);
             g_pszNvApiLibrary = standin.c_str();
