@@ -11,18 +11,8 @@
 # the view's own playback of it (every display mode, play_bench).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-. "$top/scripts/env.sh"
-. "$top/scripts/xvfb.sh"
-"$top/scripts/wine-prefix.sh" >/dev/null
-twr_wine_env
-export TWR_XVFB_SIZE=1920x1200
-twr_start_xvfb
 seconds=${D3DPLAYER_SECONDS:-10}
-. "$top/bench/fullscreen_media.sh"
-dir=$TWR_WORK/bench/fullscreen
-make_fullscreen_pair "$dir" "$seconds" sbs
-limit=$((seconds * 4 + 60))
-desktop() { "$top/scripts/run-in-desktop.sh" --limit $limit --size 1920x1080 "$@" | tr -d '\r'; }
+. "$top/bench/fullscreen_desktop.sh"
 
 driver=$(winepath -w "$TWR_BUILD_WIN/bench/w3d")
 for name in raw mjpeg; do

@@ -15,137 +15,36 @@
 //
 // usage: d3dplayer_bench pair LEFT RIGHT WIDTH HEIGHT
 //        d3dplayer_bench file MOVIE WIDTH HEIGHT FORMAT
-#include "bench/bench_desktop.h"
-#include "bench/bench_frame_clock.h"
+#include "bench/bench_fullscreen_run.h"
 #include "devices/stereo_player.h"
-#include "devices/stereo_player_state.h"
-#include "shell/main_window.h"
-#include "sources/stereo_pair.h"
-#include "state/app_state.h"
-#include "state/app_windows.h"
 
-#include <windows.h>
-
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <thread>
-#include <vector>
-
-namespace {
-
-struct Shown {
-    PlayerFrameTimes times;
-    double at;
-};
-std::vector<Shown> s_shown;
-std::atomic<int> s_count(0), s_lastFrame(-1);
-// The played movie as the player saw it (its record is closed afterwards).
-int s_width, s_height;
-unsigned s_rate, s_scale;
-
-void OnFrame(const PlayerFrameTimes &t)
-{
-    if (s_shown.empty()) {
-        const MovieSource *m = g_pPlayMovie ? g_pPlayMovie : g_pLeft;
-        s_width = m->nWidth;
-        s_height = m->nHeight;
-        s_rate = m->nRate;
-        s_scale = m->nScale;
-    }
-    s_shown.push_back(Shown{t, Now()});
-    s_lastFrame = t.frame;
-    s_count++;
-}
-
-// Starts the play once the player's window is up, and closes the window
-// once the play has come to its end (or stalled for two seconds).
-void Drive()
-{
-    DWORD until = GetTickCount() + 30000;
-    HWND w = nullptr;
-    while (!(w = FindWindowA("nVidiaStereo", nullptr)) && GetTickCount() < until)
-        Sleep(20);
-    if (!w)
-        return;
-    Sleep(1000);
-    int lastFrame = g_nPlayFrames - 1;
-    PostMessageA(w, WM_KEYUP, VK_F3, 0);
-    WaitForPlayEnd(s_count, s_lastFrame, lastFrame);
-    // The first Enter stops a loop still running, the second closes.
-    for (int i = 0; i < 2 && IsWindow(w); i++) {
-        Sleep(500);
-        PostMessageA(w, WM_KEYUP, VK_RETURN, 0);
-    }
-}
-
-int Usage()
-{
-    printf("usage: d3dplayer_bench pair LEFT RIGHT WIDTH HEIGHT\n"
-           "       d3dplayer_bench file MOVIE WIDTH HEIGHT FORMAT\n");
-    return 2;
-}
-
-}  // namespace
 
 int main(int argc, char **argv)
 {
     OpenDesktopLog();
-    bool pair = argc >= 6 && strcmp(argv[1], "pair") == 0;
-    bool file = argc >= 6 && strcmp(argv[1], "file") == 0;
-    if (!pair && !file)
-        return Usage();
-    HWND main = pair ? OpenBenchMainWindow(argv[2], argv[3]) : OpenBenchMainWindow(nullptr, nullptr);
-    int status = 1;
-    if (pair && !(g_pLeft->bOpen && g_pRight->bOpen)) {
-        printf("  the pair did not open\n");
-    } else {
-        g_nVidia = 1;
-        g_nPlaySource = pair ? 0 : 2;
-        g_n3DWidth = atoi(argv[pair ? 4 : 3]);
-        g_n3DHeight = atoi(argv[pair ? 5 : 4]);
-        g_n3DBits = 32;
-        g_nStr3D = 0;
-        g_nBunkatu = 0;
-        g_bRepeat = 0;
-        g_nFrame = 0;
-        g_bShowInfo = 0;
-        if (file) {
-            g_nDispFormat = atoi(argv[5]);
-            lstrcpynA(g_stereoPair.szName, argv[2], sizeof g_stereoPair.szName);
-        }
-        g_pfnPlayerFrameTimes = OnFrame;
-        std::thread driverThread(Drive);
-        double cpu0 = ThreadCpuMs();
-        RunNvidiaStereoPlayer(g_hInst, &g_stereoPair);
-        double cpu = ThreadCpuMs() - cpu0;
-        driverThread.join();
-        g_pfnPlayerFrameTimes = nullptr;
-        double frameMs = s_rate ? (double)s_scale * 1000.0 / s_rate : 0;
-        printf("  %dx%d at %.3f frames/s, %d frames, screen %dx%dx32\n", s_width, s_height,
-               frameMs ? 1000.0 / frameMs : 0, g_nPlayFrames, g_n3DWidth, g_n3DHeight);
-        size_t n = s_shown.size();
-        std::vector<double> fetch, compose, present, total;
-        for (const Shown &s : s_shown) {
-            fetch.push_back(s.times.fetch);
-            compose.push_back(s.times.compose);
-            present.push_back(s.times.present);
-            total.push_back(s.times.fetch + s.times.compose + s.times.present);
-        }
-        double interval = n > 1 ? (s_shown[n - 1].at - s_shown[0].at) / (double)(n - 1) : 0;
-        printf("  shown %zu, skipped %d; interval %.1f ms (movie %.1f ms); CPU %.1f ms a shown frame\n", n,
-               g_nDevicePlayDrops, interval, frameMs, n ? cpu / (double)n : 0);
-        printf("  %-22s %8s %8s\n", "ms a frame", "median", "p90");
-        const struct {
-            const char *name;
-            const std::vector<double> &v;
-        } rows[] = {{"fetch", fetch}, {"draw or compose", compose}, {"blit and present", present}, {"all", total}};
-        for (const auto &r : rows)
-            printf("  %-22s %8.1f %8.1f\n", r.name, Percentile(r.v, 0.5), Percentile(r.v, 0.9));
-        status = n > 0 ? 0 : 1;
+    bool pair = false;
+    int format = -1;
+    HWND main = BenchFullscreenRun::Open(argc, argv, true, "usage: d3dplayer_bench pair LEFT RIGHT WIDTH HEIGHT\n"
+                                         "       d3dplayer_bench file MOVIE WIDTH HEIGHT FORMAT\n", &pair, &format);
+    if (!main) {
+        WriteDesktopStatus(2);
+        return 2;
     }
+    g_nVidia = 1;
+    g_nPlaySource = pair ? 0 : 2;
+    g_n3DBits = 32;
+    g_nStr3D = 0;
+    if (!pair)
+        g_nDispFormat = format;
+    BenchFullscreenRun &run = BenchFullscreenRun::Get();
+    g_pfnPlayerFrameTimes = BenchFullscreenRun::OnFrame;
+    double cpu = BenchFullscreenRun::Play(RunNvidiaStereoPlayer, "nVidiaStereo");
+    g_pfnPlayerFrameTimes = nullptr;
+    double frameMs = run.FrameMs();
+    printf("  %dx%d at %.3f frames/s, %d frames, screen %dx%dx32\n", run.width, run.height,
+           frameMs ? 1000.0 / frameMs : 0, g_nPlayFrames, g_n3DWidth, g_n3DHeight);
+    int status = run.Report(cpu, "draw or compose", "blit and present");
     DestroyWindow(main);
     WriteDesktopStatus(status);
     return status;

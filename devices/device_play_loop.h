@@ -52,5 +52,9 @@ void EndDevicePlayLoop(DevicePlayLoop &loop);
 // The performance counter in milliseconds: where a played frame's time
 // goes, for the benchmarks' probes.
 double DeviceClockMs();
+struct PlayerFrameTimes;
+// A shown frame's times when asked for (times not null): the fetch from
+// t0, the drawing from t1, the present from t2 until now.
+void NoteDeviceFrameTimes(PlayerFrameTimes *times, double t0, double t1, double t2);
 
 #endif

@@ -1,6 +1,7 @@
 #include "devices/device_play_loop.h"
 
 #include "devices/fullscreen_sound.h"
+#include "devices/stereo_player_overlay.h"
 #include "pipeline/play_clock.h"
 #include "pipeline/play_pair.h"
 #include "pipeline/wave_player.h"
@@ -95,4 +96,13 @@ double DeviceClockMs()
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&t);
     return (double)t.QuadPart * 1000.0 / (double)f.QuadPart;
+}
+
+void NoteDeviceFrameTimes(PlayerFrameTimes *times, double t0, double t1, double t2)
+{
+    if (!times)
+        return;
+    times->fetch = t1 - t0;
+    times->compose = t2 - t1;
+    times->present = DeviceClockMs() - t2;
 }

@@ -26,18 +26,17 @@ NvAPI_Status __cdecl StubCreateProfileKey(int) { return s_unbound; }
 struct NvApiEntry {
     void *function;
     unsigned id;
+    void *stub;  // what function is before the library is bound, and after a reset
 };
 
-// The functions the program calls, ended by {0, 0}.
+// The functions the program calls, ended by an id 0.
 NvApiEntry s_table[] = {
-    {(void *)StubGetErrorMessage, kNvApiIdGetErrorMessage},
-    {(void *)StubIsEnabled, kNvApiIdStereoIsEnabled},
-    {(void *)StubEnable, kNvApiIdStereoEnable},
-    {(void *)StubCreateProfileKey, kNvApiIdStereoCreateConfigurationProfileRegistryKey},
-    {nullptr, 0},
+    {(void *)StubGetErrorMessage, kNvApiIdGetErrorMessage, (void *)StubGetErrorMessage},
+    {(void *)StubIsEnabled, kNvApiIdStereoIsEnabled, (void *)StubIsEnabled},
+    {(void *)StubEnable, kNvApiIdStereoEnable, (void *)StubEnable},
+    {(void *)StubCreateProfileKey, kNvApiIdStereoCreateConfigurationProfileRegistryKey, (void *)StubCreateProfileKey},
+    {nullptr, 0, nullptr},
 };
-const void *const kStubs[] = {(void *)StubGetErrorMessage, (void *)StubIsEnabled, (void *)StubEnable,
-                              (void *)StubCreateProfileKey};
 
 void *Entry(unsigned id)
 {
@@ -107,5 +106,5 @@ void ResetNvApiForTests()
     s_initialised = false;
     s_unbound = NVAPI_API_NOT_INITIALIZED;
     for (int i = 0; s_table[i].id; i++)
-        s_table[i].function = const_cast<void *>(kStubs[i]);
+        s_table[i].function = s_table[i].stub;
 }

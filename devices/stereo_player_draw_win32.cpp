@@ -1,13 +1,12 @@
 #include "devices/stereo_player_draw.h"
 
 #include "devices/d3d_framework.h"
+#include "devices/device_format_draw.h"
 #include "devices/device_frames.h"
 #include "devices/device_play_loop.h"
 #include "devices/named_texture.h"
 #include "devices/stereo_player_geometry.h"
 #include "devices/stereo_player_state.h"
-#include "pipeline/compose.h"
-#include "pipeline/compose_settings.h"
 #include "resources/resource_ids.h"
 #include "shared/string_table.h"
 #include "sources/movie_source.h"
@@ -89,11 +88,7 @@ void PresentPlayerFrame(StereoApp &app, IDirectDrawSurface7 *work, const RECT &s
         target->Release();
     if (app.pFramework)
         app.pFramework->ShowFrame();
-    if (times) {
-        times->fetch = t1 - t0;
-        times->compose = t2 - t1;
-        times->present = DeviceClockMs() - t2;
-    }
+    NoteDeviceFrameTimes(times, t0, t1, t2);
 }
 
 // One eye image: its frame and where it lies in it (rows from the first
@@ -119,12 +114,7 @@ void DrawEye(HDC dc, int halfX, const PlayerEye &eye, int w, int h, bool stretch
                           DIB_RGB_COLORS);
         return;
     }
-    // DrawDib counts source rows from the top: the same rows as above.
-    int top = lines - eye.y - h;
-    if (drawDib)
-        DrawDibDraw(drawDib, dc, x, y, p.w, p.h, (BITMAPINFOHEADER *)eye.dib, bits, eye.x, top, w, h, flags);
-    else
-        StretchDIBits(dc, x, y, p.w, p.h, eye.x, eye.y, w, h, bits, info, DIB_RGB_COLORS, SRCCOPY);
+    DrawDeviceEye(dc, eye.dib, eye.x, eye.y, w, h, x, y, p.w, p.h, drawDib, flags);
 }
 
 // The status line and the key help in black, then in white one pixel
@@ -292,52 +282,7 @@ int DrawPlayerFormattedFrame(StereoApp &app, IDirectDrawSurface7 **workSurface, 
     }
 
     PlayerFormat format = PlayerFormatOf(g_nDispFormat);
-    PlayerCopy shown = {0, 0, 0, 0, 0, 0};
-    PackedDib *frame = const_cast<PackedDib *>(file.image);
-    if (format.composition == kPlayerSideBySide) {
-        PlayerSbsRequest r = {W, H, w, h, g_nWaku, g_nFileShiftX, g_nFileShiftY, g_nPlayerSwap, file.secondX,
-                              file.secondY};
-        PlayerSbsLayout l = ComputePlayerSbs(r);
-        if (l.drawn) {
-            HDRAWDIB drawDib = (HDRAWDIB)g_pPlayMovie->hDrawDib;
-            BYTE *bits = FindDibBits(frame);
-            const PlayerDibDraw *draws[2] = {&l.left, &l.right};
-            for (const PlayerDibDraw *d : draws) {
-                // DrawDib counts source rows from the top.
-                int top = DibHeight(frame) - d->srcY - h;
-                if (drawDib)
-                    DrawDibDraw(drawDib, dc, d->x, d->y, d->w, d->h, (BITMAPINFOHEADER *)frame, bits, d->srcX, top, w,
-                                h, 0);
-                else
-                    StretchDIBits(dc, d->x, d->y, d->w, d->h, d->srcX, d->srcY, w, h, bits, (BITMAPINFO *)frame,
-                                  DIB_RGB_COLORS, SRCCOPY);
-            }
-            shown = l.show;
-        }
-    } else if (format.composition != kPlayerNothing) {
-        int m[4];
-        ShiftToCropMargins(m, w, h, g_nFileShiftX, g_nFileShiftY, g_bAllFrameAdjust);
-        ComposeSettings cs = ComposeSettingsFromState();
-        int dx = file.secondX, dy = file.secondY;
-        PackedDib *composed = nullptr;
-        switch (format.composition) {
-        case kPlayerGrey:
-            composed = ComposeGreyAnaglyphSbs(cs, frame, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy, format.variant);
-            break;
-        case kPlayerColour:
-            composed =
-                ComposeColourAnaglyphSbs(cs, frame, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy, format.variant);
-            break;
-        default: composed = ComposeInterlaceSbs(frame, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy); break;
-        }
-        if (composed) {
-            int cw = DibWidth(composed), ch = DibHeight(composed);
-            SetDIBitsToDevice(dc, 0, 0, (DWORD)cw, (DWORD)ch, 0, 0, 0, (UINT)ch, FindDibBits(composed),
-                              (BITMAPINFO *)composed, DIB_RGB_COLORS);
-            shown = ShowComposedPicture(W, H, cw, ch);
-            FreeDib(composed);
-        }
-    }
+    PlayerCopy shown = DrawDeviceFormat(dc, W, H, file, (HDRAWDIB)g_pPlayMovie->hDrawDib);
     FreeDeviceFileFrame(file);
     work->ReleaseDC(dc);
     RECT src = {shown.srcX, shown.srcY, shown.srcX + shown.w, shown.srcY + shown.h};

@@ -1,60 +1,29 @@
 // The player window's keys and mouse buttons while no play loop runs:
 // frame steps, display formats, offsets, help and status line, exchange
 // of the images, and the play loops started by F2/F3 or a mouse button.
-#include "devices/page_flip_geometry.h"
+#include "devices/player_position.h"
 #include "devices/stereo_app.h"
 #include "devices/stereo_player_state.h"
 #include "state/app_state.h"
 
 namespace {
 
-// The frame being shown and its last: the file's, or the pair's.
-int &CurrentFrame() { return g_nPlaySource != 0 ? g_nPlayFrame : g_nFrame; }
-
-int LastFrame()
-{
-    if (g_nPlaySource == 0)
-        return g_nClipLength - 1;
-    return (g_pPlayMovie ? g_pPlayMovie->nFrames : g_nPlayFrames) - 1;
-}
-
-int &OffsetX() { return g_nPlaySource != 0 ? g_nFileShiftX : g_nShiftX; }
-int &OffsetY() { return g_nPlaySource != 0 ? g_nFileShiftY : g_nShiftY; }
-
 void StepFrame(StereoApp &app, int delta)
 {
-    W3DFrameStep step = StepW3DFrame(CurrentFrame(), LastFrame(), delta, g_bRepeat);
-    CurrentFrame() = step.frame;
-    if (step.draw)
+    if (StepPlayerFrame(delta))
         app.DrawCurrent();
 }
 
-// Plays until a loop is stopped (a loop ends with 0 only when it reached
-// the end with repeat on), then shows where it stopped with the key help.
 void PlayThenShow(StereoApp &app, bool fromStart)
 {
-    do {
-        if (fromStart)
-            CurrentFrame() = 0;
-    } while (app.PlayCurrent() == 0);
-    int help = g_bShowHelp;
-    g_bShowHelp = 1;
-    app.DrawCurrent();
-    g_bShowHelp = help;
-}
-
-int Digit(WPARAM key)
-{
-    if (key >= '0' && key <= '9')
-        return (int)(key - '0');
-    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9)
-        return (int)(key - VK_NUMPAD0);
-    return -1;
+    PlayerPlayback p = {[](void *a) { return static_cast<StereoApp *>(a)->PlayCurrent(); },
+                        [](void *a) { return static_cast<StereoApp *>(a)->DrawCurrent(); }, nullptr, &app};
+    PlayThenShowHelp(p, fromStart);
 }
 
 void KeyUp(StereoApp &app, HWND window, WPARAM key)
 {
-    int digit = Digit(key);
+    int digit = PlayerDigit(key);
     if (digit >= 0) {
         if (g_nPlaySource == 2) {
             g_nDispFormat = digit;
@@ -65,11 +34,11 @@ void KeyUp(StereoApp &app, HWND window, WPARAM key)
     switch (key) {
     case VK_RETURN:
     case VK_ESCAPE: SendMessageA(window, WM_CLOSE, 0, 0); return;
-    case VK_HOME: OffsetX() = OffsetY() = 0; break;
-    case VK_LEFT: OffsetX() -= 4; break;
-    case VK_RIGHT: OffsetX() += 4; break;
-    case VK_UP: OffsetY() -= 1; break;
-    case VK_DOWN: OffsetY() += 1; break;
+    case VK_HOME: PlayerOffsetX() = PlayerOffsetY() = 0; break;
+    case VK_LEFT: PlayerOffsetX() -= 4; break;
+    case VK_RIGHT: PlayerOffsetX() += 4; break;
+    case VK_UP: PlayerOffsetY() -= 1; break;
+    case VK_DOWN: PlayerOffsetY() += 1; break;
     case 'H':
     case VK_F1: g_bShowHelp = !g_bShowHelp; break;
     case 'X':

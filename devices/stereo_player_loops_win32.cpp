@@ -1,6 +1,7 @@
 #include "devices/stereo_player_draw.h"
 
 #include "devices/device_play_loop.h"
+#include "devices/player_position.h"
 #include "devices/stereo_player_state.h"
 #include "pipeline/pair_position.h"
 #include "pipeline/play_clock.h"
@@ -12,12 +13,8 @@ namespace {
 
 enum PlayerLoopKind { kLoopFormatted, kLoopStereoFile, kLoopStereoPair };
 
-struct PlayerLoop {
+struct PlayerLoop : DeviceLoopSource {
     PlayerLoopKind kind;
-    MovieSource *sound;    // the record whose sound plays and whose rate times the loop
-    MovieSource *partner;  // the pair's other record
-    int start, total, recordStart;
-    int *current;          // g_nPlayFrame or g_nFrame
     int *shiftX, *shiftY;  // the file offsets or the pair's
 };
 
@@ -34,8 +31,8 @@ bool TakeLoopInput(HWND window, const PlayerLoop &src)
         return stop;
     bool isFile = src.kind != kLoopStereoPair;
     WPARAM key = msg.wParam;
-    if (src.kind == kLoopFormatted && ((key >= '0' && key <= '9') || (key >= VK_NUMPAD0 && key <= VK_NUMPAD9))) {
-        g_nDispFormat = (int)(key >= VK_NUMPAD0 ? key - VK_NUMPAD0 : key - '0');
+    if (src.kind == kLoopFormatted && PlayerDigit(key) >= 0) {
+        g_nDispFormat = PlayerDigit(key);
         g_nPlayerClear = 2;
         return stop;
     }
@@ -124,17 +121,14 @@ int RunPlayerLoop(StereoApp &app, PlayerLoop &src)
     return result;
 }
 
-PlayerLoop FileLoop(PlayerLoopKind kind)
+PlayerLoop MakeLoop(PlayerLoopKind kind, const DeviceLoopSource &from)
 {
-    PlayerLoop src = {};
+    PlayerLoop src;
+    static_cast<DeviceLoopSource &>(src) = from;
     src.kind = kind;
-    src.sound = g_pPlayMovie;
-    src.start = g_nPlayFrame;
-    src.total = g_pPlayMovie ? g_pPlayMovie->nFrames : 0;
-    src.recordStart = g_nPlayFrame;
-    src.current = &g_nPlayFrame;
-    src.shiftX = &g_nFileShiftX;
-    src.shiftY = &g_nFileShiftY;
+    bool pair = kind == kLoopStereoPair;
+    src.shiftX = pair ? &g_nShiftX : &g_nFileShiftX;
+    src.shiftY = pair ? &g_nShiftY : &g_nFileShiftY;
     return src;
 }
 
@@ -142,33 +136,22 @@ PlayerLoop FileLoop(PlayerLoopKind kind)
 
 int NvidiaStereoPlayer::PlayFormattedFile()
 {
-    PlayerLoop src = FileLoop(kLoopFormatted);
+    PlayerLoop src = MakeLoop(kLoopFormatted, FileLoopSource());
     return RunPlayerLoop(*this, src);
 }
 
 int NvidiaStereoPlayer::PlayStereoFile()
 {
-    PlayerLoop src = FileLoop(kLoopStereoFile);
+    PlayerLoop src = MakeLoop(kLoopStereoFile, FileLoopSource());
     return RunPlayerLoop(*this, src);
 }
 
 int NvidiaStereoPlayer::PlayStereoPair()
 {
-    StereoPair *pair = g_pPlayPair;
-    if (!pair || !pair->pLeft || !pair->pRight)
+    DeviceLoopSource pair;
+    if (!PairLoopSource(g_pPlayPair, pair))
         return 1;
-    MovieSource *left = pair->pLeft, *right = pair->pRight;
-    g_nClipLength = PairFrameCount(left, right, g_nEndOffset);
     g_nPlayFrames = g_nClipLength;
-    PlayerLoop src = {};
-    src.kind = kLoopStereoPair;
-    src.sound = SoundFromRightRecord(g_nSoundlr, g_bSwapped) ? right : left;
-    src.partner = src.sound == left ? right : left;
-    src.start = g_nFrame;
-    src.total = g_nClipLength;
-    src.recordStart = src.sound->nStart + g_nFrame;
-    src.current = &g_nFrame;
-    src.shiftX = &g_nShiftX;
-    src.shiftY = &g_nShiftY;
+    PlayerLoop src = MakeLoop(kLoopStereoPair, pair);
     return RunPlayerLoop(*this, src);
 }

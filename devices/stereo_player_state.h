@@ -35,4 +35,18 @@ struct DevicePlayLoop;
 DevicePlayLoop SharedDevicePlayLoop(HWND window, MovieSource *sound, MovieSource *partner, int start, int total,
                                     int recordStart, bool isFile);
 
+// What a play loop plays and from where.
+struct DeviceLoopSource {
+    MovieSource *sound;    // the record whose sound plays and whose rate times the loop
+    MovieSource *partner;  // the pair's other record (none for a file)
+    int start, total, recordStart;
+    int *current;  // g_nPlayFrame or g_nFrame
+};
+// The file from g_nPlayFrame (total 0 when none is open).
+DeviceLoopSource FileLoopSource();
+// The pair from g_nFrame, its sound from the record the sound switch
+// names; g_nClipLength set to its length. False, nothing set, when the
+// pair lacks a record.
+bool PairLoopSource(StereoPair *pair, DeviceLoopSource &out);
+
 #endif

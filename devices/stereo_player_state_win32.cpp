@@ -1,7 +1,10 @@
 #include "devices/stereo_player_state.h"
 
 #include "devices/device_play_loop.h"
+#include "pipeline/pair_position.h"
+#include "pipeline/play_clock.h"
 #include "sources/movie_open.h"
+#include "sources/stereo_pair.h"
 
 MovieSource g_playMovie;
 MovieSource *g_pPlayMovie = nullptr;
@@ -49,4 +52,31 @@ DevicePlayLoop SharedDevicePlayLoop(HWND window, MovieSource *sound, MovieSource
     loop.drops = &g_nDevicePlayDrops;
     loop.delay = &g_nPlayDelays;
     return loop;
+}
+
+DeviceLoopSource FileLoopSource()
+{
+    DeviceLoopSource src = {};
+    src.sound = g_pPlayMovie;
+    src.start = g_nPlayFrame;
+    src.total = g_pPlayMovie ? g_pPlayMovie->nFrames : 0;
+    src.recordStart = g_nPlayFrame;
+    src.current = &g_nPlayFrame;
+    return src;
+}
+
+bool PairLoopSource(StereoPair *pair, DeviceLoopSource &out)
+{
+    if (!pair || !pair->pLeft || !pair->pRight)
+        return false;
+    MovieSource *left = pair->pLeft, *right = pair->pRight;
+    g_nClipLength = PairFrameCount(left, right, g_nEndOffset);
+    out = DeviceLoopSource{};
+    out.sound = SoundFromRightRecord(g_nSoundlr, g_bSwapped) ? right : left;
+    out.partner = out.sound == left ? right : left;
+    out.start = g_nFrame;
+    out.total = g_nClipLength;
+    out.recordStart = out.sound->nStart + g_nFrame;
+    out.current = &g_nFrame;
+    return true;
 }

@@ -4,13 +4,12 @@
 // right), then stretched onto the back buffer and presented.
 #include "devices/stereo_vision_view.h"
 
+#include "devices/device_format_draw.h"
 #include "devices/device_frames.h"
 #include "devices/device_play_loop.h"
 #include "devices/stereo_player_geometry.h"
 #include "devices/stereo_player_state.h"
 #include "devices/stereo_vision_geometry.h"
-#include "pipeline/compose.h"
-#include "pipeline/compose_settings.h"
 #include "sources/movie_source.h"
 #include "sources/stereo_pair.h"
 #include "state/alignment_state.h"
@@ -36,6 +35,7 @@ HDC TakeSurfaceDc()
     if (FAILED(g_vision.surface->GetDC(&dc)) || !dc)
         return nullptr;
     IntersectClipRect(dc, 0, 0, 2 * (int)g_vision.present.BackBufferWidth, (int)g_vision.present.BackBufferHeight);
+    SetStretchBltMode(dc, COLORONCOLOR);  // for the images stretched without DrawDib
     return dc;
 }
 
@@ -46,23 +46,21 @@ void FinishDrawing(HDC dc, PlayerFrameTimes *times, double t0, double t1)
     g_vision.surface->ReleaseDC(dc);
     // The signature again: a surface without alpha need not keep its
     // fourth bytes through the device (Wine's returns them as 0xFF after a
-    // stretch), and they are part of the signature's words. A surface that
-    // cannot be locked is not presented.
+    // stretch), and they are part of the signature's words. Only that row
+    // is locked: a lock of the whole surface can make a driver read it all
+    // back. A surface that cannot be locked is not presented.
+    const int W = (int)g_vision.present.BackBufferWidth, H = (int)g_vision.present.BackBufferHeight;
+    RECT row = {0, H, 2 * W, H + 1};
     D3DLOCKED_RECT locked;
-    if (FAILED(g_vision.surface->LockRect(&locked, nullptr, 0)))
+    if (FAILED(g_vision.surface->LockRect(&locked, &row, 0)))
         return;
-    SignVisionSurface((BYTE *)locked.pBits, locked.Pitch, (int)g_vision.present.BackBufferHeight + 1,
-                      (int)g_vision.present.BackBufferWidth, (int)g_vision.present.BackBufferHeight);
+    SignVisionRow((BYTE *)locked.pBits, 8L * W, W, H);
     g_vision.surface->UnlockRect();
     if (g_pfnVisionSurface)
         g_pfnVisionSurface(g_vision.surface, g_vision.device);
     double t2 = times ? DeviceClockMs() : 0;
     ShowVisionSurface();
-    if (times) {
-        times->fetch = t1 - t0;
-        times->compose = t2 - t1;
-        times->present = DeviceClockMs() - t2;
-    }
+    NoteDeviceFrameTimes(times, t0, t1, t2);
 }
 
 // One eye image: its frame and where it lies in it (rows from the first
@@ -73,53 +71,58 @@ struct VisionEye {
     HDRAWDIB drawDib;
 };
 
-// The eye image scaled to dw x dh at (dx, dy): through DrawDib (which
-// counts source rows from the top) when a handle is given, else
-// StretchDIBits.
 void DrawEyeScaled(HDC dc, const VisionEye &e, int w, int h, int dx, int dy, int dw, int dh, UINT flags)
 {
-    if (!e.dib || w <= 0 || h <= 0 || dw <= 0 || dh <= 0)
-        return;
-    BYTE *bits = FindDibBits(e.dib);
-    if (e.drawDib) {
-        int top = DibHeight(e.dib) - e.y - h;
-        DrawDibDraw(e.drawDib, dc, dx, dy, dw, dh, (BITMAPINFOHEADER *)e.dib, bits, e.x, top, w, h, flags);
-        return;
-    }
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, dx, dy, dw, dh, e.x, e.y, w, h, bits, (const BITMAPINFO *)e.dib, DIB_RGB_COLORS, SRCCOPY);
+    DrawDeviceEye(dc, e.dib, e.x, e.y, w, h, dx, dy, dw, dh, e.drawDib, flags);
+}
+
+// The file's frame and the surface's DC to draw it on, with the times
+// the fetch began and ended.
+struct FileDrawing {
+    DeviceFileFrame file;
+    HDC dc;
+    double t0, t1;
+};
+
+// 1 when the frame cannot be fetched; 0 with dc null when there is
+// nothing to draw on (the frame freed then), else 0 with both.
+int BeginFileDrawing(int frame, PlayerFrameTimes *times, FileDrawing &d)
+{
+    d.dc = nullptr;
+    d.t0 = times ? DeviceClockMs() : 0;
+    if (!g_pPlayMovie || !FetchDeviceFileFrame(g_pPlayMovie, frame, d.file))
+        return 1;
+    d.t1 = times ? DeviceClockMs() : 0;
+    d.dc = TakeSurfaceDc();
+    if (!d.dc)
+        FreeDeviceFileFrame(d.file);
+    return 0;
 }
 
 int DrawStereoFileAt(int frame, PlayerFrameTimes *times)
 {
     const int W = (int)g_vision.present.BackBufferWidth, H = (int)g_vision.present.BackBufferHeight;
-    double t0 = times ? DeviceClockMs() : 0;
-    DeviceFileFrame file;
-    if (!g_pPlayMovie || !FetchDeviceFileFrame(g_pPlayMovie, frame, file))
-        return 1;
-    double t1 = times ? DeviceClockMs() : 0;
-    HDC dc = TakeSurfaceDc();
-    if (!dc) {
-        FreeDeviceFileFrame(file);
-        return 0;
-    }
-    FillBlack(dc, 2 * W, H);
-    VisionPlace p = PlaceVisionFileEye(W, H, file.eyeW, file.eyeH, g_nVisionZoom);
+    FileDrawing d;
+    int result = BeginFileDrawing(frame, times, d);
+    if (!d.dc)
+        return result;
+    FillBlack(d.dc, 2 * W, H);
+    VisionPlace p = PlaceVisionFileEye(W, H, d.file.eyeW, d.file.eyeH, g_nVisionZoom);
     g_nVisionZoom = p.zoom;
     HDRAWDIB drawDib = (HDRAWDIB)g_pPlayMovie->hDrawDib;
-    VisionEye first = {file.image, 0, 0, drawDib};
-    VisionEye second = {file.image, file.secondX, file.secondY, drawDib};
+    VisionEye first = {d.file.image, 0, 0, drawDib};
+    VisionEye second = {d.file.image, d.file.secondX, d.file.secondY, drawDib};
     int sx = g_nFileShiftX, sy = g_nFileShiftY;
     if (!g_nPlayerSwap) {
-        DrawEyeScaled(dc, first, file.eyeW, file.eyeH, p.x + sx, p.y + sy, p.w, p.h, DDF_BACKGROUNDPAL);
-        DrawEyeScaled(dc, second, file.eyeW, file.eyeH, W + p.x, p.y, p.w, p.h, DDF_BACKGROUNDPAL);
+        DrawEyeScaled(d.dc, first, d.file.eyeW, d.file.eyeH, p.x + sx, p.y + sy, p.w, p.h, DDF_BACKGROUNDPAL);
+        DrawEyeScaled(d.dc, second, d.file.eyeW, d.file.eyeH, W + p.x, p.y, p.w, p.h, DDF_BACKGROUNDPAL);
     } else {
-        DrawEyeScaled(dc, second, file.eyeW, file.eyeH, p.x, p.y, p.w, p.h, DDF_BACKGROUNDPAL);
-        DrawEyeScaled(dc, first, file.eyeW, file.eyeH, W + p.x + sx, p.y + sy, p.w, p.h, DDF_BACKGROUNDPAL);
+        DrawEyeScaled(d.dc, second, d.file.eyeW, d.file.eyeH, p.x, p.y, p.w, p.h, DDF_BACKGROUNDPAL);
+        DrawEyeScaled(d.dc, first, d.file.eyeW, d.file.eyeH, W + p.x + sx, p.y + sy, p.w, p.h, DDF_BACKGROUNDPAL);
     }
-    FreeDeviceFileFrame(file);
-    DrawPlayerOverlay(dc, 1);
-    FinishDrawing(dc, times, t0, t1);
+    FreeDeviceFileFrame(d.file);
+    DrawPlayerOverlay(d.dc, 1);
+    FinishDrawing(d.dc, times, d.t0, d.t1);
     return 0;
 }
 
@@ -143,6 +146,9 @@ int DrawPairAt(int frame, PlayerFrameTimes *times)
     }
     const W3DPairRegion &r = p.region;
     VisionPairPlace place = PlaceVisionPair(W, H, r.w, r.h, g_nWaku, g_nVisionZoom);
+    // A scaled picture shows the whole common region, yet g_rcTrim stays
+    // as it is: the drawing must not overwrite the user's trimming
+    // rectangle.
     if (place.scaled)
         g_nVisionZoom = place.zoom;
     bool trimmed = g_nTrimState == kTrimApplied;
@@ -167,64 +173,22 @@ int DrawPairAt(int frame, PlayerFrameTimes *times)
 int DrawFormattedFileAt(int frame, PlayerFrameTimes *times)
 {
     const int W = (int)g_vision.present.BackBufferWidth, H = (int)g_vision.present.BackBufferHeight;
-    double t0 = times ? DeviceClockMs() : 0;
-    DeviceFileFrame file;
-    if (!g_pPlayMovie || !FetchDeviceFileFrame(g_pPlayMovie, frame, file))
-        return 1;
-    double t1 = times ? DeviceClockMs() : 0;
-    HDC dc = TakeSurfaceDc();
-    if (!dc) {
-        FreeDeviceFileFrame(file);
-        return 0;
-    }
+    FileDrawing d;
+    int result = BeginFileDrawing(frame, times, d);
+    if (!d.dc)
+        return result;
     // The status line changes at every frame: under it the picture starts
     // black, as after any change of what is shown.
     if (g_bVisionClear || g_bShowInfo) {
-        FillBlack(dc, 2 * W, H);
+        FillBlack(d.dc, 2 * W, H);
         g_bVisionClear = 0;
     }
-    IntersectClipRect(dc, 0, 0, W, H);  // the left half only
-    const int w = file.eyeW, h = file.eyeH;
-    PackedDib *image = const_cast<PackedDib *>(file.image);
-    PlayerFormat format = PlayerFormatOf(g_nDispFormat);
-    if (format.composition == kPlayerSideBySide) {
-        PlayerSbsRequest req = {W, H, w, h, g_nWaku, g_nFileShiftX, g_nFileShiftY, g_nPlayerSwap, file.secondX,
-                                file.secondY};
-        PlayerSbsLayout l = ComputePlayerSbs(req);
-        if (l.drawn) {
-            const PlayerDibDraw *draws[2] = {&l.left, &l.right};
-            for (const PlayerDibDraw *d : draws) {
-                VisionEye e = {image, d->srcX, d->srcY, (HDRAWDIB)g_pPlayMovie->hDrawDib};
-                DrawEyeScaled(dc, e, w, h, d->x, d->y, d->w, d->h, 0);
-            }
-        }
-    } else if (format.composition != kPlayerNothing) {
-        int m[4];
-        ShiftToCropMargins(m, w, h, g_nFileShiftX, g_nFileShiftY, g_bAllFrameAdjust);
-        ComposeSettings cs = ComposeSettingsFromState();
-        int dx = file.secondX, dy = file.secondY;
-        PackedDib *composed = nullptr;
-        switch (format.composition) {
-        case kPlayerGrey:
-            composed = ComposeGreyAnaglyphSbs(cs, image, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy, format.variant);
-            break;
-        case kPlayerColour:
-            composed =
-                ComposeColourAnaglyphSbs(cs, image, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy, format.variant);
-            break;
-        default: composed = ComposeInterlaceSbs(image, m[0], m[1], m[2], m[3], g_nPlayerSwap, dx, dy); break;
-        }
-        if (composed) {
-            int cw = DibWidth(composed), ch = DibHeight(composed);
-            SetDIBitsToDevice(dc, 0, 0, (DWORD)cw, (DWORD)ch, 0, 0, 0, (UINT)ch, FindDibBits(composed),
-                              (const BITMAPINFO *)composed, DIB_RGB_COLORS);
-            FreeDib(composed);
-        }
-    }
-    FreeDeviceFileFrame(file);
+    IntersectClipRect(d.dc, 0, 0, W, H);  // the left half only
+    DrawDeviceFormat(d.dc, W, H, d.file, (HDRAWDIB)g_pPlayMovie->hDrawDib);
+    FreeDeviceFileFrame(d.file);
     if (g_bShowInfo || g_bShowHelp)
-        DrawNvidiaOverlay(dc);
-    FinishDrawing(dc, times, t0, t1);
+        DrawNvidiaOverlay(d.dc);
+    FinishDrawing(d.dc, times, d.t0, d.t1);
     return 0;
 }
 

@@ -86,13 +86,21 @@ VisionPairPlace PlaceVisionPair(int halfW, int halfH, int shownW, int shownH, in
     return p;
 }
 
+bool SignVisionRow(BYTE *row, long rowBytes, int eyeW, int eyeH)
+{
+    if (!row || eyeW <= 0 || eyeH <= 0 || rowBytes < 8L * eyeW)
+        return false;
+    memset(row, 0xFF, (size_t)rowBytes);
+    const DWORD words[5] = {kNv3dSignature, (DWORD)(2 * eyeW), (DWORD)eyeH, 32, kNv3dScaleToFit};
+    for (int i = 0; i < 5; i++)
+        for (int b = 0; b < 4; b++)
+            row[4 * i + b] = (BYTE)(words[i] >> (8 * b));
+    return true;
+}
+
 bool SignVisionSurface(BYTE *pixels, long pitch, int rows, int eyeW, int eyeH)
 {
     if (!pixels || eyeW <= 0 || eyeH <= 0 || rows < eyeH + 1 || pitch < 8L * eyeW)
         return false;
-    BYTE *last = pixels + (long long)eyeH * pitch;
-    memset(last, 0xFF, (size_t)pitch);
-    // The signature names the picture's height H; its words go into the
-    // row after the picture, which is row "H - 1" counted from one row down.
-    return WriteNv3dSignature(pixels + pitch, pitch, rows - 1, (DWORD)(2 * eyeW), (DWORD)eyeH, 32, kNv3dScaleToFit);
+    return SignVisionRow(pixels + (long long)eyeH * pitch, pitch, eyeW, eyeH);
 }

@@ -47,5 +47,9 @@ VisionPairPlace PlaceVisionPair(int halfW, int halfH, int shownW, int shownH, in
 // when the surface is too small for it.
 enum : DWORD { kNv3dScaleToFit = 2u };
 bool SignVisionSurface(BYTE *pixels, long pitch, int rows, int eyeW, int eyeH);
+// The same row alone, at row (its bytes, at least 8 eyeW): what a drawing
+// writes again after locking just that row. False, writing nothing, when
+// the row is too short.
+bool SignVisionRow(BYTE *row, long rowBytes, int eyeW, int eyeH);
 
 #endif

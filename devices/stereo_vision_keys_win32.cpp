@@ -4,34 +4,13 @@
 // pass on its next frame.
 #include "devices/stereo_vision_view.h"
 
-#include "devices/page_flip_geometry.h"
+#include "devices/player_position.h"
 #include "devices/stereo_player_state.h"
 #include "devices/stereo_vision_geometry.h"
 #include "sources/movie_source.h"
 #include "state/app_state.h"
 
 namespace {
-
-int &CurrentFrame() { return g_nPlaySource != 0 ? g_nPlayFrame : g_nFrame; }
-
-int LastFrame()
-{
-    if (g_nPlaySource == 0)
-        return g_nClipLength - 1;
-    return (g_pPlayMovie ? g_pPlayMovie->nFrames : g_nPlayFrames) - 1;
-}
-
-int &OffsetX() { return g_nPlaySource != 0 ? g_nFileShiftX : g_nShiftX; }
-int &OffsetY() { return g_nPlaySource != 0 ? g_nFileShiftY : g_nShiftY; }
-
-int Digit(WPARAM key)
-{
-    if (key >= '0' && key <= '9')
-        return (int)(key - '0');
-    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9)
-        return (int)(key - VK_NUMPAD0);
-    return -1;
-}
 
 enum KeyEffect { kKeyIgnored, kKeyChanged, kKeyClose, kKeyPlay, kKeyPlayFromStart };
 
@@ -40,7 +19,7 @@ enum KeyEffect { kKeyIgnored, kKeyChanged, kKeyClose, kKeyPlay, kKeyPlayFromStar
 KeyEffect ApplyKey(WPARAM key, bool inPass)
 {
     bool formatted = g_nPlaySource == 2;
-    int digit = Digit(key);
+    int digit = PlayerDigit(key);
     if (digit >= 0) {
         if (!formatted)
             return kKeyIgnored;
@@ -53,11 +32,11 @@ KeyEffect ApplyKey(WPARAM key, bool inPass)
     case VK_ESCAPE: return kKeyClose;
     case VK_F2: return kKeyPlay;
     case VK_F3: return kKeyPlayFromStart;
-    case VK_HOME: OffsetX() = OffsetY() = 0; break;
-    case VK_LEFT: OffsetX() -= 4; break;
-    case VK_RIGHT: OffsetX() += 4; break;
-    case VK_UP: OffsetY() -= 1; break;
-    case VK_DOWN: OffsetY() += 1; break;
+    case VK_HOME: PlayerOffsetX() = PlayerOffsetY() = 0; break;
+    case VK_LEFT: PlayerOffsetX() -= 4; break;
+    case VK_RIGHT: PlayerOffsetX() += 4; break;
+    case VK_UP: PlayerOffsetY() -= 1; break;
+    case VK_DOWN: PlayerOffsetY() += 1; break;
     case 'F':
         if (!zoom)
             return kKeyIgnored;
@@ -89,27 +68,16 @@ KeyEffect ApplyKey(WPARAM key, bool inPass)
 
 void StepFrame(int delta)
 {
-    W3DFrameStep step = StepW3DFrame(CurrentFrame(), LastFrame(), delta, g_bRepeat);
-    CurrentFrame() = step.frame;
-    if (step.draw)
+    if (StepPlayerFrame(delta))
         DrawVisionCurrent();
 }
 
-// Plays until a pass is stopped (a pass ends with 0 only when it reached
-// the end with repeat on), then shows where it stopped with the key help.
 void PlayThenShow(bool fromStart)
 {
-    do {
-        if (fromStart)
-            CurrentFrame() = 0;
-    } while (PlayVisionCurrent() == 0 && g_vision.window);
-    if (!g_vision.window)
-        return;
-    int help = g_bShowHelp;
-    g_bShowHelp = 1;
-    DrawVisionCurrent();
-    g_bShowHelp = help;
-    g_bVisionClear = 1;  // no help left around the next picture
+    PlayerPlayback p = {[](void *) { return PlayVisionCurrent(); }, [](void *) { return DrawVisionCurrent(); },
+                        [](void *) { return g_vision.window != nullptr; }, nullptr};
+    if (PlayThenShowHelp(p, fromStart))
+        g_bVisionClear = 1;  // no help left around the next picture
 }
 
 }  // namespace
@@ -135,12 +103,14 @@ void HandleVisionInput(HWND window, UINT message, WPARAM wParam)
         }
         break;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // a second click soon after the first
         g_bVisionClear = 1;
         PlayThenShow(false);
         if (IsWindow(window))
             SetFocus(window);
         break;
     case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
         g_bVisionClear = 1;
         PlayThenShow(true);
         break;

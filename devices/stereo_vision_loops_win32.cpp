@@ -14,13 +14,17 @@
 
 namespace {
 
-struct VisionPass {
-    int source;            // g_nPlaySource of the pass: 2, 1 or 0
-    MovieSource *sound;    // the record whose sound plays and whose rate times the pass
-    MovieSource *partner;  // the pair's other record
-    int start, total, recordStart;
-    int *current;  // g_nPlayFrame or g_nFrame
+struct VisionPass : DeviceLoopSource {
+    int source;  // g_nPlaySource of the pass: 2, 1 or 0
 };
+
+VisionPass MakePass(int source, const DeviceLoopSource &from)
+{
+    VisionPass pass;
+    static_cast<DeviceLoopSource &>(pass) = from;
+    pass.source = source;
+    return pass;
+}
 
 // The mouse and one released key: true when the pass is to stop.
 bool TakePassInput(HWND window, const VisionPass &pass)
@@ -28,7 +32,9 @@ bool TakePassInput(HWND window, const VisionPass &pass)
     MSG msg;
     bool stop = false;
     if (PeekMessageA(&msg, window, WM_MOUSEFIRST, WM_MOUSEWHEEL, PM_REMOVE)) {
-        if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) {
+        // A second click soon after the first comes as a double click.
+        if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK ||
+            msg.message == WM_RBUTTONDBLCLK) {
             stop = true;
         } else if (msg.message == WM_MOUSEWHEEL && pass.source != 2) {
             g_nVisionZoom = VisionZoomWheel(g_nVisionZoom, HIWORD(msg.wParam));
@@ -92,47 +98,26 @@ int RunVisionPass(VisionPass &pass)
     return result;
 }
 
-VisionPass FilePass(int source)
-{
-    VisionPass pass = {};
-    pass.source = source;
-    pass.sound = g_pPlayMovie;
-    pass.start = g_nPlayFrame;
-    pass.total = g_pPlayMovie ? g_pPlayMovie->nFrames : 0;
-    pass.recordStart = g_nPlayFrame;
-    pass.current = &g_nPlayFrame;
-    return pass;
-}
-
 }  // namespace
 
 int PlayVisionFormattedFile()
 {
-    VisionPass pass = FilePass(2);
+    VisionPass pass = MakePass(2, FileLoopSource());
     return RunVisionPass(pass);
 }
 
 int PlayVisionStereoFile()
 {
-    VisionPass pass = FilePass(1);
+    VisionPass pass = MakePass(1, FileLoopSource());
     return RunVisionPass(pass);
 }
 
 int PlayVisionPair()
 {
-    StereoPair *pair = g_pPlayPair;
-    if (!pair || !pair->pLeft || !pair->pRight)
+    DeviceLoopSource pair;
+    if (!PairLoopSource(g_pPlayPair, pair))
         return 1;
-    MovieSource *left = pair->pLeft, *right = pair->pRight;
-    g_nClipLength = PairFrameCount(left, right, g_nEndOffset);
-    VisionPass pass = {};
-    pass.source = 0;
-    pass.sound = SoundFromRightRecord(g_nSoundlr, g_bSwapped) ? right : left;
-    pass.partner = pass.sound == left ? right : left;
-    pass.start = g_nFrame;
-    pass.total = g_nClipLength;
-    pass.recordStart = pass.sound->nStart + g_nFrame;
-    pass.current = &g_nFrame;
+    VisionPass pass = MakePass(0, pair);
     return RunVisionPass(pass);
 }
 

@@ -74,6 +74,9 @@ extern void (*g_pfnVisionFrameTimes)(const PlayerFrameTimes &times);
 extern IDirect3D9 *(*g_pfnVisionCreate9)(UINT version);
 extern HRESULT (*g_pfnVisionCreateDevice)(IDirect3D9 *d3d, D3DPRESENT_PARAMETERS *params, IDirect3DDevice9 **device);
 extern HRESULT (*g_pfnVisionCreateSurface)(IDirect3DDevice9 *device, UINT w, UINT h, IDirect3DSurface9 **surface);
+// Stands for TestCooperativeLevel (null: the device's own), to make the
+// device lost.
+extern HRESULT (*g_pfnVisionCooperativeLevel)(IDirect3DDevice9 *device);
 // Presents made since the program started.
 extern int g_nVisionPresents;
 

@@ -23,6 +23,7 @@ void (*g_pfnVisionFrameTimes)(const PlayerFrameTimes &times) = nullptr;
 IDirect3D9 *(*g_pfnVisionCreate9)(UINT version) = nullptr;
 HRESULT (*g_pfnVisionCreateDevice)(IDirect3D9 *d3d, D3DPRESENT_PARAMETERS *params, IDirect3DDevice9 **device) = nullptr;
 HRESULT (*g_pfnVisionCreateSurface)(IDirect3DDevice9 *device, UINT w, UINT h, IDirect3DSurface9 **surface) = nullptr;
+HRESULT (*g_pfnVisionCooperativeLevel)(IDirect3DDevice9 *device) = nullptr;
 int g_nVisionPresents = 0;
 
 namespace {
@@ -38,10 +39,6 @@ HCURSOR s_cursor = nullptr;
 
 // From the start of a run to its return.
 bool s_running = false;
-// The run's message loop is running, and the quit that the window's
-// WM_DESTROY posted for it has not been taken yet.
-bool s_looping = false;
-bool s_ownQuit = false;
 
 }  // namespace
 
@@ -89,8 +86,11 @@ void RecreateNV3DSurfaceIfNeeded()
 {
     if (!g_vision.recreate)
         return;
-    CreateNV3DSurface((int)g_vision.present.BackBufferWidth, (int)g_vision.present.BackBufferHeight);
-    g_vision.recreate = 0;
+    // A surface that could not be made (video memory short for a moment)
+    // is tried again at the next drawing rather than leaving the viewer
+    // black for the rest of the run.
+    g_vision.recreate =
+        CreateNV3DSurface((int)g_vision.present.BackBufferWidth, (int)g_vision.present.BackBufferHeight) ? 0 : 1;
 }
 
 bool VisionDeviceReady()
@@ -98,7 +98,7 @@ bool VisionDeviceReady()
     IDirect3DDevice9 *device = g_vision.device;
     if (!device)
         return false;
-    HRESULT hr = device->TestCooperativeLevel();
+    HRESULT hr = g_pfnVisionCooperativeLevel ? g_pfnVisionCooperativeLevel(device) : device->TestCooperativeLevel();
     if (hr == D3DERR_DEVICELOST)
         return false;
     if (hr == D3DERR_DEVICENOTRESET) {
@@ -239,6 +239,7 @@ LRESULT CALLBACK StereoVisionWndProc(HWND window, UINT message, WPARAM wParam, L
     case WM_CLOSE:
         if (g_nPlaySource != 0 && g_pPlayMovie)
             CloseMovieSource(g_pPlayMovie);
+        g_pPlayMovie = nullptr;
         DestroyWindow(window);
         return 0;
     case WM_DESTROY:
@@ -246,17 +247,16 @@ LRESULT CALLBACK StereoVisionWndProc(HWND window, UINT message, WPARAM wParam, L
             g_vision.window = nullptr;
         if (g_hwndPlayer3D == window)
             g_hwndPlayer3D = nullptr;
-        // Only the viewer's loop waits for this quit; a window destroyed
-        // by a failed start would end the program's own loop with it.
-        if (s_looping && !s_ownQuit) {
-            s_ownQuit = true;
-            PostQuitMessage(0);
-        }
+        // No quit: the viewer's loop ends when g_vision.window is gone, and
+        // a quit posted here could take the place of the program's own
+        // (a thread keeps only one).
         break;
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
     case WM_MOUSEWHEEL: HandleVisionInput(window, message, wParam); break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -270,24 +270,18 @@ struct RunningViewer {
 };
 
 // Serves every message of the thread and redraws while idle until the
-// window is gone. A quit that the window did not post is the program's:
-// the window closes and the quit's code is returned (-1: none came).
+// window is gone. Every quit is the program's: the window closes and the
+// quit's code is returned (-1: none came).
 long long RunVisionLoop()
 {
     long long programQuit = -1;
-    s_looping = true;
-    s_ownQuit = false;
     while (g_vision.window) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
-                if (s_ownQuit) {
-                    s_ownQuit = false;
-                } else {
-                    programQuit = (long long)msg.wParam;
-                    if (g_vision.window)
-                        SendMessageA(g_vision.window, WM_CLOSE, 0, 0);
-                }
+                programQuit = (long long)msg.wParam;
+                if (g_vision.window)
+                    SendMessageA(g_vision.window, WM_CLOSE, 0, 0);
                 continue;
             }
             if (msg.message == WM_SYSKEYDOWN)
@@ -304,13 +298,6 @@ long long RunVisionLoop()
             break;
         if (!g_vision.playing)
             DrawVisionCurrent();
-    }
-    s_looping = false;
-    if (s_ownQuit) {
-        // The window went before the loop took its quit: take it now.
-        MSG quit;
-        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-        s_ownQuit = false;
     }
     return programQuit;
 }
@@ -355,8 +342,11 @@ int RunStereoVisionViewer(HINSTANCE instance, StereoPair *pair)
         CloseVisionFile();
         ReleaseStereoVision();
         if (g_vision.window)
-            DestroyWindow(g_vision.window);  // outside the loop: no quit
+            DestroyWindow(g_vision.window);
         g_vision.window = nullptr;
+        // The window hid the pointer at its creation; the main window's
+        // would stay hidden until the mouse moves.
+        SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_ARROW));
         return 0;
     }
     g_vision.recreate = 1;

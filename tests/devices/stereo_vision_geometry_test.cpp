@@ -113,4 +113,22 @@ TEST(StereoVisionGeometry, TheRowAfterThePictureIsWhiteWithTheSignatureAtItsStar
         ASSERT_EQ(0x22, b);
 }
 
+TEST(StereoVisionGeometry, TheRowAloneIsSignedAsTheSurfacesLastRow)
+{
+    // A drawing locks only the signature row: what it writes there is what
+    // the surface's signing writes into its last row.
+    const int W = 6, H = 4;
+    const long pitch = 8 * W;
+    std::vector<BYTE> whole((size_t)pitch * (H + 1), 0x33), row((size_t)pitch, 0x44);
+    ASSERT_TRUE(SignVisionSurface(whole.data(), pitch, H + 1, W, H));
+    ASSERT_TRUE(SignVisionRow(row.data(), pitch, W, H));
+    EXPECT_EQ(0, memcmp(row.data(), whole.data() + (size_t)H * pitch, (size_t)pitch));
+    // A row too short for 2 W pixels is left alone.
+    std::vector<BYTE> shortRow((size_t)pitch - 4, 0x55);
+    EXPECT_FALSE(SignVisionRow(shortRow.data(), pitch - 4, W, H));
+    EXPECT_FALSE(SignVisionRow(nullptr, pitch, W, H));
+    for (BYTE b : shortRow)
+        ASSERT_EQ(0x55, b);
+}
+
 }  // namespace

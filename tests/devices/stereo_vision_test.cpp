@@ -7,6 +7,7 @@
 // the composition kernels and the signature row.
 #include "devices/device_frames.h"
 #include "devices/nvapi_access.h"
+#include "devices/stereo_player_geometry.h"
 #include "devices/stereo_player_state.h"
 #include "devices/stereo_vision_geometry.h"
 #include "devices/stereo_vision_view.h"
@@ -153,6 +154,23 @@ bool Post(HWND w, UINT msg, WPARAM wParam, LPARAM lParam = 0)
     return Settle();
 }
 
+// n more frames of a play pass.
+bool PassFrames(int n)
+{
+    int before = g_passCount;
+    return WaitFor([&] { return g_passCount >= before + n; });
+}
+
+// No pass frames for a while: the idle redraw has taken over.
+bool PassesStopped()
+{
+    return WaitFor([&] {
+        int before = g_passCount;
+        Sleep(600);
+        return g_passCount == before;
+    });
+}
+
 std::vector<BYTE> Bgr(const char *name) { return ReadWholeFile(std::string(TWR_VISION_MEDIA_DIR) + "/" + name); }
 
 // Pixels of snap at (x, y) that differ from a w x h BGR picture.
@@ -165,6 +183,31 @@ int Mismatches(const Snap &s, int x, int y, const std::vector<BYTE> &bgr, int w,
         for (int i = 0; i < w; i++) {
             const BYTE *p = &bgr[((size_t)j * w + i) * 3];
             bad += s.at(x + i, y + j) != (uint32_t)(p[0] | p[1] << 8 | p[2] << 16);
+        }
+    return bad;
+}
+
+// The same for the picture scaled to dw x dh: each pixel from the source
+// pixel it falls on, or (slack, for a scale that is no whole number, where
+// the stretch may round the other way) from the next one on either axis.
+int ScaledMismatches(const Snap &s, int x, int y, int dw, int dh, const std::vector<BYTE> &bgr, int w, int h,
+                     bool slack = false)
+{
+    if (bgr.size() != (size_t)w * h * 3 || x < 0 || y < 0 || x + dw > s.w || y + dh > s.h)
+        return -1;
+    auto px = [&](int i, int j) {
+        const BYTE *p = &bgr[((size_t)(j < h ? j : h - 1) * w + (i < w ? i : w - 1)) * 3];
+        return (uint32_t)(p[0] | p[1] << 8 | p[2] << 16);
+    };
+    int bad = 0;
+    for (int j = 0; j < dh; j++)
+        for (int i = 0; i < dw; i++) {
+            int si = i * w / dw, sj = j * h / dh;
+            uint32_t got = s.at(x + i, y + j);
+            bool ok = got == px(si, sj);
+            for (int k = 1; slack && !ok && k < 4; k++)
+                ok = got == px(si + (k & 1), sj + (k >> 1));
+            bad += !ok;
         }
     return bad;
 }
@@ -228,6 +271,7 @@ protected:
         g_pfnVisionCreate9 = nullptr;
         g_pfnVisionCreateDevice = nullptr;
         g_pfnVisionCreateSurface = nullptr;
+        g_pfnVisionCooperativeLevel = nullptr;
         g_onFrame = nullptr;
         ResetNvApiForTests();
         g_pszNvApiLibrary = "nvapi.dll";
@@ -276,6 +320,7 @@ protected:
         EXPECT_EQ(nullptr, g_vision.window);
         EXPECT_EQ(nullptr, g_vision.device);
         EXPECT_EQ(nullptr, g_vision.surface);
+        EXPECT_EQ(nullptr, g_vision.d3d);
         EXPECT_EQ(nullptr, g_pPlayMovie);
         EXPECT_FALSE(g_playMovie.bOpen);
         EXPECT_TRUE(IsWindow(main));
@@ -283,6 +328,22 @@ protected:
     }
 
     std::string NvApiLog() const { return ReadWholeText(nvapiLog); }
+
+    // A run that reads back the present after the keys released (empty
+    // when the run did not go through), ended cleanly.
+    Snap SnapAfterKeys(const std::vector<WPARAM> &keys = {})
+    {
+        Snap snap;
+        EXPECT_TRUE(View([&](HWND w) {
+            for (WPARAM k : keys)
+                if (!Post(w, WM_KEYUP, k))
+                    return false;
+            snap = TakeSnap();
+            return true;
+        }));
+        ExpectEndedCleanly();
+        return snap;
+    }
 
     std::string standin, nvapiLog;
     int returned = -1;
@@ -348,6 +409,8 @@ TEST_F(StereoVisionTest, EachFailedSetUpShowsItsBoxAndLeavesTheProgramRunning)
             EXPECT_FALSE(boxes->shown[0].quitPending);
             EXPECT_EQ(0, g_frames.load());
             ExpectEndedCleanly();
+            // The hidden window's empty pointer is not left behind.
+            EXPECT_EQ(LoadCursorA(nullptr, (LPCSTR)IDC_ARROW), GetCursor());
             // The main window still serves its messages.
             EXPECT_EQ(1, (int)SendMessageA(main, WM_NULL, 0, 0) + 1);
             g_pszNvApiLibrary = standin.c_str();
@@ -628,16 +691,24 @@ TEST_F(StereoVisionTest, EscEnterAndAltEscCloseOtherSystemKeysAreSwallowed)
 
 TEST_F(StereoVisionTest, F2PlaysToTheEndAndTheLastFrameSetsTheCurrentToTheFirst)
 {
+    // The buttons play as F2 and F3 do; a second click soon after the first
+    // comes as a double click, which is a click all the same.
     struct Case {
+        const char *name;
+        UINT msg;
         WPARAM key;
         int startAt;
         std::vector<std::pair<int, int>> want;  // (shown, current frame while shown)
     } cases[] = {
-        {VK_F2, 1, {{1, 1}, {2, 2}, {3, 0}}},
-        {VK_F3, 2, {{0, 0}, {1, 1}, {2, 2}, {3, 0}}},
+        {"F2", WM_KEYUP, VK_F2, 1, {{1, 1}, {2, 2}, {3, 0}}},
+        {"F3", WM_KEYUP, VK_F3, 2, {{0, 0}, {1, 1}, {2, 2}, {3, 0}}},
+        {"left button", WM_LBUTTONDOWN, 0, 1, {{1, 1}, {2, 2}, {3, 0}}},
+        {"right button", WM_RBUTTONDOWN, 0, 2, {{0, 0}, {1, 1}, {2, 2}, {3, 0}}},
+        {"left double click", WM_LBUTTONDBLCLK, 0, 2, {{2, 2}, {3, 0}}},
+        {"right double click", WM_RBUTTONDBLCLK, 0, 1, {{0, 0}, {1, 1}, {2, 2}, {3, 0}}},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.key == VK_F2 ? "F2" : "F3");
+        SCOPED_TRACE(c.name);
         g_passFrames.clear();
         g_passCount = 0;
         int after = -1;
@@ -645,7 +716,7 @@ TEST_F(StereoVisionTest, F2PlaysToTheEndAndTheLastFrameSetsTheCurrentToTheFirst)
             for (int i = 0; i < c.startAt; i++)
                 if (!Post(w, WM_KEYDOWN, VK_SPACE))
                     return false;
-            PostMessageA(w, WM_KEYUP, c.key, 0);
+            PostMessageA(w, c.msg, c.key, 0);
             // The pass ends (no repeat) and the idle redraw goes on.
             if (!WaitFor([&] { return g_passCount >= (int)c.want.size(); }) || !Settle())
                 return false;
@@ -665,7 +736,11 @@ TEST_F(StereoVisionTest, InsideAPassKeysActOnTheNextFrameAndEscOrAButtonStopsIt)
         const char *name;
         UINT msg;
         WPARAM wParam;
-    } stops[] = {{"Esc", WM_KEYUP, VK_ESCAPE}, {"F2", WM_KEYUP, VK_F2}, {"left button", WM_LBUTTONDOWN, 0}};
+    } stops[] = {{"Esc", WM_KEYUP, VK_ESCAPE},
+                 {"F2", WM_KEYUP, VK_F2},
+                 {"left button", WM_LBUTTONDOWN, 0},
+                 {"right double click", WM_RBUTTONDBLCLK, 0},
+                 {"left double click", WM_LBUTTONDBLCLK, 0}};
     for (const Stop &stop : stops) {
         SCOPED_TRACE(stop.name);
         g_nPlayerSwap = 0;
@@ -673,25 +748,17 @@ TEST_F(StereoVisionTest, InsideAPassKeysActOnTheNextFrameAndEscOrAButtonStopsIt)
         Snap during, after;
         bool stopped = false, open = false;
         ASSERT_TRUE(View([&](HWND w) {
-            auto passFrames = [](int n) {
-                int before = g_passCount;
-                return WaitFor([&] { return g_passCount >= before + n; });
-            };
             PostMessageA(w, WM_KEYUP, VK_F2, 0);
-            if (!passFrames(2))
+            if (!PassFrames(2))
                 return false;
             PostMessageA(w, WM_KEYUP, 'X', 0);
             PostMessageA(w, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
-            if (!passFrames(3))
+            if (!PassFrames(3))
                 return false;
             during = TakeSnap();
             PostMessageA(w, stop.msg, stop.wParam, 0);
             // Stopped: the idle redraw takes over (no pass frames).
-            stopped = WaitFor([&] {
-                int before = g_passCount;
-                Sleep(600);
-                return g_passCount == before;
-            });
+            stopped = PassesStopped();
             after = TakeSnap();
             open = IsWindow(w) != 0;
             return true;
@@ -713,6 +780,21 @@ TEST_F(StereoVisionTest, AProgramQuitWhileTheViewerRunsIsPassedOn)
         return WaitFor([&] { return !IsWindow(w); });
     }));
     EXPECT_EQ(7, quit);
+    quit = -1;
+    ExpectEndedCleanly();
+}
+
+TEST_F(StereoVisionTest, AProgramQuitComingAsTheViewerClosesIsNotTakenForTheViewers)
+{
+    // A thread keeps one pending quit: the program's must not be lost
+    // behind a close the viewer is making at the same time.
+    DWORD thread = GetCurrentThreadId();
+    ASSERT_TRUE(View([&](HWND w) {
+        PostMessageA(w, WM_KEYUP, VK_ESCAPE, 0);
+        PostThreadMessageA(thread, WM_QUIT, 9, 0);
+        return WaitFor([&] { return !IsWindow(w); });
+    }));
+    EXPECT_EQ(9, quit);
     quit = -1;
     ExpectEndedCleanly();
 }
@@ -772,6 +854,204 @@ TEST_F(StereoVisionTest, ASecondViewerIsRefusedWhileOneRuns)
     ASSERT_TRUE(View([](HWND) { return Settle(); }));
     EXPECT_EQ(0, second);
     EXPECT_TRUE(kept);
+    ExpectEndedCleanly();
+}
+
+int s_surfaceTries = 0;
+HRESULT NoSurfaceAtFirst(IDirect3DDevice9 *device, UINT w, UINT h, IDirect3DSurface9 **s)
+{
+    if (s_surfaceTries++ == 0) {
+        *s = nullptr;
+        return E_OUTOFMEMORY;  // video memory short for a moment
+    }
+    return device->CreateOffscreenPlainSurface(w, h, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, s, nullptr);
+}
+
+TEST_F(StereoVisionTest, ASurfaceThatCouldNotBeMadeIsTriedAgainAtTheNextDrawing)
+{
+    s_surfaceTries = 0;
+    g_pfnVisionCreateSurface = NoSurfaceAtFirst;
+    Snap snap = SnapAfterKeys();
+    EXPECT_GE(s_surfaceTries, 2);
+    EXPECT_GT(g_frames.load(), 0);
+    ASSERT_EQ(2 * W, snap.w);
+    EXPECT_EQ(0x4433564Eu, Word(snap.lastRow, 0));
+    const int x = (W - 320) / 2, y = (H - 120) / 2;
+    EXPECT_EQ(0, Mismatches(snap, x, y, Bgr("sbs_first0.bgr"), 320, 120));
+}
+
+// The device lost for a number of checks, then once to be reset.
+std::atomic<int> s_lostChecks(0), s_resetChecks(0);
+HRESULT LostThenReset(IDirect3DDevice9 *device)
+{
+    if (s_lostChecks > 0) {
+        s_lostChecks--;
+        return D3DERR_DEVICELOST;
+    }
+    if (s_resetChecks > 0) {
+        s_resetChecks--;
+        return D3DERR_DEVICENOTRESET;
+    }
+    return device->TestCooperativeLevel();
+}
+
+TEST_F(StereoVisionTest, NothingIsPresentedWhileTheDeviceIsLostThenItIsResetWithANewSignedSurface)
+{
+    s_lostChecks = 0;
+    s_resetChecks = 0;
+    g_pfnVisionCooperativeLevel = LostThenReset;
+    std::atomic<bool> arm(false), armed(false);
+    int presentsWhileLost = 0;
+    IDirect3DSurface9 *before = nullptr;
+    // Armed on the viewer's thread, between two drawings.
+    g_onFrame = [&] {
+        if (arm && !armed) {
+            before = g_vision.surface;
+            s_lostChecks = 10;
+            s_resetChecks = 1;
+            armed = true;
+            return;
+        }
+        if (armed && (s_lostChecks > 0 || s_resetChecks > 0))
+            presentsWhileLost++;
+    };
+    Snap after;
+    ASSERT_TRUE(View([&](HWND) {
+        arm = true;
+        if (!WaitFor([&] { return armed.load(); }))
+            return false;
+        after = TakeSnap();
+        return true;
+    }));
+    EXPECT_TRUE(armed);
+    EXPECT_EQ(0, s_lostChecks.load());
+    EXPECT_EQ(0, s_resetChecks.load());
+    EXPECT_EQ(0, presentsWhileLost);
+    EXPECT_NE(nullptr, before);
+    // Made again after the reset, signed, with the picture.
+    ASSERT_EQ(2 * W, after.w);
+    const DWORD want[5] = {0x4433564E, 2 * W, H, 32, 2};
+    for (int i = 0; i < 5; i++)
+        EXPECT_EQ(want[i], Word(after.lastRow, i)) << "word " << i;
+    const int x = (W - 320) / 2, y = (H - 120) / 2;
+    EXPECT_EQ(0, Mismatches(after, x, y, Bgr("sbs_first0.bgr"), 320, 120));
+    ExpectEndedCleanly();
+}
+
+TEST_F(StereoVisionTest, ThePairsOffsetsAndTrimmingShowWhatFfmpegCrops)
+{
+    ASSERT_TRUE(OpenPair(Media("pair_L.avi"), Media("pair_R.avi")));
+    g_nPlaySource = 0;
+    int allFrames = g_bAllFrameAdjust, trimState = g_nTrimState;
+    RECT trim = g_rcTrim;
+    g_bAllFrameAdjust = 1;
+    struct Case {
+        const char *name;
+        int trimState;
+        RECT trim;
+        int zoom;
+        std::vector<WPARAM> keys;
+        const char *left, *right;  // ffmpeg's crops (null: not compared)
+        int w, h;
+    } cases[] = {
+        // Right moves the right image's part 4 columns on; Down the left
+        // image's one row down (rows counted from the top).
+        {"Right and Down", 0, {0, 0, 0, 0}, 100, {VK_RIGHT, VK_DOWN}, "pair_L0_moved.bgr", "pair_R0_moved.bgr", 714, 239},
+        // The applied trimming alone, scaled without DrawDib.
+        {"trimmed at 200", kTrimApplied, {100, 40, 300, 140}, 200, {}, "pair_L0_trim.bgr", "pair_R0_trim.bgr", 200, 100},
+        // Scaled to fit without an applied trimming: the rectangle the user
+        // made stays as it was.
+        {"fit, trimming not applied", 0, {5, 6, 100, 90}, kVisionZoomFit, {}, nullptr, nullptr, 718, 240},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        g_nTrimState = c.trimState;
+        g_rcTrim = c.trim;
+        g_nVisionZoom = c.zoom;
+        g_nShiftX = g_nShiftY = 0;
+        Snap snap = SnapAfterKeys(c.keys);
+        EXPECT_EQ(c.trim.left, g_rcTrim.left);
+        EXPECT_EQ(c.trim.top, g_rcTrim.top);
+        EXPECT_EQ(c.trim.right, g_rcTrim.right);
+        EXPECT_EQ(c.trim.bottom, g_rcTrim.bottom);
+        ASSERT_EQ(2 * W, snap.w);
+        VisionPairPlace p = PlaceVisionPair(W, H, c.w, c.h, 10, c.zoom);
+        if (!c.left) {
+            EXPECT_TRUE(p.scaled);
+            EXPECT_EQ(p.zoom, snap.zoom);
+            continue;
+        }
+        EXPECT_EQ(c.zoom, snap.zoom);
+        int bad = ScaledMismatches(snap, p.x, p.y, p.w, p.h, Bgr(c.left), c.w, c.h);
+        EXPECT_EQ(0, bad) << "left";
+        bad = ScaledMismatches(snap, W + p.x, p.y, p.w, p.h, Bgr(c.right), c.w, c.h);
+        EXPECT_EQ(0, bad) << "right";
+        EXPECT_EQ(0u, snap.at(p.x - 1, p.y));
+        EXPECT_EQ(0u, snap.at(W + p.x + p.w, p.y + p.h - 1));
+    }
+    ClosePair();
+    g_bAllFrameAdjust = allFrames;
+    g_nTrimState = trimState;
+    g_rcTrim = trim;
+}
+
+TEST_F(StereoVisionTest, TheFileScaledAndDisplayFormatZeroShowFfmpegsHalves)
+{
+    std::vector<BYTE> first = Bgr("sbs_first0.bgr"), second = Bgr("sbs_second0.bgr");
+    {
+        SCOPED_TRACE("stereo file at 200");
+        g_nPlaySource = 1;
+        g_nVisionZoom = 200;
+        Snap snap = SnapAfterKeys();
+        VisionPlace p = PlaceVisionFileEye(W, H, 320, 120, 200);
+        EXPECT_EQ(200, snap.zoom);
+        EXPECT_EQ(640, p.w);
+        EXPECT_EQ(0, ScaledMismatches(snap, p.x, p.y, p.w, p.h, first, 320, 120));
+        EXPECT_EQ(0, ScaledMismatches(snap, W + p.x, p.y, p.w, p.h, second, 320, 120));
+    }
+    {
+        SCOPED_TRACE("display format 0");
+        g_nPlaySource = 2;
+        g_nDispFormat = 0;
+        Snap snap = SnapAfterKeys();
+        PlayerSbsRequest r = {W, H, 320, 120, 10, 0, 0, 0, 320, 0};
+        PlayerSbsLayout l = ComputePlayerSbs(r);
+        ASSERT_TRUE(l.drawn);
+        for (const PlayerDibDraw *d : {&l.left, &l.right}) {
+            SCOPED_TRACE(d->srcX);
+            EXPECT_GT(d->w, 320);  // scaled: no whole number
+            EXPECT_EQ(0, ScaledMismatches(snap, d->x, d->y, d->w, d->h, d->srcX == 0 ? first : second, 320, 120, true));
+        }
+        EXPECT_EQ(0u, snap.at(W + 5, H / 2));  // the right half stays black
+    }
+}
+
+TEST_F(StereoVisionTest, APassOfTheFormattedFileTakesNoZoomButOtherKeys)
+{
+    g_bRepeat = 1;
+    g_nPlaySource = 2;
+    g_nDispFormat = 1;
+    Snap during;
+    bool stopped = false;
+    ASSERT_TRUE(View([&](HWND w) {
+        PostMessageA(w, WM_KEYUP, VK_F2, 0);
+        if (!PassFrames(2))
+            return false;
+        PostMessageA(w, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+        for (WPARAM k : {(WPARAM)'F', (WPARAM)'J', (WPARAM)VK_PRIOR, (WPARAM)VK_NEXT, (WPARAM)'X'}) {
+            PostMessageA(w, WM_KEYUP, k, 0);
+            if (!PassFrames(2))  // one key release a frame
+                return false;
+        }
+        during = TakeSnap();
+        PostMessageA(w, WM_KEYUP, VK_ESCAPE, 0);
+        stopped = PassesStopped();
+        return true;
+    }));
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(100, during.zoom);
+    EXPECT_EQ(1, during.swap);  // X still acts
+    EXPECT_EQ(100, g_nVisionZoom);
     ExpectEndedCleanly();
 }
 
