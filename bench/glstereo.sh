@@ -10,18 +10,8 @@
 # (bench/glstereo_bench's peer, d3dplayer_bench) follows for comparison.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-. "$top/scripts/env.sh"
-. "$top/scripts/xvfb.sh"
-"$top/scripts/wine-prefix.sh" >/dev/null
-twr_wine_env
-export TWR_XVFB_SIZE=1920x1200
-twr_start_xvfb
 seconds=${GLSTEREO_SECONDS:-10}
-. "$top/bench/fullscreen_media.sh"
-dir=$TWR_WORK/bench/fullscreen
-make_fullscreen_pair "$dir" "$seconds" sbs
-limit=$((seconds * 4 + 60))
-desktop() { "$top/scripts/run-in-desktop.sh" --limit $limit --size 1920x1080 "$@" | tr -d '\r'; }
+. "$top/bench/fullscreen_desktop.sh"
 
 for name in raw mjpeg; do
   left=$(winepath -w "$dir/${name}_L.avi") right=$(winepath -w "$dir/${name}_R.avi")

@@ -14,8 +14,7 @@
 //
 // usage: glstereo_bench pair LEFT RIGHT
 //        glstereo_bench file MOVIE
-#include "bench/bench_desktop.h"
-#include "bench/bench_frame_clock.h"
+#include "bench/bench_fullscreen_run.h"
 #include "devices/gl_stereo_draw.h"
 #include "devices/gl_stereo_window.h"
 #include "devices/stereo_player_state.h"
@@ -27,17 +26,14 @@
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace {
 
-struct Shown {
-    GlFrameTimes times;
-    double at;
-};
-std::vector<Shown> s_shown;
-
-void OnFrame(const GlFrameTimes &t) { s_shown.push_back(Shown{t, Now()}); }
+// Kept as the other devices' frames are: the upload in the drawing's place.
+void OnFrame(const GlFrameTimes &t)
+{
+    BenchFullscreenRun::OnFrame(PlayerFrameTimes{t.frame, t.fetch, t.upload, t.present});
+}
 
 }  // namespace
 
@@ -85,25 +81,7 @@ int main(int argc, char **argv)
             PlayGlFile();
         double cpu = ThreadCpuMs() - cpu0;
         g_pfnGlFrameTimes = nullptr;
-        size_t n = s_shown.size();
-        std::vector<double> fetch, upload, present, total;
-        for (const Shown &s : s_shown) {
-            fetch.push_back(s.times.fetch);
-            upload.push_back(s.times.upload);
-            present.push_back(s.times.present);
-            total.push_back(s.times.fetch + s.times.upload + s.times.present);
-        }
-        double interval = n > 1 ? (s_shown[n - 1].at - s_shown[0].at) / (double)(n - 1) : 0;
-        printf("  shown %zu, skipped %d; interval %.1f ms (movie %.1f ms); CPU %.1f ms a shown frame\n", n,
-               g_nDevicePlayDrops, interval, frameMs, n ? cpu / (double)n : 0);
-        printf("  %-22s %8s %8s\n", "ms a frame", "median", "p90");
-        const struct {
-            const char *name;
-            const std::vector<double> &v;
-        } rows[] = {{"fetch", fetch}, {"upload", upload}, {"draw and present", present}, {"all", total}};
-        for (const auto &r : rows)
-            printf("  %-22s %8.1f %8.1f\n", r.name, Percentile(r.v, 0.5), Percentile(r.v, 0.9));
-        status = n > 0 ? 0 : 1;
+        status = BenchFullscreenRun::Get().Report(cpu, "upload", "draw and present");
         CloseGlStereoDisplay();
     }
     DestroyWindow(main);
