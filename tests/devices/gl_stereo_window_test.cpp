@@ -5,6 +5,7 @@
 // g_bGlMonoBuffers: a double-buffered mono format, each eye drawn into the
 // back buffer in turn and read back after it (g_pfnGlEyeReadback); what
 // each eye holds is compared with ffmpeg's decoding of the same frame.
+#include "devices/device_play_loop.h"
 #include "devices/gl_stereo_draw.h"
 #include "devices/gl_stereo_window.h"
 #include "devices/gl_stereo_geometry.h"
@@ -94,6 +95,27 @@ int MaxDifference(const EyeImage &e, int x0, int y0, int w, int h, const Referen
             }
         }
     return worst;
+}
+
+// The mean channel difference between the picture drawn at the quad's
+// corner over w x h and a stretched reference of the same size (frame 0).
+// Two filters, two roundings of where a row falls: held by the mean, over
+// rows away from the stretched edges, where ffmpeg clamps its source.
+double MeanDifference(const EyeImage &e, int x0, int y0, int w, int h, const Reference &r)
+{
+    if (e.px.empty() || r.bytes.empty())
+        return 999;
+    double sum = 0;
+    int n = 0;
+    for (int j = 2; j < h - 2; j++)
+        for (int i = 0; i < w; i++) {
+            const unsigned char *a = e.At(x0 + i, y0 + j);
+            const unsigned char *b = r.At(0, i, h - 1 - j);
+            for (int c = 0; c < 3; c++)
+                sum += abs((int)a[c] - (int)b[c]);
+            n += 3;
+        }
+    return sum / n;
 }
 
 // Linear filtering at one texel per pixel samples each texel at its centre:
@@ -320,26 +342,50 @@ TEST_F(GlStereoWindowTest, FileLayoutsShowEachEyeOfTheFrame)
     ExpectEye(1, ou, 0, 0, 0, 200, 120);
     CloseGlStereoDisplay();
 
-    // 47.5 %: the lower and upper 114 rows, each stretched to 228.
-    Reference first("ou_l3_first.bgr", 200, 228), second("ou_l3_second.bgr", 200, 228);
-    ASSERT_TRUE(OpenFile("ou.avi", 3));
-    DrawGlFile();
-    ASSERT_EQ(228, g_glView.y1 - g_glView.y0);
-    // Two filters, two roundings of where a row falls: held by the mean
-    // (rows away from the stretched edges, where ffmpeg clamps its source).
-    for (int b = 0; b < 2; b++) {
-        const Reference &r = b == 0 ? first : second;
-        double sum = 0;
-        int n = 0;
-        for (int j = 2; j < 226; j++)
-            for (int i = 0; i < 200; i++) {
-                const unsigned char *a = g_eye[b].At(g_glView.x0 + i, g_glView.y0 + j);
-                const unsigned char *e = r.At(0, i, 227 - j);
-                for (int c = 0; c < 3; c++)
-                    sum += abs((int)a[c] - (int)e[c]);
-                n += 3;
-            }
-        EXPECT_LT(sum / n, 6.0) << "buffer " << b;
+    // Turned a quarter, then over/under at one pixel per pixel: the first
+    // eye is the lower half of the turned frame, the rows stored first.
+    const struct {
+        int layout;
+        const char *first, *second;
+    } turned[] = {
+        {4, "sbs_right_cw.bgr", "sbs_left_cw.bgr"},    // the whole frame clockwise
+        {5, "sbs_left_ccw.bgr", "sbs_right_ccw.bgr"},  // the whole frame counter-clockwise
+        {6, "sbs_right_cw.bgr", "sbs_left_ccw.bgr"},   // left half up counter-clockwise, right down clockwise
+        {7, "sbs_right_ccw.bgr", "sbs_left_cw.bgr"},   // the other way round
+    };
+    for (const auto &c : turned) {
+        SCOPED_TRACE(testing::Message() << "layout " << c.layout);
+        Forget();
+        Reference first(c.first, 120, 160), second(c.second, 120, 160);
+        ASSERT_TRUE(OpenFile("sbs.avi", c.layout));
+        DrawGlFile();
+        EXPECT_EQ(160, g_glView.y1 - g_glView.y0);
+        ExpectEye(0, first, 0, 0, 0, 120, 160);
+        ExpectEye(1, second, 0, 0, 0, 120, 160);
+        CloseGlStereoDisplay();
+    }
+
+    // Halves stretched to the full height: 50 % (the lower and upper 120
+    // rows to 240) and 47.5 % (the lower and upper 114 rows to 228).
+    const struct {
+        int layout;
+        const char *first, *second;
+        int h;
+    } stretched[] = {
+        {2, "il_lower.bgr", "il_upper.bgr", 240},
+        {3, "ou_l3_first.bgr", "ou_l3_second.bgr", 228},
+    };
+    for (const auto &c : stretched) {
+        SCOPED_TRACE(testing::Message() << "layout " << c.layout);
+        Forget();
+        Reference first(c.first, 200, c.h), second(c.second, 200, c.h);
+        ASSERT_TRUE(OpenFile("ou.avi", c.layout));
+        DrawGlFile();
+        ASSERT_EQ(c.h, g_glView.y1 - g_glView.y0);
+        for (int b = 0; b < 2; b++)
+            EXPECT_LT(MeanDifference(g_eye[b], g_glView.x0, g_glView.y0, 200, c.h, b == 0 ? first : second), 6.0)
+                << "buffer " << b;
+        CloseGlStereoDisplay();
     }
 }
 
@@ -611,6 +657,51 @@ TEST_F(GlStereoWindowTest, SoundNoticesReachThePlayerDuringAFilePass)
     EXPECT_EQ(start + 20000, WavePosition());
 }
 
+// The play loop's sound by the loop's kind: a file loop's follows "nSound"
+// (0 plays), a pair loop's on the OpenGL window follows "nSound1" (1 plays).
+TEST_F(GlStereoWindowTest, PlayLoopStartsSoundOnlyByItsOwnSetting)
+{
+    ASSERT_TRUE(OpenFile("voiced.avi", 0));
+    MovieSource *rec = g_pPlayMovie;
+    ASSERT_NE(nullptr, rec);
+    ASSERT_TRUE(rec->pAudio || rec->pWaveHeader);
+    const struct {
+        bool pairSound;
+        int nSound, sound1;
+        bool plays;
+    } cases[] = {
+        {false, 0, 0, true},  {false, 0, 1, true},  {false, 1, 1, false}, {false, 2, 1, false},
+        {true, 1, 1, true},   {true, 0, 1, true},   {true, 0, 0, false},  {true, 0, 2, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pairSound << " " << c.nSound << " " << c.sound1);
+        g_nSound = c.nSound;
+        g_bSound1 = c.sound1;
+        unsigned period = 0, id = 0;
+        int drops = 5, delay = 5;
+        DevicePlayLoop loop{};
+        loop.window = g_hwndGL;
+        loop.sound = rec;
+        loop.start = 0;
+        loop.total = rec->nFrames;
+        loop.isFile = !c.pairSound;
+        loop.pairSound = c.pairSound;
+        loop.timerPeriod = &period;
+        loop.timerId = &id;
+        loop.drops = &drops;
+        loop.delay = &delay;
+        ASSERT_TRUE(StartDevicePlayLoop(loop));
+        EXPECT_EQ(c.plays, loop.waveOut || loop.stream != nullptr);
+        EXPECT_EQ(loop.waveOut, g_hWaveOut != nullptr);
+        EXPECT_NE(0u, id);
+        EndDevicePlayLoop(loop);
+        EXPECT_EQ(nullptr, g_hWaveOut);
+        EXPECT_EQ(0u, id);
+    }
+    g_nSound = 1;
+    g_bSound1 = 0;
+}
+
 // The screen's cursor put where a posted move leaves the mouse, and its
 // own moves taken before the drag: a captured window here also gets moves
 // at the cursor's place.
@@ -709,20 +800,9 @@ TEST_F(GlStereoWindowTest, InterlacedFileShowsEachFieldStretched)
     ASSERT_TRUE(OpenFile("il.avi", 8));
     DrawGlFile();
     ASSERT_EQ(240, g_glView.y1 - g_glView.y0);
-    for (int b = 0; b < 2; b++) {
-        const Reference &r = b == 0 ? first : second;
-        double sum = 0;
-        int n = 0;
-        for (int j = 2; j < 238; j++)
-            for (int i = 0; i < 200; i++) {
-                const unsigned char *a = g_eye[b].At(g_glView.x0 + i, g_glView.y0 + j);
-                const unsigned char *e = r.At(0, i, 239 - j);
-                for (int c = 0; c < 3; c++)
-                    sum += abs((int)a[c] - (int)e[c]);
-                n += 3;
-            }
-        EXPECT_LT(sum / n, 6.0) << "buffer " << b;
-    }
+    for (int b = 0; b < 2; b++)
+        EXPECT_LT(MeanDifference(g_eye[b], g_glView.x0, g_glView.y0, 200, 240, b == 0 ? first : second), 6.0)
+            << "buffer " << b;
 }
 
 TEST_F(GlStereoWindowTest, CloseEnterF2AndF3DuringAFilePassOnlyEndIt)

@@ -12,6 +12,9 @@
 #   wide_L.avi, wide_R.avi      1920x64, two frames: beyond a 1024 texture
 #   odd_L.avi          192x144: with pair_R.avi a pair of two frame sizes
 #   huge_L.avi, huge_R.avi      16416x8: beyond the largest texture here
+#   sbs_{left,right}_{cw,ccw}.bgr   frame 0 of sbs.avi's left and right half
+#                      turned a quarter clockwise and counter-clockwise
+#                      (120x160), the eyes of the turned layouts 4-7
 #   long.avi           side by side, 64x32, 20 frames at 20 a second
 #   voiced.avi, il.avi, il_lower.bgr, il_upper.bgr   see below
 set -euo pipefail
@@ -39,6 +42,12 @@ ff -i "$out/ou.avi" -vf "crop=200:114:0:126,scale=200:228:flags=bilinear" -frame
   "$out/ou_l3_first.bgr"
 ff -i "$out/ou.avi" -vf "crop=200:114:0:0,scale=200:228:flags=bilinear" -frames:v 1 -f rawvideo -pix_fmt bgr24 \
   "$out/ou_l3_second.bgr"
+for half in left:0 right:160; do
+  for turn in cw:1 ccw:2; do
+    ff -i "$out/sbs.avi" -vf "crop=160:120:${half#*:}:0,transpose=${turn#*:}" -frames:v 1 -f rawvideo -pix_fmt bgr24 \
+      "$out/sbs_${half%:*}_${turn%:*}.bgr"
+  done
+done
 # voiced.avi: 25 frames and a second of 44.1 kHz stereo sound, whose
 # sound stream the sound-notice tests play.
 ff -f lavfi -i testsrc2=size=64x32:rate=25 -f lavfi -i "sine=frequency=440:sample_rate=44100,aformat=channel_layouts=stereo" \
