@@ -20,12 +20,15 @@ stamp=$(sha1sum "$0" | cut -c1-16)
 rm -rf "$out"
 mkdir -p "$out"
 cd "$out"
+# Both streams are cut by filters: cut by -frames:v, the muxer ends the
+# sound wherever the input threads had got to, a length that varies from
+# run to run.
 ff() { ffmpeg -hide_banner -loglevel error -y "$@"; }
 movie() {  # name rate frames seconds samples-per-chunk seed
   ff -f lavfi -i testsrc2=size=16x16:rate=$2 \
      -f lavfi -i anoisesrc=r=44100:a=0.4:seed=$6 -f lavfi -i anoisesrc=r=44100:a=0.4:seed=$(($6 + 1)) \
-     -filter_complex "[1][2]amerge=inputs=2,atrim=end=$4,asetnsamples=n=$5:p=0[a]" -map 0:v -map '[a]' \
-     -frames:v $3 -c:v rawvideo -pix_fmt bgr24 -c:a pcm_s16le $1.avi
+     -filter_complex "[0:v]trim=end_frame=$3[v];[1][2]amerge=inputs=2,atrim=end=$4,asetnsamples=n=$5:p=0[a]" \
+     -map '[v]' -map '[a]' -c:v rawvideo -pix_fmt bgr24 -c:a pcm_s16le $1.avi
   ff -i $1.avi -map 0:a -f s16le $1.pcm
 }
 movie frame_chunks 25 60 2.4 1764 1
