@@ -59,6 +59,18 @@ void RaiseOwnedPopup(HWND popup);
 long StreamTimeToSample(IAVIStream *stream, long ms);
 long TimeToSampleOfRate(unsigned long rate, unsigned long scale, unsigned long start, unsigned long length, long ms);
 
+// Wine's DirectShow filter graph cannot seek a movie with both sound and
+// video while it runs or is paused: the seek is taken, but no end of
+// stream comes afterwards and the next Stop never returns (nor does the
+// graph's release). A stopped graph seeks well. True when the player is
+// to stop the graph for a seek and then run or pause it again.
+bool GraphSeeksOnlyWhenStopped();
+
+// Wine's IMediaPosition::put_Rate is taken but plays on at the normal
+// rate, and get_Rate reads 1.0 whatever was put. True when the rate the
+// player last put is to stand for the one get_Rate should have read.
+bool GraphRateNotReadBack();
+
 // Writing AVI files through Wine's AVIFile:
 //
 // EditStreamCopy "succeeds" with the wrong range (asked for frames 10-29

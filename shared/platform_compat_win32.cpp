@@ -35,6 +35,16 @@ bool AviGetterRedecodesCompressedFrames()
     return IsRunningOnWine();
 }
 
+bool GraphSeeksOnlyWhenStopped()
+{
+    return IsRunningOnWine();
+}
+
+bool GraphRateNotReadBack()
+{
+    return IsRunningOnWine();
+}
+
 void RaiseOwnedPopup(HWND popup)
 {
     if (popup)

@@ -14,6 +14,7 @@
 #include "shared/string_table.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_commands.h"
+#include "shell/media_player.h"
 #include "shell/open_filter.h"
 #include "state/alignment_state.h"
 #include "state/app_state.h"
@@ -81,12 +82,6 @@ void PlayOnDevice(HWND main)
 {
     if (RunDevice(main))
         Relayout(main);
-}
-
-// The media player window over the file.
-void OpenPlayer(HWND main, const char *)
-{
-    ShowOutputNotAvailable(main);
 }
 
 // The open dialog of a file to play, with its settings panel; false when
@@ -166,7 +161,7 @@ void PlayFileOnDeviceCommand(HWND main, int id)
     CopyPathText(g_szPlayFile, sizeof g_szPlayFile, g_szDialogFile);
     CopyPathText(g_stereoPair.szName, sizeof g_stereoPair.szName, g_szPlayFile);
     if (asIs && g_nDispFormat == kFormatMediaPlayer) {
-        OpenPlayer(main, g_szPlayFile);
+        OpenPlayerWindow(g_szPlayFile);
         return;
     }
     if (!asIs && WinX3DMissing(main))
@@ -193,11 +188,11 @@ void PlaySavedOnDeviceCommand(HWND main)
     PlayOnDevice(main);
 }
 
-void MediaPlayerCommand(HWND main)
+void MediaPlayerCommand(HWND)
 {
     if (g_nBusy != 0 || g_bGLActive == 1 || !g_szSaveName[0])
         return;
-    OpenPlayer(main, g_szSaveName);
+    OpenPlayerWindow(g_szSaveName);
 }
 
 void ShutterSettingsCommand(HWND main)

@@ -19,10 +19,6 @@ int RunMessageLoop();
 // The main window's size follows the pair just opened (after 2044, 2186).
 void FitMainWindowToPair(HWND hwnd);
 
-// The window procedure of the window whose subsystem is not part of the
-// program yet: it behaves as a plain window.
-LRESULT CALLBACK MediaPlayerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
 // Registers the built-in MPEG decoder as a plug-in (g_mpegPlugin).
 void RegisterMpegDecoder();
 

@@ -18,6 +18,7 @@
 #include "shell/command_line.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_commands.h"
+#include "shell/media_player.h"
 #include "shell/open_commands.h"
 #include "shell/open_filter.h"
 #include "shell/toolbars.h"
@@ -241,7 +242,7 @@ bool RegisterAppClasses(HINSTANCE instance)
     return RegisterOne(instance, "2REELS", own, MainWndProc, true, true, black, "2REELS", 0) &&
            RegisterOne(instance, "2REELSC", own, ViewWndProc, false, false, black, nullptr, 2) &&
            RegisterOne(instance, "W3DWIN", CS_DBLCLKS, W3DWndProc, true, true, black, nullptr, 0) &&
-           RegisterOne(instance, "PLAYAVI", CS_DBLCLKS, MediaPlayerWndProc, true, true, black, "PLAYAVI", 0) &&
+           RegisterOne(instance, "PLAYAVI", CS_DBLCLKS, PlayerWndProc, true, true, black, "PLAYAVI", 0) &&
            RegisterOne(instance, "OpenGL", own, GlStereoWndProc, true, true, nullptr, nullptr, 0);
 }
 

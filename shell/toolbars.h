@@ -12,6 +12,9 @@ HWND CreateFileToolbar(HWND main, HINSTANCE instance);
 HWND CreateMainToolbar(HWND main, HINSTANCE instance);
 // Frees the two toolbars' image lists (at the main window's close).
 void DestroyToolbarImageLists();
+// The media player's toolbar (not flat), and the release of its images.
+HWND CreatePlayerToolbar(HWND player, HINSTANCE instance);
+void DestroyPlayerToolbarImages();
 
 // The drop-down menu of a main-toolbar button (IDM_MODE_ANAGLYPH ..
 // IDM_MODE_OVER_UNDER).

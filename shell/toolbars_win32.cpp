@@ -16,7 +16,7 @@
 namespace {
 
 const COLORREF kMaskColour = RGB(192, 192, 192);
-HIMAGELIST s_fileImages, s_mainImages;
+HIMAGELIST s_fileImages, s_mainImages, s_playerImages;
 
 TBBUTTON Button(int image, int command, BYTE style = TBSTYLE_BUTTON)
 {
@@ -36,13 +36,14 @@ TBBUTTON Separator()
 }
 
 HWND MakeToolbar(HWND main, HINSTANCE instance, DWORD style, int bitmap, int images, int imageW, int imageH,
-                 const TBBUTTON *buttons, int count, HIMAGELIST *list)
+                 const TBBUTTON *buttons, int count, HIMAGELIST *list, bool flat = true)
 {
     HWND bar = CreateToolbarEx(main, style, IDC_TOOLBAR, images, instance, bitmap, buttons, count, 0, 0, imageW,
                                imageH, sizeof(TBBUTTON));
     if (!bar)
         return nullptr;
-    SetWindowLongA(bar, GWL_STYLE, GetWindowLongA(bar, GWL_STYLE) | TBSTYLE_FLAT);
+    if (flat)
+        SetWindowLongA(bar, GWL_STYLE, GetWindowLongA(bar, GWL_STYLE) | TBSTYLE_FLAT);
     *list = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(bitmap), imageW, 0, kMaskColour, IMAGE_BITMAP,
                                  LR_CREATEDIBSECTION);
     if (*list)
@@ -106,6 +107,37 @@ HWND CreateMainToolbar(HWND main, HINSTANCE instance)
         ShowWindow(bar, SW_SHOW);
     }
     return bar;
+}
+
+HWND CreatePlayerToolbar(HWND player, HINSTANCE instance)
+{
+    const TBBUTTON buttons[] = {
+        Separator(),
+        Button(0, IDM_PLAYER_CLOSE),
+        Separator(),
+        Button(1, IDM_PLAYER_PAUSE), Button(2, IDM_PLAYER_PLAY),
+        Separator(),
+        Button(3, IDM_PLAYER_MUTE),
+        Separator(),
+        Button(4, IDM_PLAYER_FULLSCREEN),
+        Separator(),
+        Button(5, IDM_PLAYER_SIZE_50), Button(6, IDM_PLAYER_SIZE_75), Button(7, IDM_PLAYER_SIZE_100),
+        Button(8, IDM_PLAYER_SIZE_200), Button(10, IDM_PLAYER_CUSTOM_SIZE),
+        Separator(),
+    };
+    if (s_playerImages) {
+        ImageList_Destroy(s_playerImages);
+        s_playerImages = nullptr;
+    }
+    return MakeToolbar(player, instance, WS_CHILD | WS_VISIBLE | WS_THICKFRAME | TBSTYLE_TOOLTIPS, IDB_PLAYER_TOOLBAR,
+                       11, 20, 17, buttons, (int)(sizeof buttons / sizeof buttons[0]), &s_playerImages, false);
+}
+
+void DestroyPlayerToolbarImages()
+{
+    if (s_playerImages)
+        ImageList_Destroy(s_playerImages);
+    s_playerImages = nullptr;
 }
 
 void DestroyToolbarImageLists()
