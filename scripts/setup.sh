@@ -35,6 +35,9 @@ echo "setup: Windows tests run on the $TWR_WIN_TARGET build"
 if [ "$TWR_WIN_TARGET" = win32 ]; then
   # 32-bit Wine with the GL stack that DirectDraw and Direct3D need.
   PACKAGES+=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
+  # DirectShow (quartz) renders files only through GStreamer plug-ins of
+  # Wine's own architecture; libav brings the H.264, AAC and MJPEG decoders.
+  PACKAGES+=(gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-libav:i386)
   have_i386=$(dpkg --print-foreign-architectures | grep -cx i386 || true)
   if [ "$have_i386" = 0 ]; then
     $SUDO dpkg --add-architecture i386
@@ -44,7 +47,8 @@ else
   # 64-bit Wine, the compilers of the 64-bit build and the GL stack.
   PACKAGES+=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
              binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-             libgl1 libgl1-mesa-dri libglx-mesa0)
+             libgl1 libgl1-mesa-dri libglx-mesa0
+             gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav)
 fi
 
 missing=()
