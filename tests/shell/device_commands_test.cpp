@@ -1,6 +1,6 @@
 // The device commands of the main window in this process: the WinX3D
 // check, the question before a saved movie of another layout, the devices'
-// refusals under Wine, the output that is not part of this version, the
+// refusals under Wine, the media player's refusals, the
 // settings dialog, and refusals while busy. Boxes are answered by a hook; dialogs are cancelled as they
 // appear unless a file name waits for them.
 #include "devices/stereo_player_state.h"
@@ -91,30 +91,29 @@ TEST_F(DeviceCommands, PageFlipperWithoutItsDriverSaysSoAndTheProgramGoesOn)
     EXPECT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
 }
 
-TEST_F(DeviceCommands, MediaPlayerSaysItIsNotAvailable)
+// The media player (2028, and 2027 with the display format "as it is") is
+// refused while busy and while the OpenGL window is the display.
+TEST_F(DeviceCommands, MediaPlayerIsRefusedWhileBusyOrBesideOpenGl)
 {
-    ASSERT_TRUE(OpenPair(Media("scene_L.avi"), Media("scene_R.avi")));
     strcpy(g_szSaveName, Media("sbs.avi").c_str());
     struct Row {
-        int id;
-        bool asksForFile;
-    } rows[] = {{IDM_PLAY_FILE_FULLSCREEN, true}, {IDM_PLAY_SAVED, false}};
+        int id, busy, gl;
+    } rows[] = {{IDM_PLAY_SAVED, 1, 0}, {IDM_PLAY_SAVED, 0, 1}, {IDM_PLAY_FILE_FULLSCREEN, 1, 0},
+                {IDM_PLAY_FILE_FULLSCREEN, 0, 1}};
     for (const Row &r : rows) {
-        SCOPED_TRACE(r.id);
-        boxes->shown.clear();
-        g_nDispFormat = 7;  // the file as it is: the media player
-        if (r.asksForFile)
-            names.push_back(Media("sbs.avi"));
+        SCOPED_TRACE(std::to_string(r.id) + " " + std::to_string(r.busy) + " " + std::to_string(r.gl));
+        g_nBusy = r.busy;
+        g_bGLActive = r.gl;
+        g_nDispFormat = 7;
         Command(r.id);
-        EXPECT_TRUE(names.empty());
-        names.clear();
-        EXPECT_EQ(Boxes(), Texts({IDS_OUTPUT_NOT_AVAILABLE}));
+        g_nBusy = 0;
+        g_bGLActive = 0;
         Pump();
-        EXPECT_TRUE(IsWindow(main));
+        EXPECT_EQ(g_hwndPlayer, nullptr);
+        EXPECT_EQ(FindWindowA("PLAYAVI", nullptr), nullptr);
+        EXPECT_TRUE(dialogs.empty());
+        EXPECT_TRUE(boxes->shown.empty());
     }
-    // The next command still runs.
-    Command(IDM_NEXT_FRAME);
-    EXPECT_EQ(g_nFrame, 1);
 }
 
 // Under Wine neither the stereo pixel format nor NVAPI exists: each

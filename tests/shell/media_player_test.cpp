@@ -314,6 +314,13 @@ TEST_F(MediaPlayer, SizeKeysResizeTheVideoAndCheckTheirItem)
         for (int item : {IDM_PLAYER_SIZE_50, IDM_PLAYER_SIZE_75, IDM_PLAYER_SIZE_100, IDM_PLAYER_SIZE_200})
             EXPECT_EQ((ItemState(item) & MF_CHECKED) != 0, item == r.item) << item;
     }
+    // The custom size, cancelled, changes nothing.
+    SendMessageA(g_hwndPlayer, WM_COMMAND, IDM_PLAYER_CUSTOM_SIZE, 0);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(Utf8(dialogs[0].title), u8"カスタムサイズ");
+    EXPECT_EQ(VideoSize().cx, 640);
+    EXPECT_TRUE(ItemState(IDM_PLAYER_SIZE_200) & MF_CHECKED);
+
     // The seek bar lies over the toolbar strip, right of its buttons.
     RECT player, bar;
     GetWindowRect(g_hwndPlayer, &player);
