@@ -113,6 +113,10 @@ void GetFrameStep()
         step->Release();
 }
 
+// A box has no owner: the player may have been closed, and its graph
+// released, while one was open.
+bool ClosedMeanwhile() { return !ghApp || !pGB; }
+
 // Moves the graph to a time (seconds). Where a graph seeks only when
 // stopped, it is stopped for the seek and then run or paused as it was.
 HRESULT SeekGraph(REFTIME to)
@@ -182,6 +186,8 @@ HRESULT PlayerRenderAndRun(const char *name)
         if (Failed(hr = pGB->QueryInterface(q.iid, q.out), q.text))
             return hr;
     DetectAudioOnly();
+    if (ClosedMeanwhile())
+        return E_ABORT;
     if (Failed(hr = pME->SetNotifyWindow((OAHWND)ghApp, WM_GRAPHNOTIFY, 0),
                "FAILED(hr=0x%x) in pME->SetNotifyWindow((OAHWND)ghApp, WM_GRAPHNOTIFY, 0)\n"))
         return hr;
@@ -196,6 +202,8 @@ HRESULT PlayerRenderAndRun(const char *name)
             return hr;
         if (Failed(hr = InitVideoWindow(1, 1, 1, 1), "FAILED(hr=0x%x) in InitVideoWindow(1, 1,1, 1)\n"))
             return hr;
+        if (ClosedMeanwhile())
+            return E_ABORT;
         GetFrameStep();
     }
     PlayerCheckSizeItem(IDM_PLAYER_SIZE_100);
@@ -220,6 +228,8 @@ HRESULT PlayerRenderAndRun(const char *name)
     if (g_hwndSeekBar)
         SendMessageA(g_hwndSeekBar, WM_COMMAND, IDC_POS_RESET, 0);
     RegisterGraph();
+    if (ClosedMeanwhile())
+        return E_ABORT;
     if (Failed(hr = pMC->Run(), "FAILED(hr=0x%x) in pMC->Run()\n"))
         return hr;
     g_nPlayerState = kPlayerRunning;
@@ -255,6 +265,7 @@ void PlayerCloseFile()
     g_nPlayerState = kPlayerStopped;
     g_bAudioOnly = 1;
     g_bPlayerFullScreen = 0;
+    g_bPlayerAtEnd = 0;
     PlayerReleaseGraph();
     g_szClipName[0] = 0;
     g_nPlayerState = kPlayerNoClip;
@@ -350,6 +361,8 @@ void PlayerSeek()
         return;
     if (g_nPlayerState != kPlayerPaused)
         PlayerTogglePause();
+    // Moved away from the end, the next play goes on from there.
+    g_bPlayerAtEnd = g_nSeekMs >= g_nClipLengthMs - 1 ? 1 : 0;
     if (FAILED(SeekGraph(g_nSeekMs * 0.001)))
         SetWindowTextA(ghApp, LoadResString(IDS_ERROR_CAPTION));
 }
@@ -363,6 +376,8 @@ void PlayerChangeRate(double step)
         return;
     if (GraphRateNotReadBack())
         rate = g_dRate;
+    if (rate + step <= 0)  // a graph plays no rate of zero or below
+        return;
     if (SUCCEEDED(pMP->put_Rate(rate + step))) {
         g_dRate = rate + step;
         PlayerUpdateTitle();

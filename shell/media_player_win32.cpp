@@ -4,6 +4,7 @@
 #include "shell/media_player.h"
 
 #include "resources/resource_ids.h"
+#include "shared/platform_compat.h"
 #include "shared/string_table.h"
 #include "shell/player_rules.h"
 #include "shell/toolbars.h"
@@ -22,6 +23,7 @@ const int kClipItems[] = {IDM_PLAYER_PLAY,     IDM_PLAYER_PAUSE,    IDM_PLAYER_M
 const int kSizeItems[] = {IDM_PLAYER_SIZE_50, IDM_PLAYER_SIZE_75, IDM_PLAYER_SIZE_100, IDM_PLAYER_SIZE_200};
 const UINT kPlayerTimerMs = 100;
 const double kRateStep = 0.25;
+const int kMaxCustomPercent = 1000;
 
 // The file dialog's initial folder is the root only the first time.
 bool s_chosenBefore;
@@ -65,10 +67,11 @@ bool IsPlayList(const char *name)
     return _mbsstr((const unsigned char *)lower, (const unsigned char *)".asx") != nullptr;
 }
 
-// The open dialog of the player; false when cancelled or refused.
-bool PlayerChooseFile()
+// The open dialog of the player: the chosen name (MAX_PATH bytes); false
+// when cancelled or refused.
+bool PlayerChooseFile(char *name)
 {
-    char name[MAX_PATH] = "";
+    name[0] = 0;
     char title[256];
     lstrcpynA(title, LoadResString(IDS_PLAYER_OPEN_TITLE), sizeof title);
     OPENFILENAMEA ofn = {};
@@ -79,7 +82,7 @@ bool PlayerChooseFile()
                       "All Files (*.*)\0*.*;\0\0";
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = name;
-    ofn.nMaxFile = sizeof name;
+    ofn.nMaxFile = MAX_PATH;
     ofn.lpstrTitle = title;
     ofn.lpstrDefExt = "*";
     ofn.lpstrInitialDir = s_chosenBefore ? nullptr : "\\";
@@ -97,8 +100,15 @@ bool PlayerChooseFile()
         PlayerErrorBox("%s", text);
         return false;
     }
-    lstrcpynA(g_szClipName, name, sizeof g_szClipName);
     return true;
+}
+
+bool ClipLoaded() { return pGB != nullptr; }
+
+void CloseClip()
+{
+    StopTimer();
+    PlayerCloseFile();
 }
 
 // Opens g_szClipName (asks for a name when it is empty); 1 on success.
@@ -109,24 +119,23 @@ int PlayerOpenFile()
         PlayerInitWindow();
         ShowWindow(ghApp, SW_SHOWNORMAL);
         SetForegroundWindow(ghApp);
-        if (!PlayerChooseFile())
+        char name[MAX_PATH];
+        if (!PlayerChooseFile(name) || !ghApp)
             return 0;
+        // The main window may have handed over a file while the dialog was
+        // open: that clip gives way to the chosen one.
+        if (ClipLoaded())
+            CloseClip();
+        lstrcpynA(g_szClipName, name, sizeof g_szClipName);
     }
     g_nPlayerState = kPlayerStopped;
     g_lVolume = 0;
+    g_bPlayerAtEnd = 0;
     if (FAILED(PlayerRenderAndRun(g_szClipName))) {
         PlayerCloseFile();
         return 0;
     }
     return 1;
-}
-
-bool ClipLoaded() { return pGB != nullptr; }
-
-void CloseClip()
-{
-    StopTimer();
-    PlayerCloseFile();
 }
 
 void Open(const char *name)
@@ -161,8 +170,10 @@ void CustomSize()
 {
     if (DialogBoxParamA(g_hInstPlayer, "CUSTSIZE", ghApp, PlayerCustomSizeDlgProc, 0) != 1)
         return;
-    // A size below 1 % would leave no video to show.
-    int w = g_nCustomWidth < 1 ? 1 : g_nCustomWidth, h = g_nCustomHeight < 1 ? 1 : g_nCustomHeight;
+    // Below 1 % no video is left to show; far above 1000 % the window
+    // passes what a screen (and X) can hold.
+    auto within = [](int percent) { return percent < 1 ? 1 : percent > kMaxCustomPercent ? kMaxCustomPercent : percent; };
+    int w = within(g_nCustomWidth), h = within(g_nCustomHeight);
     InitVideoWindow(w, 100, h, 100);
     PlayerCheckSizeItem(0);
 }
@@ -276,9 +287,13 @@ void Close(HWND hwnd)
     if (g_hwndSeekBar)
         DestroyWindow(g_hwndSeekBar);
     g_hwndPlayerToolbar = g_hwndSeekBar = nullptr;
-    RECT at;
-    if (g_hwndMain && GetWindowRect(hwnd, &at)) {
-        SetWindowPos(g_hwndMain, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Where the player stands when restored (a minimised one stands off
+    // the screen).
+    WINDOWPLACEMENT at = {};
+    at.length = sizeof at;
+    if (g_hwndMain && GetWindowPlacement(hwnd, &at)) {
+        SetWindowPos(g_hwndMain, nullptr, at.rcNormalPosition.left, at.rcNormalPosition.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER);
         ShowWindow(g_hwndMain, SW_SHOW);
         if (g_hwndPosBar)
             ShowWindow(g_hwndPosBar, SW_SHOW);
@@ -296,14 +311,12 @@ int OpenPlayerWindow(const char *name)
         PostMessageA(g_hwndPlayer, WM_COMMAND, IDM_PLAYER_OPEN_NAME, (LPARAM)name);
         return 1;
     }
-    g_hwndPlayer = CreateWindowExA(0, "PLAYAVI", nullptr, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_hInst,
-                                   (void *)name);
-    if (g_hwndPlayer) {
-        // The title at creation, in the ANSI code page (動画再生).
-        SetWindowTextA(g_hwndPlayer, "\x93\xae\x89\xe6\x8d\xc4\x90\xb6");
+    // The title at creation, in the ANSI code page (動画再生).
+    g_hwndPlayer = CreateWindowExA(0, "PLAYAVI", "\x93\xae\x89\xe6\x8d\xc4\x90\xb6",
+                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_hInst, (void *)name);
+    if (g_hwndPlayer)
         PostMessageA(g_hwndPlayer, WM_COMMAND, IDM_PLAYER_OPEN, 0);
-    }
     return 1;
 }
 
@@ -341,7 +354,7 @@ HRESULT InitVideoWindow(int a, int b, int c, int d)
     if (!pBV || pBV->GetVideoSize(&nativeW, &nativeH) == E_NOINTERFACE)
         return S_OK;
     EnableClipItems(true);
-    int w = (int)(a * nativeW / b), h = (int)(c * nativeH / d);
+    int w = (int)((long long)a * nativeW / b), h = (int)((long long)c * nativeH / d);
     RECT main;
     if (g_bFirstPlacement == 1 && g_hwndMain && GetWindowRect(g_hwndMain, &main)) {
         SetWindowPos(ghApp, nullptr, main.left, main.top, w, h, SWP_NOOWNERZORDER | SWP_NOZORDER);
@@ -390,10 +403,13 @@ LRESULT CALLBACK PlayerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_CLOSE:
         Close(hwnd);
         return 0;
-    case WM_COMMAND: Command(hwnd, LOWORD(wParam), lParam); break;
+    case WM_COMMAND:
     case WM_KEYDOWN:
-        Key(hwnd, (unsigned)wParam);
-        if (!IsWindow(hwnd))
+        if (msg == WM_COMMAND)
+            Command(hwnd, LOWORD(wParam), lParam);
+        else
+            Key(hwnd, (unsigned)wParam);
+        if (!IsWindow(hwnd))  // closed by the command or key
             return 0;
         break;
     case WM_LBUTTONDOWN: PlayerToggleFullScreen(); break;
@@ -495,6 +511,9 @@ INT_PTR CALLBACK PlayerSeekBarDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPAR
     case WM_HSCROLL: {
         int code = LOWORD(wParam);
         if (code < SB_LINELEFT || code > SB_RIGHT)
+            return FALSE;
+        // Where each seek stops the graph, a drag seeks when it ends.
+        if (code == SB_THUMBTRACK && GraphSeeksOnlyWhenStopped())
             return FALSE;
         s_seek.pos = SeekBarScroll(s_seek, code, HIWORD(wParam), g_nFrameMs);
         SetScrollPos(s_seekScroll, SB_CTL, SeekBarUnits(s_seek, s_seek.pos, g_nFrameMs), TRUE);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes the media-player tests' small files in the given folder (once per
 # content of this script): clip.avi (Motion-JPEG 320x240 at 25 frames/s
-# with 16-bit stereo PCM, 2 s), clip.mp4 (H.264 yuv420p and AAC, the same
-# size, rate and length), short.avi (Motion-JPEG and PCM, 1 s: the end and
+# with 16-bit stereo PCM, 30 s: long enough that no test sees it end),
+# clip.mp4 (H.264 yuv420p and AAC, the same size, rate and length), short.avi (Motion-JPEG and PCM, 1 s: the end and
 # repeat cases), sound.wav (sound only, 2 s), broken.avi (a RIFF AVI header
 # over garbage, which no renderer takes) and list.asx (a play list naming
 # two of them). Beside each movie, NAME.duration holds its container
@@ -17,9 +17,9 @@ cd "$out"
 ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
 video="testsrc2=size=320x240:rate=25"
 tone="sine=frequency=440:sample_rate=44100"
-ff -f lavfi -i "$video" -f lavfi -i "$tone" -t 2 -c:v mjpeg -q:v 5 -pix_fmt yuvj420p \
+ff -f lavfi -i "$video" -f lavfi -i "$tone" -t 30 -c:v mjpeg -q:v 20 -pix_fmt yuvj420p \
    -c:a pcm_s16le -ac 2 clip.avi
-ff -f lavfi -i "$video" -f lavfi -i "$tone" -t 2 -c:v libx264 -preset ultrafast -pix_fmt yuv420p \
+ff -f lavfi -i "$video" -f lavfi -i "$tone" -t 30 -c:v libx264 -preset ultrafast -pix_fmt yuv420p \
    -c:a aac -ac 2 clip.mp4
 ff -f lavfi -i "$video" -f lavfi -i "$tone" -t 1 -c:v mjpeg -q:v 5 -pix_fmt yuvj420p \
    -c:a pcm_s16le -ac 2 short.avi
