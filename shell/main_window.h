@@ -15,6 +15,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // main window's keys are translated unless the media player or the OpenGL
 // window is in front.
 int RunMessageLoop();
+// Whether the main window's accelerators take the keys while this window
+// is in front: not while the media player, the OpenGL window or a window
+// they own is.
+bool KeysGoToMainWindow(HWND front);
 
 // The main window's size follows the pair just opened (after 2044, 2186).
 void FitMainWindowToPair(HWND hwnd);

@@ -246,13 +246,21 @@ bool RegisterAppClasses(HINSTANCE instance)
            RegisterOne(instance, "OpenGL", own, GlStereoWndProc, true, true, nullptr, nullptr, 0);
 }
 
+bool KeysGoToMainWindow(HWND front)
+{
+    if (!g_hwndMain)
+        return false;
+    // A window the player or the OpenGL window owns (the seek bar, their
+    // dialogs) counts as its owner.
+    HWND root = front ? GetAncestor(front, GA_ROOTOWNER) : nullptr;
+    return !root || (root != g_hwndPlayer && root != g_hwndGL);
+}
+
 int RunMessageLoop()
 {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        HWND front = GetForegroundWindow();
-        bool keysToMain = g_hwndMain && (!front || (front != g_hwndPlayer && front != g_hwndGL));
-        if (keysToMain && TranslateAcceleratorA(g_hwndMain, g_hAccel, &msg))
+        if (KeysGoToMainWindow(GetForegroundWindow()) && TranslateAcceleratorA(g_hwndMain, g_hAccel, &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

@@ -5,6 +5,7 @@
 #include "resources/resource_ids.h"
 #include "shared/platform_compat.h"
 #include "shared/string_table.h"
+#include "shell/main_window.h"
 #include "shell/media_player.h"
 #include "state/app_state.h"
 #include "state/app_windows.h"
@@ -334,6 +335,13 @@ TEST_F(MediaPlayer, SizeKeysResizeTheVideoAndCheckTheirItem)
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(VideoSize().cx, 640);
     EXPECT_TRUE(ItemState(IDM_PLAYER_SIZE_200) & MF_CHECKED);
+
+    // The main window's accelerators keep off the player's keys, also
+    // while its seek bar is in front.
+    EXPECT_FALSE(KeysGoToMainWindow(g_hwndPlayer));
+    EXPECT_FALSE(KeysGoToMainWindow(g_hwndSeekBar));
+    EXPECT_TRUE(KeysGoToMainWindow(main));
+    EXPECT_TRUE(KeysGoToMainWindow(nullptr));
 
     // The seek bar lies over the toolbar strip, right of its buttons.
     RECT player, bar;
