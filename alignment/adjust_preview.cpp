@@ -1,6 +1,7 @@
 #include "alignment/adjust_preview.h"
 
 #include <math.h>
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 

@@ -10,6 +10,7 @@
 #include "state/app_state.h"
 
 #include <math.h>
+#include <stdint.h>
 #include <string.h>
 
 namespace {

@@ -120,8 +120,9 @@ TEST_F(PreviewTest, LineDrawingBlackensTheSquaresEdgesOnly)
             for (int dy = -1; dy <= 1; dy++)
                 for (int dx = -1; dx <= 1; dx++)
                     flat &= inside(x + dx, y + dy) == inside(x, y);
-            if (border || flat)
+            if (border || flat) {
                 ASSERT_EQ(v, 255) << x << "," << y;
+            }
         }
     // Every row that crosses the square has black beside both its sides.
     for (int y = 9; y < 15; y++) {
