@@ -148,12 +148,38 @@ PackedDib *WarpPreviewRotation(const PackedDib *image, int angle, const AdjustPr
     const int64_t sn = llround(1048576.0 * sin(radians));
     const int64_t half_w = w / 2, half_h = h / 2;
     const int rowBytes = DibRowBytes(w, 8);
+    // Where the whole look-up is inside the picture (bilinear: with its
+    // right and upper neighbours, and off the border whose points keep
+    // whole positions) no test is needed per pixel. The positions move
+    // linearly along a row, so those pixels form one run.
+    const int64_t loC = nearest ? 0 : 1, hiC = nearest ? w - 1 : w - 2;
+    const int64_t loR = nearest ? 0 : 1, hiR = nearest ? h - 1 : h - 2;
     for (int i = 0; i < h; i++) {
-        int64_t x = half_w * 1048576 - cs * half_w - sn * (i - half_h);
-        int64_t y = half_h * 1048576 - sn * half_w + cs * (i - half_h);
+        const int64_t x0 = half_w * 1048576 - cs * half_w - sn * (i - half_h);
+        const int64_t y0 = half_h * 1048576 - sn * half_w + cs * (i - half_h);
         BYTE *d = FindDibBits(out) + (size_t)i * rowBytes;
-        for (int j = 0; j < w; j++, x += cs, y += sn) {
-            const int64_t X = (x + 512) >> 10, Y = (y + 512) >> 10;
+        auto inner = [&](int j) {
+            const int64_t c = (x0 + j * cs + 512) >> 20, r = (y0 + j * sn + 512) >> 20;
+            return c >= loC && c <= hiC && r >= loR && r <= hiR;
+        };
+        int first = 0, last = w - 1;
+        while (first < w && !inner(first))
+            first++;
+        while (last >= first && !inner(last))
+            last--;
+        for (int j = 0; j < w; j++) {
+            if (j == first) {
+                int64_t x = x0 + j * cs, y = y0 + j * sn;
+                for (; j <= last; j++, x += cs, y += sn) {
+                    const int64_t X = (x + 512) >> 10, Y = (y + 512) >> 10;
+                    d[j] = nearest ? s.At((int)(X >> 10), (int)(Y >> 10))
+                                   : Blend(s, (int)(X >> 10), (int)(Y >> 10), (unsigned)(X >> 2) & 255,
+                                           (unsigned)(Y >> 2) & 255);
+                }
+                if (j >= w)
+                    break;
+            }
+            const int64_t X = (x0 + j * cs + 512) >> 10, Y = (y0 + j * sn + 512) >> 10;
             const int64_t c = X >> 10, r = Y >> 10;
             // What sampling an identity mesh at (X, Y) gives: the position
             // to 1/256 pixel inside, the whole pixel on the border, no
