@@ -149,10 +149,12 @@ struct Lens {
     int64_t ti;       // trunc(1024 tan)
 };
 
-Lens CurrentLens()
+Lens LensOf(const PerspectiveSetup &setup)
 {
+    // Limited as LensHalfFov limits the value: a finite tangent, not 0.
+    const int hf = setup.halfFov < 1 ? 1 : setup.halfFov > 899 ? 899 : setup.halfFov;
     Lens lens;
-    lens.tangent = tan(LensHalfFov() * kTenthDegreeToRadian);
+    lens.tangent = tan(hf * kTenthDegreeToRadian);
     lens.ti = (int64_t)(1024.0 * lens.tangent);
     return lens;
 }
@@ -163,12 +165,20 @@ inline int ClampPerspectiveAngle(int angle)
 }
 
 // Canvas size along the enlarged side: (g_nCanvasHeight + 10) / 10 of it.
-int64_t CanvasSize(int side)
+int64_t CanvasSize(const PerspectiveSetup &setup, int side)
 {
-    return ((int64_t)g_nCanvasHeight + 10) * side / 10;
+    return ((int64_t)setup.canvasHeight + 10) * side / 10;
 }
 
 } // namespace
+
+PerspectiveSetup CurrentPerspectiveSetup()
+{
+    PerspectiveSetup setup;
+    setup.halfFov = g_nHalfFov;
+    setup.canvasHeight = g_nCanvasHeight;
+    return setup;
+}
 
 DisplacementMesh *ResampleMesh(const DisplacementMesh *mesh, int width, int height)
 {
@@ -305,6 +315,12 @@ DisplacementMesh *BuildRotationMesh(const DisplacementMesh *mesh, int angle, int
 
 DisplacementMesh *BuildPerspectiveVMesh(const DisplacementMesh *mesh, int angle, int width, int height)
 {
+    return BuildPerspectiveVMesh(mesh, angle, width, height, CurrentPerspectiveSetup());
+}
+
+DisplacementMesh *BuildPerspectiveVMesh(const DisplacementMesh *mesh, int angle, int width, int height,
+                                        const PerspectiveSetup &setup)
+{
     OutputSize(mesh, &width, &height);
     DisplacementMesh *out = AllocMesh(width, height);
     if (!out)
@@ -312,7 +328,7 @@ DisplacementMesh *BuildPerspectiveVMesh(const DisplacementMesh *mesh, int angle,
     const int a = mesh->width / 2, b = mesh->height / 2;
     const double radians = ClampPerspectiveAngle(angle) * kTenthDegreeToRadian;
     const double cs = cos(radians), sn = sin(radians);
-    const Lens lens = CurrentLens();
+    const Lens lens = LensOf(setup);
     PerspectiveRamp ramp;
     if (!ComputePerspectiveRamp(a, b, lens.ti, radians, &ramp)) {
         FillNoSource(out);
@@ -339,6 +355,12 @@ DisplacementMesh *BuildPerspectiveVMesh(const DisplacementMesh *mesh, int angle,
 
 DisplacementMesh *BuildPerspectiveRotationVMesh(const DisplacementMesh *mesh, int angle, int width, int height)
 {
+    return BuildPerspectiveRotationVMesh(mesh, angle, width, height, CurrentPerspectiveSetup());
+}
+
+DisplacementMesh *BuildPerspectiveRotationVMesh(const DisplacementMesh *mesh, int angle, int width, int height,
+                                                const PerspectiveSetup &setup)
+{
     OutputSize(mesh, &width, &height);
     DisplacementMesh *out = AllocMesh(width, height);
     if (!out)
@@ -346,7 +368,7 @@ DisplacementMesh *BuildPerspectiveRotationVMesh(const DisplacementMesh *mesh, in
     const int a = mesh->width / 2, b = mesh->height / 2;
     const double radians = ClampPerspectiveAngle(angle) * kTenthDegreeToRadian;
     const double cs = cos(radians), sn = sin(radians);
-    const Lens lens = CurrentLens();
+    const Lens lens = LensOf(setup);
     PerspectiveRamp ramp;
     if (!ComputePerspectiveRamp(a, b, lens.ti, radians, &ramp)) {
         FillNoSource(out);
@@ -376,8 +398,14 @@ DisplacementMesh *BuildPerspectiveRotationVMesh(const DisplacementMesh *mesh, in
 
 DisplacementMesh *BuildPerspectiveHMesh(const DisplacementMesh *mesh, int angle, int width, int height, int shift)
 {
+    return BuildPerspectiveHMesh(mesh, angle, width, height, shift, CurrentPerspectiveSetup());
+}
+
+DisplacementMesh *BuildPerspectiveHMesh(const DisplacementMesh *mesh, int angle, int width, int height, int shift,
+                                        const PerspectiveSetup &setup)
+{
     OutputSize(mesh, &width, &height);
-    const int64_t canvas = CanvasSize(height);
+    const int64_t canvas = CanvasSize(setup, height);
     if (canvas < 1 || canvas > kDibMaxSide)
         return nullptr;
     DisplacementMesh *out = AllocMesh(width, (int)canvas);
@@ -395,7 +423,7 @@ DisplacementMesh *BuildPerspectiveHMesh(const DisplacementMesh *mesh, int angle,
     const int a = mesh->height / 2, b = mesh->width / 2;
     const double radians = ClampPerspectiveAngle(angle) * kTenthDegreeToRadian;
     const double cs = cos(radians), sn = sin(radians);
-    const Lens lens = CurrentLens();
+    const Lens lens = LensOf(setup);
     PerspectiveRamp ramp;
     if (!ComputePerspectiveRamp(a, b, lens.ti, radians, &ramp)) {
         FillNoSource(out);
@@ -425,8 +453,14 @@ DisplacementMesh *BuildPerspectiveHMesh(const DisplacementMesh *mesh, int angle,
 DisplacementMesh *BuildPerspectiveRotationHMesh(const DisplacementMesh *mesh, int angle, int width, int height,
                                                int shift)
 {
+    return BuildPerspectiveRotationHMesh(mesh, angle, width, height, shift, CurrentPerspectiveSetup());
+}
+
+DisplacementMesh *BuildPerspectiveRotationHMesh(const DisplacementMesh *mesh, int angle, int width, int height,
+                                               int shift, const PerspectiveSetup &setup)
+{
     OutputSize(mesh, &width, &height);
-    const int64_t canvas = CanvasSize(width);
+    const int64_t canvas = CanvasSize(setup, width);
     if (canvas < 1 || canvas > kDibMaxSide)
         return nullptr;
     DisplacementMesh *out = AllocMesh((int)canvas, height);
@@ -446,7 +480,7 @@ DisplacementMesh *BuildPerspectiveRotationHMesh(const DisplacementMesh *mesh, in
     const int a = mesh->height / 2, b = mesh->width / 2;
     const double radians = ClampPerspectiveAngle(angle) * kTenthDegreeToRadian;
     const double cs = cos(radians), sn = sin(radians);
-    const Lens lens = CurrentLens();
+    const Lens lens = LensOf(setup);
     PerspectiveRamp ramp;
     if (!ComputePerspectiveRamp(a, b, lens.ti, radians, &ramp)) {
         FillNoSource(out);

@@ -64,6 +64,21 @@ DisplacementMesh *BuildPerspectiveRotationVMesh(const DisplacementMesh *mesh, in
 DisplacementMesh *BuildPerspectiveHMesh(const DisplacementMesh *mesh, int angle, int width, int height, int shift);
 DisplacementMesh *BuildPerspectiveRotationHMesh(const DisplacementMesh *mesh, int angle, int width, int height,
                                                int shift);
+// The same builders with the lens and the canvas given rather than taken
+// from the alignment values (g_nHalfFov, g_nCanvasHeight).
+struct PerspectiveSetup {
+    int halfFov;        // 0.1 degree, limited to 1..899 as LensHalfFov limits it
+    int canvasHeight;   // canvas enlargement of the perspective-H kinds
+};
+PerspectiveSetup CurrentPerspectiveSetup();
+DisplacementMesh *BuildPerspectiveVMesh(const DisplacementMesh *mesh, int angle, int width, int height,
+                                        const PerspectiveSetup &setup);
+DisplacementMesh *BuildPerspectiveRotationVMesh(const DisplacementMesh *mesh, int angle, int width, int height,
+                                                const PerspectiveSetup &setup);
+DisplacementMesh *BuildPerspectiveHMesh(const DisplacementMesh *mesh, int angle, int width, int height, int shift,
+                                        const PerspectiveSetup &setup);
+DisplacementMesh *BuildPerspectiveRotationHMesh(const DisplacementMesh *mesh, int angle, int width, int height,
+                                                int shift, const PerspectiveSetup &setup);
 DisplacementMesh *ResampleMesh(const DisplacementMesh *mesh, int width, int height);
 // The input scaled by (1000 + size1000) / 1000 about its centre, at its own
 // size (the factor at least 1/1000); points that fall outside the input
