@@ -4,6 +4,7 @@
 // are main_commands_win32.cpp; opening movies is open_commands_win32.cpp.
 #include "shell/main_window.h"
 
+#include "alignment/adjust_preview.h"
 #include "alignment/frame_adjustment.h"
 #include "devices/page_flip_window.h"
 #include "pipeline/show_pair.h"
@@ -179,6 +180,7 @@ LRESULT OnSizeOrMove(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 void FreeMainWindowWorkBuffers()
 {
     FreeAlignmentMeshes();
+    FreeEdgeTable();  // the line drawing's gradient table
     if (g_pIz3dTable) {
         FreeGlobalBlock(g_pIz3dTable);
         g_pIz3dTable = nullptr;
