@@ -8,10 +8,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-// A new 8-bit image with the grey table; pixels cleared.
-PackedDib *NewGreyImage(int w, int h)
+PackedDib *NewGreyPreviewImage(int w, int h)
 {
     PackedDib *d = CreateDib(w, h, 8, 1);
     if (!d)
@@ -23,6 +20,8 @@ PackedDib *NewGreyImage(int w, int h)
     }
     return d;
 }
+
+namespace {
 
 inline BYTE Grey(const BYTE *bgr)
 {
@@ -63,7 +62,7 @@ PackedDib *MakeGreyDib(const PackedDib *frame, int levels)
         return nullptr;
     const int w = DibWidth(frame), h = DibHeight(frame);
     if (levels == 256) {
-        PackedDib *out = NewGreyImage(w, h);
+        PackedDib *out = NewGreyPreviewImage(w, h);
         if (!out)
             return nullptr;
         for (int y = 0; y < h; y++) {
@@ -111,7 +110,7 @@ PackedDib *MakeEdgeImage(const PackedDib *frame, int threshold, EdgeProgress pro
     threshold = std::max(1, std::min(254, threshold));
     const int w = DibWidth(frame), h = DibHeight(frame);
     const int *table = EdgeTable();
-    PackedDib *out = NewGreyImage(w, h);
+    PackedDib *out = NewGreyPreviewImage(w, h);
     if (!out || !table) {
         FreeDib(out);
         return nullptr;
@@ -178,7 +177,7 @@ PackedDib *ZoomPreviewImage(const PackedDib *image, int zoom1000)
         return nullptr;
     const int64_t z = std::max(1, zoom1000);
     const int w = DibWidth(image), h = DibHeight(image);
-    PackedDib *out = NewGreyImage(w, h);
+    PackedDib *out = NewGreyPreviewImage(w, h);
     if (!out)
         return nullptr;
     if (z <= 1000) {

@@ -12,6 +12,10 @@
 
 #include "shared/packed_dib.h"
 
+// A new 8-bit image of w x h with the grey table, pixels cleared; null
+// when memory is short or a side is out of range.
+PackedDib *NewGreyPreviewImage(int w, int h);
+
 // Grey g = trunc(0.587 G + 0.114 B + 0.299 R) of a 24-bit frame. 256 levels:
 // 8-bit, g itself. 2..16 levels: 4-bit (two pixels a byte, the even pixel in
 // the high nibble) holding g / 16 (at most levels - 1), table entry

@@ -15,18 +15,6 @@
 
 namespace {
 
-PackedDib *NewGreyImage(int w, int h)
-{
-    PackedDib *d = CreateDib(w, h, 8, 1);
-    if (!d)
-        return nullptr;
-    RGBQUAD *table = (RGBQUAD *)((BYTE *)d + d->biSize);
-    for (int j = 0; j < 256; j++) {
-        table[j].rgbBlue = table[j].rgbGreen = table[j].rgbRed = (BYTE)j;
-        table[j].rgbReserved = 0;
-    }
-    return d;
-}
 
 struct GreySource {
     const BYTE *bits;
@@ -70,7 +58,7 @@ PackedDib *WarpByMesh(const PackedDib *image, const DisplacementMesh *mesh, bool
 {
     if (!mesh)
         return nullptr;
-    PackedDib *out = NewGreyImage(mesh->width, mesh->height);
+    PackedDib *out = NewGreyPreviewImage(mesh->width, mesh->height);
     if (!out)
         return nullptr;
     const GreySource s(image);
@@ -136,7 +124,7 @@ PackedDib *WarpPreviewRotation(const PackedDib *image, int angle, const AdjustPr
     if (!IsGrey8(image))
         return nullptr;
     const int w = DibWidth(image), h = DibHeight(image);
-    PackedDib *out = NewGreyImage(w, h);
+    PackedDib *out = NewGreyPreviewImage(w, h);
     if (!out)
         return nullptr;
     const GreySource s(image);
