@@ -12,9 +12,11 @@
 #include <math.h>
 #include <stdint.h>
 #include <string.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
-
 
 struct GreySource {
     const BYTE *bits;
@@ -36,6 +38,128 @@ inline BYTE Blend(const GreySource &s, int x, int row, unsigned fx, unsigned fy)
     const unsigned bottom = (t[p1[0] * 256 + 255 - fx] + t[p1[1] * 256 + fx]) & 255;
     return (BYTE)(t[top * 256 + 255 - fy] + t[bottom * 256 + fy]);
 }
+
+#if defined(__SSE2__)
+// Blend for eight pixels at once. g_blendTable's a x b / 255 (floor) equals
+// ((a x b + 1) x 257) >> 16 for every a, b in 0..255 (a x b + 1 fits 16
+// bits), and each weighted pair sums to at most 255 (a (255 - f) / 255 +
+// b f / 255 <= 255), so the table's wrap to 0..255 never acts and sixteen-
+// bit lanes give its bytes exactly. pairs0 and pairs1 hold each pixel's
+// source byte and its right neighbour (low, high) of the row and the next.
+inline __m128i Div255(__m128i x)
+{
+    return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_set1_epi16(257));
+}
+
+inline __m128i Blend8(__m128i pairs0, __m128i pairs1, __m128i fx, __m128i fy)
+{
+    const __m128i low = _mm_set1_epi16(0x00FF), full = _mm_set1_epi16(255);
+    const __m128i rx = _mm_sub_epi16(full, fx), ry = _mm_sub_epi16(full, fy);
+    const __m128i top = _mm_add_epi16(Div255(_mm_mullo_epi16(_mm_and_si128(pairs0, low), rx)),
+                                      Div255(_mm_mullo_epi16(_mm_srli_epi16(pairs0, 8), fx)));
+    const __m128i bottom = _mm_add_epi16(Div255(_mm_mullo_epi16(_mm_and_si128(pairs1, low), rx)),
+                                         Div255(_mm_mullo_epi16(_mm_srli_epi16(pairs1, 8), fx)));
+    const __m128i v = _mm_add_epi16(Div255(_mm_mullo_epi16(top, ry)), Div255(_mm_mullo_epi16(bottom, fy)));
+    return _mm_packus_epi16(v, v);
+}
+
+inline int Pair(const BYTE *p)
+{
+    uint16_t v;
+    memcpy(&v, p, 2);
+    return v;
+}
+#endif
+
+// (v + k step + 512) >> 10 for k = 0, 1, 2 ... in 32-bit integers, where v
+// and step are in 1/2^20 and the results fit 32 bits (positions inside the
+// picture). With v + 512 = 1024 a + c and step = 1024 b + e (0 <= c, e <
+// 1024, floor division), the sum is 1024 (a + k b) + (c + k e), so the
+// result is a + k b + ((c + k e) >> 10) exactly; c + k e stays below
+// 1024 (k + 1), far inside 32 bits for any picture width.
+struct Stepper {
+    int32_t whole, step, part, partStep;
+    Stepper(int64_t v, int64_t stepBy)
+        : whole((int32_t)((v + 512) >> 10)), step((int32_t)(stepBy >> 10)), part((int32_t)((v + 512) & 1023)),
+          partStep((int32_t)(stepBy & 1023))
+    {
+    }
+    int32_t At() const { return whole + (part >> 10); }
+    void Next() { Skip(1); }
+    void Skip(int n)
+    {
+        whole += n * step;
+        part += n * partStep;
+    }
+};
+
+#if defined(__SSE2__)
+// The run from j to last of a turned row, eight pixels at a time: the
+// steppers' sums in 32-bit lanes, the byte offsets of the look-ups as
+// row x row bytes + column (madd: both factors below 32768), then the
+// two-byte pairs gathered and blended as Blend does. Returns the first
+// pixel left over; the steppers are moved on to it.
+int RotateRunSse2(const GreySource &s, Stepper &px, Stepper &py, int j, int last, BYTE *d)
+{
+    if (last + 1 - j < 8)
+        return j;
+    // Lane k holds pixel k's (and k + 4's) stepper: whole + k step and
+    // part + k partStep.
+    alignas(16) int32_t wx[8], ux[8], wy[8], uy[8];
+    for (int k = 0; k < 8; k++) {
+        wx[k] = px.whole + k * px.step;
+        ux[k] = px.part + k * px.partStep;
+        wy[k] = py.whole + k * py.step;
+        uy[k] = py.part + k * py.partStep;
+    }
+    __m128i wx0 = _mm_load_si128((const __m128i *)wx), wx1 = _mm_load_si128((const __m128i *)(wx + 4));
+    __m128i ux0 = _mm_load_si128((const __m128i *)ux), ux1 = _mm_load_si128((const __m128i *)(ux + 4));
+    __m128i wy0 = _mm_load_si128((const __m128i *)wy), wy1 = _mm_load_si128((const __m128i *)(wy + 4));
+    __m128i uy0 = _mm_load_si128((const __m128i *)uy), uy1 = _mm_load_si128((const __m128i *)(uy + 4));
+    const __m128i dwx = _mm_set1_epi32(8 * px.step), dux = _mm_set1_epi32(8 * px.partStep);
+    const __m128i dwy = _mm_set1_epi32(8 * py.step), duy = _mm_set1_epi32(8 * py.partStep);
+    const __m128i rowBytes = _mm_set1_epi32(s.rowBytes), byte = _mm_set1_epi32(255);
+    for (; j + 8 <= last + 1; j += 8) {
+        const __m128i X0 = _mm_add_epi32(wx0, _mm_srai_epi32(ux0, 10));
+        const __m128i X1 = _mm_add_epi32(wx1, _mm_srai_epi32(ux1, 10));
+        const __m128i Y0 = _mm_add_epi32(wy0, _mm_srai_epi32(uy0, 10));
+        const __m128i Y1 = _mm_add_epi32(wy1, _mm_srai_epi32(uy1, 10));
+        alignas(16) int32_t offset[8];
+        _mm_store_si128((__m128i *)offset,
+                        _mm_add_epi32(_mm_madd_epi16(_mm_srai_epi32(Y0, 10), rowBytes), _mm_srai_epi32(X0, 10)));
+        _mm_store_si128((__m128i *)(offset + 4),
+                        _mm_add_epi32(_mm_madd_epi16(_mm_srai_epi32(Y1, 10), rowBytes), _mm_srai_epi32(X1, 10)));
+        const __m128i fx = _mm_packs_epi32(_mm_and_si128(_mm_srai_epi32(X0, 2), byte),
+                                           _mm_and_si128(_mm_srai_epi32(X1, 2), byte));
+        const __m128i fy = _mm_packs_epi32(_mm_and_si128(_mm_srai_epi32(Y0, 2), byte),
+                                           _mm_and_si128(_mm_srai_epi32(Y1, 2), byte));
+        // Inserted lane by lane: words stored and reloaded as one vector
+        // would wait for the stores to drain.
+        __m128i p0 = _mm_setzero_si128(), p1 = _mm_setzero_si128();
+        const BYTE *b = s.bits;
+        const int next = s.rowBytes;
+#define TWR_GATHER(k)                                                                                                 \
+    p0 = _mm_insert_epi16(p0, Pair(b + offset[k]), k);                                                               \
+    p1 = _mm_insert_epi16(p1, Pair(b + offset[k] + next), k);
+        TWR_GATHER(0) TWR_GATHER(1) TWR_GATHER(2) TWR_GATHER(3)
+        TWR_GATHER(4) TWR_GATHER(5) TWR_GATHER(6) TWR_GATHER(7)
+#undef TWR_GATHER
+        const __m128i v = Blend8(p0, p1, fx, fy);
+        _mm_storel_epi64((__m128i *)(d + j), v);
+        wx0 = _mm_add_epi32(wx0, dwx);
+        wx1 = _mm_add_epi32(wx1, dwx);
+        ux0 = _mm_add_epi32(ux0, dux);
+        ux1 = _mm_add_epi32(ux1, dux);
+        wy0 = _mm_add_epi32(wy0, dwy);
+        wy1 = _mm_add_epi32(wy1, dwy);
+        uy0 = _mm_add_epi32(uy0, duy);
+        uy1 = _mm_add_epi32(uy1, duy);
+        px.Skip(8);
+        py.Skip(8);
+    }
+    return j;
+}
+#endif
 
 // The pixel a mesh position (1/1024 pixel) gives, as WarpDibByMesh gives
 // it; false when it has no source.
@@ -157,12 +281,15 @@ PackedDib *WarpPreviewRotation(const PackedDib *image, int angle, const AdjustPr
             last--;
         for (int j = 0; j < w; j++) {
             if (j == first) {
-                int64_t x = x0 + j * cs, y = y0 + j * sn;
-                for (; j <= last; j++, x += cs, y += sn) {
-                    const int64_t X = (x + 512) >> 10, Y = (y + 512) >> 10;
-                    d[j] = nearest ? s.At((int)(X >> 10), (int)(Y >> 10))
-                                   : Blend(s, (int)(X >> 10), (int)(Y >> 10), (unsigned)(X >> 2) & 255,
-                                           (unsigned)(Y >> 2) & 255);
+                Stepper px(x0 + j * cs, cs), py(y0 + j * sn, sn);
+#if defined(__SSE2__)
+                if (!nearest && s.h < 32768 && s.rowBytes < 32768)
+                    j = RotateRunSse2(s, px, py, j, last, d);
+#endif
+                for (; j <= last; j++, px.Next(), py.Next()) {
+                    const int32_t X = px.At(), Y = py.At();
+                    d[j] = nearest ? s.At(X >> 10, Y >> 10)
+                                   : Blend(s, X >> 10, Y >> 10, (unsigned)(X >> 2) & 255, (unsigned)(Y >> 2) & 255);
                 }
                 if (j >= w)
                     break;
