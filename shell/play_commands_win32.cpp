@@ -1,6 +1,7 @@
 #include "shell/play_commands.h"
 
 #include "alignment/auto_align.h"
+#include "alignment/cosima.h"
 #include "alignment/frame_adjustment.h"
 #include "pipeline/play_pair.h"
 #include "pipeline/show_pair.h"
@@ -161,6 +162,37 @@ void AutoAlignCommand(HWND main)
     ActivateAlignment(main);
 }
 
+// The alignment through "cosima.exe": its earlier report taken again when
+// the user wants it. The offsets negated for an exchanged pair are given
+// back whether the run succeeds or not.
+void CosimaAlignCommand(HWND main)
+{
+    if (!g_bCosima || !PrepareAlignment(main))
+        return;
+    const bool swapped = g_bSwapped == 1;
+    if (swapped) {
+        g_nShiftX = -g_nShiftX;
+        g_nShiftY = -g_nShiftY;
+    }
+    const MovieSource *opened = swapped ? g_pRight : g_pLeft;
+    char copyPath[MAX_PATH];
+    g_nAlvFileMode = kAlvAsk;
+    if (CosimaReportCopyPath(copyPath, sizeof copyPath, opened->szPath) &&
+        GetFileAttributesA(copyPath) != INVALID_FILE_ATTRIBUTES &&
+        AppMessageBox(main, LoadStr(IDS_ASK_REUSE_ADJUSTMENT), copyPath, MB_YESNO) == IDNO)
+        g_nAlvFileMode = kAlvRecompute;
+    const int failed = RunCosima(main, opened->szPath, g_pAdjustDibL, g_pAdjustDibR);
+    if (swapped) {
+        g_nShiftX = -g_nShiftX;
+        g_nShiftY = -g_nShiftY;
+    }
+    if (failed) {
+        AppMessageBox(main, "Cosima error!", LoadStr(IDS_ERROR_CAPTION), MB_ICONWARNING);
+        return;
+    }
+    ActivateAlignment(main);
+}
+
 }  // namespace
 
 void AlignmentCommand(HWND main, int id)
@@ -178,9 +210,11 @@ void AlignmentCommand(HWND main, int id)
         FreeAlignmentMeshes();
         ActivateAlignment(main);
         break;
+    case IDM_COSIMA_ALIGN:
+        CosimaAlignCommand(main);
+        break;
     default:
-        // The easy-adjustment and the cosima alignment come with their
-        // dialogs.
+        // The easy-adjustment comes with its dialog.
         break;
     }
 }

@@ -91,6 +91,11 @@ bool MakeImageKeys(const char *path, int maxSide, ImageKeys *keys, std::string *
     GreyImage full;
     if (!ReadTiffGrey(path, &full, error))
         return false;
+    return MakeGreyImageKeys(full, path, maxSide, keys, error);
+}
+
+bool MakeGreyImageKeys(const GreyImage &full, const char *path, int maxSide, ImageKeys *keys, std::string *error)
+{
     double scale = 1.0;
     const GreyImage work = ReduceImage(full, maxSide, &scale);
     keys->image = path;

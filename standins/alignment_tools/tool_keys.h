@@ -36,6 +36,8 @@ GreyImage ReduceImage(const GreyImage &image, int maxSide, double *scale);
 // SURF keys of the image reduced to maxSide (0: full size), positions
 // scaled back to full-size pixels.
 bool MakeImageKeys(const char *path, int maxSide, ImageKeys *keys, std::string *error);
+// The same on an image already read; `path` names it in the keys.
+bool MakeGreyImageKeys(const GreyImage &full, const char *path, int maxSide, ImageKeys *keys, std::string *error);
 
 // The key file: gzip-compressed text, "TWRKEYS 1", the image name, its
 // size, the count and length, then one line per keypoint.
