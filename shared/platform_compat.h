@@ -71,6 +71,13 @@ bool GraphSeeksOnlyWhenStopped();
 // player last put is to stand for the one get_Rate should have read.
 bool GraphRateNotReadBack();
 
+// Wine's 32-bit DirectShow hands its times (IBasicVideo's frame time,
+// IMediaPosition's position and duration) over in single precision
+// (0.039999999105930328 for 0.04 s), so whole milliseconds taken from
+// them come out one short. The graph keeps them as whole numbers of
+// 100 ns units: a time read from it is rounded back to them there.
+double GraphTimeExact(double seconds);
+
 // Writing AVI files through Wine's AVIFile:
 //
 // EditStreamCopy "succeeds" with the wrong range (asked for frames 10-29

@@ -3,6 +3,7 @@
 #include "shared/file_at.h"
 #include "shared/wintypes.h"
 
+#include <math.h>
 #include <stdio.h>
 #include <string.h>
 #include <vfw.h>
@@ -43,6 +44,13 @@ bool GraphSeeksOnlyWhenStopped()
 bool GraphRateNotReadBack()
 {
     return IsRunningOnWine();
+}
+
+double GraphTimeExact(double seconds)
+{
+    if (!IsRunningOnWine() || !(fabs(seconds) < 1e9))
+        return seconds;
+    return (double)llround(seconds * 1e7) / 1e7;
 }
 
 void RaiseOwnedPopup(HWND popup)

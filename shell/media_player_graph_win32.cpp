@@ -217,14 +217,14 @@ HRESULT PlayerRenderAndRun(const char *name)
 
     REFTIME duration = 0;
     if (SUCCEEDED(pMP->get_Duration(&duration))) {
-        g_nClipLengthMs = (int)(duration * 1000);
+        g_nClipLengthMs = (int)(GraphTimeExact(duration) * 1000);
         g_nSeekMs = 0;
     } else {
         g_nClipLengthMs = 1000;
     }
     REFTIME perFrame = 0;
     bool known = pBV && SUCCEEDED(pBV->get_AvgTimePerFrame(&perFrame));
-    g_nFrameMs = PlayerFrameMs(perFrame, known);
+    g_nFrameMs = PlayerFrameMs(GraphTimeExact(perFrame), known);
     if (g_hwndSeekBar)
         SendMessageA(g_hwndSeekBar, WM_COMMAND, IDC_POS_RESET, 0);
     RegisterGraph();
@@ -348,7 +348,7 @@ void PlayerStepFrames(int n)
         g_nPlayerState = kPlayerPaused;
         PlayerUpdateTitle();
     }
-    REFTIME to = now + n * g_nFrameMs * 0.001;
+    REFTIME to = GraphTimeExact(now) + n * g_nFrameMs * 0.001;
     REFTIME length = g_nClipLengthMs * 0.001;
     SeekGraph(to < length ? to : length);
 }
@@ -484,7 +484,7 @@ void PlayerTimerTick()
 {
     REFTIME now = 0;
     if (pMP && SUCCEEDED(pMP->get_CurrentPosition(&now))) {
-        g_nSeekMs = (int)(now * 1000);
+        g_nSeekMs = (int)(GraphTimeExact(now) * 1000);
         if (g_hwndSeekBar)
             SendMessageA(g_hwndSeekBar, WM_COMMAND, IDC_SEEK_TICK, 0);
     }

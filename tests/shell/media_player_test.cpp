@@ -4,6 +4,7 @@
 // unreadable files, and the gaps of Wine's renderer.
 #include "resources/resource_ids.h"
 #include "shared/platform_compat.h"
+#include "shell/player_rules.h"
 #include "shared/string_table.h"
 #include "shell/main_window.h"
 #include "shell/media_player.h"
@@ -256,6 +257,14 @@ TEST_F(MediaPlayer, PlatformGapsOfTheRenderer)
     ASSERT_TRUE(SUCCEEDED(pMP->get_Rate(&rate)));
     EXPECT_EQ(rate == 1.5, !GraphRateNotReadBack()) << rate;
     ASSERT_TRUE(SUCCEEDED(pMP->put_Rate(1.0)));
+
+    // The frame time of 25 frames a second: Wine's 32-bit graph gives its
+    // times in single precision, which the player rounds back to 100 ns.
+    REFTIME perFrame = 0;
+    ASSERT_TRUE(pBV && SUCCEEDED(pBV->get_AvgTimePerFrame(&perFrame)));
+    EXPECT_TRUE(perFrame == 0.04 || (IsRunningOnWine() && perFrame == (double)0.04f)) << perFrame;
+    EXPECT_EQ(GraphTimeExact(perFrame), 0.04);
+    EXPECT_EQ(PlayerFrameMs(GraphTimeExact(perFrame), true), 40);
 
     // No single-frame stepping under Wine: the player steps by seeking.
     IVideoFrameStep *step = nullptr;
