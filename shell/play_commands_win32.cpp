@@ -1,6 +1,7 @@
 #include "shell/play_commands.h"
 
 #include "alignment/auto_align.h"
+#include "alignment/easy_adjust_dialog.h"
 #include "alignment/frame_adjustment.h"
 #include "pipeline/play_pair.h"
 #include "pipeline/show_pair.h"
@@ -161,11 +162,38 @@ void AutoAlignCommand(HWND main)
     ActivateAlignment(main);
 }
 
+// The pair aligned by hand; the alignment is put into force only when the
+// dialog was confirmed.
+void EasyAdjustCommand(HWND main)
+{
+    if (!PrepareAlignment(main))
+        return;
+    const bool swapped = g_bSwapped == 1;
+    if (swapped) {
+        g_nShiftX = -g_nShiftX;
+        g_nShiftY = -g_nShiftY;
+    }
+    g_bEasyAdjustConfirmed = 0;
+    DialogBoxParamA(g_hInst, "ANGLES", main, EasyAdjustDlgProc, 0);
+    if (swapped) {
+        g_nShiftX = -g_nShiftX;
+        g_nShiftY = -g_nShiftY;
+    }
+    if (!g_bEasyAdjustConfirmed)
+        return;
+    g_bAllFrameAdjust = 0;
+    FreeAlignmentMeshes();
+    ActivateAlignment(main);
+}
+
 }  // namespace
 
 void AlignmentCommand(HWND main, int id)
 {
     switch (id) {
+    case IDM_EASY_ADJUST:
+        EasyAdjustCommand(main);
+        break;
     case IDM_AUTO_ALIGN:
         AutoAlignCommand(main);
         break;
@@ -179,8 +207,7 @@ void AlignmentCommand(HWND main, int id)
         ActivateAlignment(main);
         break;
     default:
-        // The easy-adjustment and the cosima alignment come with their
-        // dialogs.
+        // The cosima alignment comes with its own dialog.
         break;
     }
 }
