@@ -142,26 +142,6 @@ bool PrepareAlignment(HWND main)
     return g_pAdjustDibL && g_pAdjustDibR;
 }
 
-void AutoAlignCommand(HWND main)
-{
-    g_bAllFrameAdjust = g_bAllFrameSetting == 1 ? 1 : 0;
-    FreeAlignmentMeshes();
-    if (!PrepareAlignment(main))
-        return;
-    bool swapped = g_bSwapped == 1;
-    if (swapped) {
-        g_nShiftX = -g_nShiftX;
-        g_nShiftY = -g_nShiftY;
-    }
-    const MovieSource *opened = swapped ? g_pRight : g_pLeft;
-    RunAutoAlignPasses(main, opened->szPath);
-    if (swapped) {
-        g_nShiftX = -g_nShiftX;
-        g_nShiftY = -g_nShiftY;
-    }
-    ActivateAlignment(main);
-}
-
 // The pair aligned by hand; the alignment is put into force only when the
 // dialog was confirmed.
 void EasyAdjustCommand(HWND main)
@@ -186,6 +166,26 @@ void EasyAdjustCommand(HWND main)
     ActivateAlignment(main);
 }
 
+void AutoAlignCommand(HWND main)
+{
+    g_bAllFrameAdjust = g_bAllFrameSetting == 1 ? 1 : 0;
+    FreeAlignmentMeshes();
+    if (!PrepareAlignment(main))
+        return;
+    bool swapped = g_bSwapped == 1;
+    if (swapped) {
+        g_nShiftX = -g_nShiftX;
+        g_nShiftY = -g_nShiftY;
+    }
+    const MovieSource *opened = swapped ? g_pRight : g_pLeft;
+    RunAutoAlignPasses(main, opened->szPath);
+    if (swapped) {
+        g_nShiftX = -g_nShiftX;
+        g_nShiftY = -g_nShiftY;
+    }
+    ActivateAlignment(main);
+}
+
 }  // namespace
 
 void AlignmentCommand(HWND main, int id)
@@ -207,7 +207,8 @@ void AlignmentCommand(HWND main, int id)
         ActivateAlignment(main);
         break;
     default:
-        // The cosima alignment comes with its own dialog.
+        // The easy-adjustment and the cosima alignment come with their
+        // dialogs.
         break;
     }
 }
