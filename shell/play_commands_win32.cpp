@@ -2,6 +2,7 @@
 
 #include "alignment/auto_align.h"
 #include "alignment/cosima.h"
+#include "alignment/easy_adjust_dialog.h"
 #include "alignment/frame_adjustment.h"
 #include "pipeline/play_pair.h"
 #include "pipeline/show_pair.h"
@@ -142,6 +143,30 @@ bool PrepareAlignment(HWND main)
     return g_pAdjustDibL && g_pAdjustDibR;
 }
 
+// The pair aligned by hand; the alignment is put into force only when the
+// dialog was confirmed.
+void EasyAdjustCommand(HWND main)
+{
+    if (!PrepareAlignment(main))
+        return;
+    const bool swapped = g_bSwapped == 1;
+    if (swapped) {
+        g_nShiftX = -g_nShiftX;
+        g_nShiftY = -g_nShiftY;
+    }
+    g_bEasyAdjustConfirmed = 0;
+    DialogBoxParamA(g_hInst, "ANGLES", main, EasyAdjustDlgProc, 0);
+    if (swapped) {
+        g_nShiftX = -g_nShiftX;
+        g_nShiftY = -g_nShiftY;
+    }
+    if (!g_bEasyAdjustConfirmed)
+        return;
+    g_bAllFrameAdjust = 0;
+    FreeAlignmentMeshes();
+    ActivateAlignment(main);
+}
+
 void AutoAlignCommand(HWND main)
 {
     g_bAllFrameAdjust = g_bAllFrameSetting == 1 ? 1 : 0;
@@ -198,6 +223,9 @@ void CosimaAlignCommand(HWND main)
 void AlignmentCommand(HWND main, int id)
 {
     switch (id) {
+    case IDM_EASY_ADJUST:
+        EasyAdjustCommand(main);
+        break;
     case IDM_AUTO_ALIGN:
         AutoAlignCommand(main);
         break;
@@ -214,7 +242,6 @@ void AlignmentCommand(HWND main, int id)
         CosimaAlignCommand(main);
         break;
     default:
-        // The easy-adjustment comes with its dialog.
         break;
     }
 }

@@ -188,6 +188,31 @@ static const ExpectedControl kCustSize1[] = {
     {1274, kEdit, nullptr}, {1300, kEdit, nullptr}, {1, kPush, nullptr}, {2, kPush, nullptr},
 };
 
+static const ExpectedControl kAngles[] = {
+    {1233, kStatic, nullptr},
+    {3003, kScroll, nullptr}, {3004, kScroll, nullptr}, {3005, kScroll, nullptr}, {3006, kScroll, nullptr},
+    {3007, kScroll, nullptr}, {3008, kScroll, nullptr}, {3009, kScroll, nullptr}, {3010, kScroll, nullptr},
+    {3011, kScroll, nullptr}, {3012, kScroll, nullptr}, {3013, kScroll, nullptr},
+    {3015, kCombo, nullptr}, {3016, kPush, nullptr}, {3017, kStatic, nullptr}, {3018, kPush, nullptr},
+    {3019, kPush, nullptr},
+    {3020, kCheck, u8"リサンプル（画質優先、速度低い）"}, {3021, kCheck, u8"自動トリミングモード"},
+    {3034, kPush, nullptr}, {3035, kPush, nullptr}, {3036, kPush, nullptr}, {3037, kPush, nullptr},
+    {3038, kPush, nullptr}, {3039, kPush, nullptr}, {3040, kPush, u8"100"}, {3041, kPush, u8"100"},
+    {3042, kPush, u8"リセット"}, {3043, kPush, u8"リセット"},
+    {3045, kRadio, u8"左右画像表示（アナグリフ）"}, {3046, kRadio, u8"左画像表示（赤）"},
+    {3047, kRadio, u8"右画像表示（青）"}, {3048, kRadio, u8"左右画像交互表示"},
+    {3049, kCheck, u8"実寸表示"}, {3056, kEdit, nullptr},
+    {3059, kPush, u8"基準線を消す"}, {3060, kPush, u8"自動調整"},
+    {3062, kPush, u8"保存"}, {3064, kPush, u8"呼出し"}, {3065, kPush, u8"呼出し(ﾌｧｲﾙ指定)"},
+    {3176, kCheck, u8"左右を同期して調整"}, {3236, kCheck, u8"線画表示"}, {3265, kCheck, u8"グリッドの表示"},
+    {3269, kEdit, nullptr}, {3270, kEdit, nullptr}, {3271, kEdit, nullptr}, {3272, kEdit, nullptr},
+    {3281, kCheck, u8"遠近回転"}, {3300, kStatic, nullptr},
+};
+static const char *const kAnglesTexts[] = {
+    u8"表示", u8"角度調整", u8"大きさ調整", u8"水平遠近補正", u8"垂直遠近補正", u8"レンズ焦点距離：",
+    u8"横位置", u8"縦位置", u8"自動角度調整", u8"調整値保存", u8"10ミリ秒", u8"canvas height + ",
+};
+
 #define TWR_DLG(name, number, panel, caption, controls) \
     name, number, panel, caption, controls, TWR_N(controls)
 static const ExpectedDialog kDialogs[] = {
@@ -209,6 +234,7 @@ static const ExpectedDialog kDialogs[] = {
     {TWR_DLG("FOPEN", 0, true, nullptr, kFopen), nullptr, 0, kFopenAbsent, 3},
     {TWR_DLG("W3DOPEN", 0, true, nullptr, kW3dOpen), nullptr, 0, kW3dOpenAbsent, 3},
     {TWR_DLG("CUSTSIZE1", 0, false, u8"カスタムサイズ", kCustSize1), nullptr, 0, nullptr, 0},
+    {TWR_DLG("ANGLES", 0, false, u8"簡単位置調整", kAngles), kAnglesTexts, TWR_N(kAnglesTexts), nullptr, 0},
 };
 #undef TWR_DLG
 
