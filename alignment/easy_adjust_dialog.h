@@ -30,7 +30,8 @@ void GetEasySettingsPath(char *path, int bytes);
 int MinimumEasySize1000(int width, int height);
 
 // What the open dialog shows, for the tests: the last composed preview
-// (24-bit, at the frames' size, before it is fitted to the control) and the
+// (24-bit, at the size of the grey copies: the frames' own, or shrunk to the
+// preview area when they are larger and "実寸表示" is off) and the
 // rectangle of the dialog's client area it is drawn into. Null / false
 // while no preview exists.
 const PackedDib *EasyAdjustPreviewImage();

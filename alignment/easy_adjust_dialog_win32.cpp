@@ -6,6 +6,7 @@
 #include "alignment/easy_settings.h"
 #include "resources/resource_ids.h"
 #include "shared/dialog_helpers.h"
+#include "shared/dib_gdi.h"
 #include "shared/message_box.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
@@ -19,6 +20,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <initializer_list>
 
 int g_bEasyAdjustConfirmed = 0;
 
@@ -108,6 +111,7 @@ struct EasyDialog {
     int grid;
     bool ready;      // edits' notifications count once the dialog is set up
     PackedDib *grey[2];
+    int frameW, frameH;  // the left frame's size, which the offsets count in
     PackedDib *preview;
     PreviewOrigins origins;
     int eyeHeight[2];
@@ -216,6 +220,14 @@ void WriteCanvasLabel(HWND dialog)
 
 // ---- the preview ----
 
+// A length of the frame in pixels of a copy side / frameSide its size.
+int ScaledLength(int v, int side, int frameSide)
+{
+    if (frameSide <= 0 || side == frameSide)
+        return v;
+    return (int)floor((double)v * side / frameSide + 0.5);
+}
+
 // One eye: zoomed by (1000 + size) per mille and warped; a shrink is done
 // before the warp, an enlargement after it.
 PackedDib *WarpEye(const PackedDib *grey, int eye, const AdjustPreviewRequest &request)
@@ -280,8 +292,10 @@ void RebuildPreview(HWND dialog)
                 DrawLine(eye[e], e);
                 s_dlg.eyeHeight[e] = DibHeight(eye[e]);
             }
-            s_dlg.preview = ComposeAdjustPreview(eye[0], eye[1], s_dlg.v[kShiftX], s_dlg.v[kShiftY], ComposeView(),
-                                                 &s_dlg.origins);
+            // The offsets count frame pixels; the copies may be smaller.
+            const int dx = ScaledLength(s_dlg.v[kShiftX], DibWidth(s_dlg.grey[0]), s_dlg.frameW);
+            const int dy = ScaledLength(s_dlg.v[kShiftY], DibHeight(s_dlg.grey[0]), s_dlg.frameH);
+            s_dlg.preview = ComposeAdjustPreview(eye[0], eye[1], dx, dy, ComposeView(), &s_dlg.origins);
         }
         for (PackedDib *p : eye)
             if (p)
@@ -300,10 +314,33 @@ void ShowEdgeProgress(int tens, void *context)
     SetWindowTextA((HWND)context, text);
 }
 
+// The size a frame is shown at in the preview area: its own, or fitted
+// into the area (keeping its shape) when it is larger and "実寸表示" is off.
+void FittedSize(HWND dialog, const PackedDib *frame, int *w, int *h)
+{
+    *w = DibWidth(frame);
+    *h = DibHeight(frame);
+    RECT rc;
+    if (Checked(dialog, IDC_EA_ACTUAL_SIZE) || !GetClientRect(GetDlgItem(dialog, IDC_EA_PREVIEW), &rc) ||
+        rc.right < 1 || rc.bottom < 1 || (*w <= rc.right && *h <= rc.bottom))
+        return;
+    int fw = rc.right, fh = (int)((long long)*h * rc.right / *w);
+    if (fh > rc.bottom) {
+        fh = rc.bottom;
+        fw = (int)((long long)*w * rc.bottom / *h);
+    }
+    *w = fw < 1 ? 1 : fw;
+    *h = fh < 1 ? 1 : fh;
+}
+
 // The grey copies of the two frames: the picture, or its line drawing
-// with the progress in the title.
+// with the progress in the title. A frame larger than the preview area is
+// first shrunk (by area averaging) to the size it is shown at, so that every later rebuild
+// warps only the pixels that are seen; "実寸表示" keeps every pixel.
 void MakeGreyCopies(HWND dialog)
 {
+    const int oldW = s_dlg.grey[0] ? DibWidth(s_dlg.grey[0]) : 0;
+    const int oldH = s_dlg.grey[0] ? DibHeight(s_dlg.grey[0]) : 0;
     for (PackedDib *&g : s_dlg.grey) {
         if (g)
             FreeDib(g);
@@ -311,7 +348,20 @@ void MakeGreyCopies(HWND dialog)
     }
     if (!g_pAdjustDibL || !g_pAdjustDibR)
         return;
+    s_dlg.frameW = DibWidth(g_pAdjustDibL);
+    s_dlg.frameH = DibHeight(g_pAdjustDibL);
     const PackedDib *frames[2] = {g_pAdjustDibL, g_pAdjustDibR};
+    PackedDib *shrunk[2] = {nullptr, nullptr};
+    for (int e = 0; e < 2; e++) {
+        int w, h;
+        FittedSize(dialog, frames[e], &w, &h);
+        if (w != DibWidth(frames[e]) || h != DibHeight(frames[e])) {
+            static const int kWhole[4] = {0, 0, 0, 0};
+            shrunk[e] = ResizeFrameForSave(dialog, frames[e], w, h, kWhole, nullptr, 1);
+            if (shrunk[e])
+                frames[e] = shrunk[e];
+        }
+    }
     if (Checked(dialog, IDC_EA_LINE_DRAWING)) {
         char title[256];
         GetWindowTextA(dialog, title, sizeof title);
@@ -322,6 +372,17 @@ void MakeGreyCopies(HWND dialog)
         for (int e = 0; e < 2; e++)
             s_dlg.grey[e] = MakeGreyDib(frames[e], 256);
     }
+    for (PackedDib *d : shrunk)
+        if (d)
+            FreeDib(d);
+    // The reference lines stay on the same picture points.
+    if (s_dlg.grey[0] && oldW > 0 && oldH > 0 &&
+        (DibWidth(s_dlg.grey[0]) != oldW || DibHeight(s_dlg.grey[0]) != oldH))
+        for (RefLine &l : s_dlg.line)
+            for (PreviewPoint *p : {&l.a, &l.b}) {
+                p->x = p->x * DibWidth(s_dlg.grey[0]) / oldW;
+                p->y = p->y * DibHeight(s_dlg.grey[0]) / oldH;
+            }
 }
 
 // Where the composed preview is drawn in the control's client area: at

@@ -9,6 +9,7 @@
 #include "alignment/auto_align.h"
 #include "alignment/frame_adjustment.h"
 #include "resources/resource_ids.h"
+#include "shared/dib_gdi.h"
 #include "shared/settings_store.h"
 #include "shared/string_table.h"
 #include "state/alignment_settings.h"
@@ -23,6 +24,8 @@
 
 #include <math.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include <functional>
 #include <string>
@@ -405,6 +408,62 @@ TEST_F(EasyAdjustDialog, PreviewIsWhatTheKernelsGive)
             EXPECT_NEAR((double)pw / ph, (double)DibWidth(shown) / DibHeight(shown), 0.02);
         }
     }
+}
+
+// Frames larger than the preview area are warped at the size they are
+// shown at (offsets scaled with them), so a slider step costs what is
+// seen; "実寸表示" warps every pixel.
+TEST_F(EasyAdjustDialog, LargeFramesAreWarpedAtTheSizeTheyAreShown)
+{
+    DibPtr bigL = Scene(1280, 960, 0), bigR = Scene(1280, 960, 60);
+    g_pAdjustDibL = bigL.get();
+    g_pAdjustDibR = bigR.get();
+    g_nRotationL = 25;
+    g_nShiftX = 40;
+    g_nShiftY = -21;
+    Open();
+    View(0);
+    RECT control;
+    GetClientRect(GetDlgItem(dialog, IDC_EA_PREVIEW), &control);
+    ASSERT_LT(control.right, 1280);
+    ASSERT_LT(control.bottom, 960);
+    int fw = control.right, fh = 960 * control.right / 1280;
+    if (fh > control.bottom) {
+        fh = control.bottom;
+        fw = 1280 * control.bottom / 960;
+    }
+    const int dx = (int)floor(40.0 * fw / 1280 + 0.5), dy = (int)floor(-21.0 * fh / 960 + 0.5);
+    const PackedDib *shown = EasyAdjustPreviewImage();
+    ASSERT_TRUE(shown != nullptr);
+    EXPECT_EQ(DibWidth(shown), fw - abs(dx));
+    EXPECT_EQ(DibHeight(shown), fh - abs(dy));
+
+    const AdjustPreviewRequest request = CurrentAdjustPreviewRequest(0);
+    auto eye = [&](const PackedDib *frame, int rot) {
+        static const int kWhole[4] = {0, 0, 0, 0};
+        Owned small(ResizeFrameForSave(dialog, frame, fw, fh, kWhole, nullptr, 1));
+        Owned grey(MakeGreyDib(small.get(), 256));
+        return Owned(WarpPreviewImage(grey.get(), rot, 0, 0, 0, 0, request));
+    };
+    Owned l = eye(bigL.get(), 25), r = eye(bigR.get(), 0);
+    Owned want(ComposeAdjustPreview(l.get(), r.get(), dx, dy, 0, nullptr));
+    ASSERT_TRUE(want != nullptr);
+    ASSERT_EQ(DibWidth(shown), DibWidth(want.get()));
+    ASSERT_EQ(DibHeight(shown), DibHeight(want.get()));
+    int differ = 0;
+    for (int y = 0; y < DibHeight(shown); y++)
+        differ += memcmp(DibRow(shown, y), DibRow(want.get(), y), 3 * DibWidth(shown)) != 0;
+    EXPECT_EQ(differ, 0);
+
+    Check(IDC_EA_ACTUAL_SIZE, true);
+    shown = EasyAdjustPreviewImage();
+    ASSERT_TRUE(shown != nullptr);
+    EXPECT_EQ(DibWidth(shown), 1280 - 40);
+    EXPECT_EQ(DibHeight(shown), 960 - 21);
+    Check(IDC_EA_ACTUAL_SIZE, false);
+    shown = EasyAdjustPreviewImage();
+    ASSERT_TRUE(shown != nullptr);
+    EXPECT_EQ(DibWidth(shown), fw - abs(dx));
 }
 
 TEST_F(EasyAdjustDialog, AlternatingViewSwapsTheEyeOnEveryTick)
