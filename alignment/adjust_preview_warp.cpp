@@ -97,8 +97,10 @@ struct Stepper {
 // The run from j to last of a turned row, eight pixels at a time: the
 // steppers' sums in 32-bit lanes, the byte offsets of the look-ups as
 // row x row bytes + column (madd: both factors below 32768), then the
-// two-byte pairs gathered and blended as Blend does. Returns the first
-// pixel left over; the steppers are moved on to it.
+// two-byte pairs gathered and blended as Blend does, or (Nearest) the
+// bytes themselves. Returns the first pixel left over; the steppers are
+// moved on to it.
+template <bool Nearest>
 int RotateRunSse2(const GreySource &s, Stepper &px, Stepper &py, int j, int last, BYTE *d)
 {
     if (last + 1 - j < 8)
@@ -138,14 +140,23 @@ int RotateRunSse2(const GreySource &s, Stepper &px, Stepper &py, int j, int last
         __m128i p0 = _mm_setzero_si128(), p1 = _mm_setzero_si128();
         const BYTE *b = s.bits;
         const int next = s.rowBytes;
+        if (Nearest) {
+            // One byte each: the last column's right neighbour may lie
+            // past the picture.
+#define TWR_GATHER(k) p0 = _mm_insert_epi16(p0, b[offset[k]], k);
+            TWR_GATHER(0) TWR_GATHER(1) TWR_GATHER(2) TWR_GATHER(3)
+            TWR_GATHER(4) TWR_GATHER(5) TWR_GATHER(6) TWR_GATHER(7)
+#undef TWR_GATHER
+            _mm_storel_epi64((__m128i *)(d + j), _mm_packus_epi16(p0, p0));
+        } else {
 #define TWR_GATHER(k)                                                                                                 \
     p0 = _mm_insert_epi16(p0, Pair(b + offset[k]), k);                                                               \
     p1 = _mm_insert_epi16(p1, Pair(b + offset[k] + next), k);
-        TWR_GATHER(0) TWR_GATHER(1) TWR_GATHER(2) TWR_GATHER(3)
-        TWR_GATHER(4) TWR_GATHER(5) TWR_GATHER(6) TWR_GATHER(7)
+            TWR_GATHER(0) TWR_GATHER(1) TWR_GATHER(2) TWR_GATHER(3)
+            TWR_GATHER(4) TWR_GATHER(5) TWR_GATHER(6) TWR_GATHER(7)
 #undef TWR_GATHER
-        const __m128i v = Blend8(p0, p1, fx, fy);
-        _mm_storel_epi64((__m128i *)(d + j), v);
+            _mm_storel_epi64((__m128i *)(d + j), Blend8(p0, p1, fx, fy));
+        }
         wx0 = _mm_add_epi32(wx0, dwx);
         wx1 = _mm_add_epi32(wx1, dwx);
         ux0 = _mm_add_epi32(ux0, dux);
@@ -283,8 +294,9 @@ PackedDib *WarpPreviewRotation(const PackedDib *image, int angle, const AdjustPr
             if (j == first) {
                 Stepper px(x0 + j * cs, cs), py(y0 + j * sn, sn);
 #if defined(__SSE2__)
-                if (!nearest && s.h < 32768 && s.rowBytes < 32768)
-                    j = RotateRunSse2(s, px, py, j, last, d);
+                if (s.h < 32768 && s.rowBytes < 32768)
+                    j = nearest ? RotateRunSse2<true>(s, px, py, j, last, d)
+                                : RotateRunSse2<false>(s, px, py, j, last, d);
 #endif
                 for (; j <= last; j++, px.Next(), py.Next()) {
                     const int32_t X = px.At(), Y = py.At();
