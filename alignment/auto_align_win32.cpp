@@ -3,6 +3,7 @@
 #include "alignment/alignment_file.h"
 #include "alignment/control_points.h"
 #include "alignment/surf_matcher.h"
+#include "alignment/tool_batch.h"
 #include "alignment/tool_images.h"
 #include "resources/resource_ids.h"
 #include "shared/message_box.h"
@@ -78,41 +79,6 @@ bool WriteToolImage(HWND owner, const PackedDib *frame, const char *path)
     return ok != 0;
 }
 
-void PumpWaitingMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-// Runs "start.bat" of the work folder and waits for it. Wine's cmd takes a
-// bare "start.bat" for its own START command and reports success without
-// running it, so the batch file is named by its full path.
-bool RunToolBatch(HWND owner, const char *batchPath)
-{
-    char commandLine[MAX_PATH + 3];
-    if ((size_t)snprintf(commandLine, sizeof commandLine, "\"%s\"", batchPath) >= sizeof commandLine)
-        return false;
-    STARTUPINFOA si;
-    memset(&si, 0, sizeof si);
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = g_bHideToolWindow ? SW_HIDE : SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hProcess);
-    PumpWaitingMessages();
-    if (owner) {
-        InvalidateRect(owner, nullptr, TRUE);
-        UpdateWindow(owner);
-    }
-    return true;
-}
 
 // The outside tools: both frames as TIFF files, the batch file run. The
 // control-point file is the tool's output; a stale one was removed first,
@@ -131,7 +97,7 @@ void MatchWithTools(HWND owner, const char *folder, const PackedDib *left, const
         WriteGeneratekeysBatch(batch);
     if (!WriteToolImage(owner, left, imageL) || !WriteToolImage(owner, right, imageR))
         return;
-    RunToolBatch(owner, batch);
+    RunToolBatch(owner, batch, nullptr, g_bHideToolWindow ? SW_HIDE : SW_SHOWNORMAL);
 }
 
 bool WriteToolLine(FILE *file, const char *program, const char *arguments)

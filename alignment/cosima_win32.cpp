@@ -1,5 +1,6 @@
 #include "alignment/cosima.h"
 
+#include "alignment/tool_batch.h"
 #include "shared/path_helpers.h"
 #include "state/alignment_state.h"
 #include "state/app_state.h"
@@ -26,41 +27,6 @@ int CloseWritten(FILE *file, bool ok)
     return ok ? 0 : 1;
 }
 
-void PumpWaitingMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-// Runs the work folder's batch file there and waits for it. Wine's cmd
-// takes a bare "start.bat" for its own START command, so the batch file is
-// named by its full path.
-bool RunBatch(HWND owner, const char *folder, const char *batchPath)
-{
-    char commandLine[MAX_PATH + 3];
-    if ((size_t)snprintf(commandLine, sizeof commandLine, "\"%s\"", batchPath) >= sizeof commandLine)
-        return false;
-    STARTUPINFOA si;
-    memset(&si, 0, sizeof si);
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hProcess);
-    PumpWaitingMessages();
-    if (owner) {
-        InvalidateRect(owner, nullptr, TRUE);
-        UpdateWindow(owner);
-    }
-    return true;
-}
 
 // The picture the program leaves besides its report, kept in the folder
 // "cosima_output" beside the movie; a failure here costs nothing else.
@@ -167,7 +133,7 @@ int RunCosima(HWND owner, const char *leftMoviePath, const PackedDib *left, cons
     if (WriteCosimaAnswers(answers) != 0 || WriteCosimaBatch(batch) != 0 || WriteTga(owner, imageL, left) != 0 ||
         WriteTga(owner, imageR, right) != 0)
         return 1;
-    if (!RunBatch(owner, folder, batch))
+    if (!RunToolBatch(owner, batch, folder, SW_SHOWNORMAL))
         return 1;
     int values[kCosimaValueCount];
     if (ParseCosimaReport(report, values) != 0)

@@ -9,6 +9,7 @@
 #include "state/app_state.h"
 #include "state/app_windows.h"
 #include "tests/support/host_files.h"
+#include "tests/support/screen_capture.h"
 #include "tests/test_frames.h"
 
 #include <commctrl.h>
@@ -62,24 +63,15 @@ TEST(EasyAdjustScreenshot, DialogIsDrawnLegibly)
     const int w = r.right - r.left, h = r.bottom - r.top;
     EXPECT_LE(w, 1024);   // fits a 1024 x 768 screen with its task bar
     EXPECT_LE(h, 740);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
+    const std::vector<BYTE> bits = CaptureScreenRect(r);
+    ASSERT_FALSE(bits.empty());
+    const int stride = (w * 3 + 3) & ~3;
     BITMAPINFOHEADER bi = {};
     bi.biSize = sizeof bi;
     bi.biWidth = w;
     bi.biHeight = h;
     bi.biPlanes = 1;
     bi.biBitCount = 24;
-    const int stride = (w * 3 + 3) & ~3;
-    std::vector<BYTE> bits((size_t)stride * h);
-    ASSERT_EQ(GetDIBits(screen, bmp, 0, h, bits.data(), (BITMAPINFO *)&bi, DIB_RGB_COLORS), h);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
     DestroyWindow(dialog);
     g_pAdjustDibL = g_pAdjustDibR = nullptr;
 

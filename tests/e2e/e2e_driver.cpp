@@ -7,6 +7,7 @@
 // Every wait polls with a time limit; a failed step ends the run with exit
 // status 1 after ending the launched program.
 #include "tests/support/host_files.h"
+#include "tests/support/screen_capture.h"
 
 #include <windows.h>
 
@@ -490,30 +491,6 @@ void AddKey(std::vector<INPUT> &in, WORD vk, bool up)
 
 // ---- images ----
 
-// The screen rectangle as bottom-up 24-bit rows.
-std::vector<BYTE> Capture(const RECT &r)
-{
-    int w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<BYTE> bits((size_t)((w * 3 + 3) & ~3) * h);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
-    BITMAPINFOHEADER bi = {};
-    bi.biSize = sizeof bi;
-    bi.biWidth = w;
-    bi.biHeight = h;
-    bi.biPlanes = 1;
-    bi.biBitCount = 24;
-    if (GetDIBits(screen, bmp, 0, h, bits.data(), (BITMAPINFO *)&bi, DIB_RGB_COLORS) != h)
-        bits.clear();
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return bits;
-}
 
 // Waits until the program is idle and two captures 50 ms apart agree (a
 // window that has just appeared may not have drawn its frame yet), then
@@ -525,10 +502,10 @@ bool Screenshot(const std::string &path, const RECT &r, int ms)
         return false;
     if (g_process)
         WaitForInputIdle(g_process, ms);
-    std::vector<BYTE> bits = Capture(r), next;
+    std::vector<BYTE> bits = CaptureScreenRect(r), next;
     WaitFor(ms, [&] {
         Sleep(50);
-        next = Capture(r);
+        next = CaptureScreenRect(r);
         bool same = next == bits;
         bits.swap(next);
         return same;
