@@ -66,22 +66,10 @@ TEST(EasyAdjustScreenshot, DialogIsDrawnLegibly)
     const std::vector<BYTE> bits = CaptureScreenRect(r);
     ASSERT_FALSE(bits.empty());
     const int stride = (w * 3 + 3) & ~3;
-    BITMAPINFOHEADER bi = {};
-    bi.biSize = sizeof bi;
-    bi.biWidth = w;
-    bi.biHeight = h;
-    bi.biPlanes = 1;
-    bi.biBitCount = 24;
     DestroyWindow(dialog);
     g_pAdjustDibL = g_pAdjustDibR = nullptr;
 
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi;
-    fh.bfSize = fh.bfOffBits + (DWORD)bits.size();
-    std::vector<unsigned char> file((const unsigned char *)&fh, (const unsigned char *)&fh + sizeof fh);
-    file.insert(file.end(), (const unsigned char *)&bi, (const unsigned char *)&bi + sizeof bi);
-    file.insert(file.end(), bits.begin(), bits.end());
+    const std::vector<BYTE> file = BmpFileOf(bits, w, h);
     EXPECT_TRUE(WriteWholeFile(HostFile(TWR_EASY_ARTEFACTS, "angles.bmp"), file));
 
     // Not blank: the dialog's face, dark text, and the preview's red and

@@ -515,21 +515,9 @@ bool Screenshot(const std::string &path, const RECT &r, int ms)
     FILE *f = _wfopen(Wide(HostPath(path)).c_str(), L"wb");
     if (!f)
         return false;
-    BITMAPINFOHEADER bi = {};
-    bi.biSize = sizeof bi;
-    bi.biWidth = w;
-    bi.biHeight = h;
-    bi.biPlanes = 1;
-    bi.biBitCount = 24;
-    bi.biSizeImage = (DWORD)bits.size();
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi;
-    fh.bfSize = fh.bfOffBits + (DWORD)bits.size();
-    fwrite(&fh, sizeof fh, 1, f);
-    fwrite(&bi, sizeof bi, 1, f);
-    fwrite(bits.data(), 1, bits.size(), f);
-    return fclose(f) == 0;
+    const std::vector<BYTE> file = BmpFileOf(bits, w, h);
+    const bool written = fwrite(file.data(), 1, file.size(), f) == file.size();
+    return fclose(f) == 0 && written;
 }
 
 // ---- the script ----

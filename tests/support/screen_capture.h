@@ -10,4 +10,7 @@
 // empty when it cannot be read.
 std::vector<BYTE> CaptureScreenRect(const RECT &r);
 
+// Such rows of a w x h picture as the bytes of a 24-bit BMP file.
+std::vector<BYTE> BmpFileOf(const std::vector<BYTE> &rows, int w, int h);
+
 #endif

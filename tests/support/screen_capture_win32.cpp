@@ -25,3 +25,22 @@ std::vector<BYTE> CaptureScreenRect(const RECT &r)
     ReleaseDC(nullptr, screen);
     return bits;
 }
+
+std::vector<BYTE> BmpFileOf(const std::vector<BYTE> &rows, int w, int h)
+{
+    BITMAPINFOHEADER bi = {};
+    bi.biSize = sizeof bi;
+    bi.biWidth = w;
+    bi.biHeight = h;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    bi.biSizeImage = (DWORD)rows.size();
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi;
+    fh.bfSize = fh.bfOffBits + (DWORD)rows.size();
+    std::vector<BYTE> file((const BYTE *)&fh, (const BYTE *)&fh + sizeof fh);
+    file.insert(file.end(), (const BYTE *)&bi, (const BYTE *)&bi + sizeof bi);
+    file.insert(file.end(), rows.begin(), rows.end());
+    return file;
+}
