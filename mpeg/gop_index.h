@@ -69,6 +69,16 @@ bool GopListFileName(const char *moviePath, char name[260]);
 GopList *ReadGopListFile(const char *fileName, long long streamSize, const StreamFingerprint *fp);
 // 1 when the whole file was written.
 int WriteGopListFile(const GopList *list, const char *fileName, const StreamFingerprint *fp);
+// Whether the stream holds, at the offset of each entry, what a scan
+// records there: a sequence header, a GOP header, or the I picture of a GOP
+// without one. A file can pass every other check and still point elsewhere,
+// which would leave every frame undecodable. At most kCheckedGopEntries
+// entries are read, spread over the list with the first and the last among
+// them; the reader is left at byte 0.
+enum { kCheckedGopEntries = 64 };
+bool GopListMatchesStream(const GopList *list, VideoBitReader *v);
+// Whether the start code at the reader is one an entry's offset may hold.
+bool IsGopEntryStartCode(unsigned code, int pictureCodingType);
 
 // The time-code index.
 struct TimecodeIndex {

@@ -317,3 +317,45 @@ GopList *ReadGopListFile(const char *fileName, long long streamSize, const Strea
     }
     return list;
 }
+
+bool IsGopEntryStartCode(unsigned code, int pictureCodingType)
+{
+    return code == kSequenceHeaderCode || code == kGopStartCode ||
+           (code == kPictureStartCode && pictureCodingType == kPictureI);
+}
+
+// The first bytes at a position, read straight from the source: a whole
+// block through the reader for each entry would read most of the stream.
+static bool EntryHoldsStartCode(ByteSource &src, long long offset)
+{
+    BYTE b[6];
+    if (src.seek(src.handle, offset, 0) != offset)
+        return false;
+    int got = 0;
+    while (got < (int)sizeof b) {
+        int n = src.read(src.handle, b + got, (int)sizeof b - got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    if (got < 4)
+        return false;
+    unsigned code = (unsigned)b[0] << 24 | (unsigned)b[1] << 16 | (unsigned)b[2] << 8 | b[3];
+    int type = got == 6 ? (b[5] >> 3) & 7 : 0;
+    return IsGopEntryStartCode(code, type);
+}
+
+bool GopListMatchesStream(const GopList *list, VideoBitReader *v)
+{
+    ByteSource &src = v->rd.src;
+    int n = list->gopCount;
+    int checks = n < kCheckedGopEntries ? n : kCheckedGopEntries;
+    bool ok = true;
+    for (int k = 0; ok && k < checks; k++) {
+        // k = 0 and k = checks - 1 give the first and the last entry.
+        long long i = checks == 1 ? 0 : (long long)k * (n - 1) / (checks - 1);
+        ok = EntryHoldsStartCode(src, list->entries[i].offset);
+    }
+    SeekVideo(v, 0, 0);
+    return ok;
+}

@@ -5,6 +5,7 @@
 #include "mpeg/name_chars.h"
 #include "mpeg/slice_decoder.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -371,6 +372,18 @@ bool IsOutsideDecodeWindow(const MpegVideoStream *s, long long n)
     return p <= 0 || n <= p || n >= end;
 }
 
+bool GopEntryHoldsStartCode(MpegVideoStream *s)
+{
+    unsigned code = PeekVideoBits(s->v, 32);
+    int type = 0;
+    if (code == kPictureStartCode && s->v->rd.accBits >= 45) {
+        // The window holds the start code, temporal_reference (10 bits)
+        // and picture_coding_type (3 bits).
+        type = (int)(s->v->rd.acc >> (64 - 45)) & 7;
+    }
+    return IsGopEntryStartCode(code, type);
+}
+
 // Seeks to the GOP that holds n; false when there is none.
 bool SeekToFrame(MpegVideoStream *s, long long n)
 {
@@ -385,6 +398,17 @@ bool SeekToFrame(MpegVideoStream *s, long long n)
         return false;
     }
     SeekVideo(s->v, s->gop.offset, 0);
+    if (s->usesGopList && !GopEntryHoldsStartCode(s)) {
+        // An entry of a ".gl" file beyond those checked at open: decoding
+        // from there would number the frames wrongly. The file is not kept,
+        // so that the next open scans the stream anew.
+        if (s->gopListFile[0])
+            remove(s->gopListFile);
+        s->gopListFile[0] = 0;
+        ResetFrameRecords(s, 0);
+        s->gop.count = 0;
+        return false;
+    }
     ResetFrameRecords(s, s->gop.first);
     s->closedGop = 0;
     FlushFrameCache(&s->cache);
@@ -469,8 +493,13 @@ GopList *ObtainGopList(MpegVideoStream *s, const char *path, int joinNumbered)
     StreamFingerprint fp;
     bool haveFingerprint = ComputeStreamFingerprint(path, joinNumbered, &fp);
     if (haveFingerprint) {
-        if (GopList *list = ReadGopListFile(name, s->v->streamSize, &fp))
-            return list;
+        if (GopList *list = ReadGopListFile(name, s->v->streamSize, &fp)) {
+            if (GopListMatchesStream(list, s->v)) {
+                strcpy(s->gopListFile, name);
+                return list;
+            }
+            FreeGopList(list);  // made for other data: scanned and written anew
+        }
     }
     GopList *list = BuildGopList(s->v, s->streamTopFieldFirst, hook, context);
     if (list && haveFingerprint)

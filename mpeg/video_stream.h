@@ -60,6 +60,7 @@ struct MpegVideoStream {
     FindGopFunc findGop;
     FreeIndexFunc freeIndex;
     int usesGopList;
+    char gopListFile[260];  // the ".gl" file the list was read from; empty when scanned
     GopEntry gop;  // where decoding stands: first frame, estimated count
     FrameBuffer *forward, *backward, *current;
     DecoderState *decoder;

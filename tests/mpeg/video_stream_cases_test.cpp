@@ -11,6 +11,7 @@
 #include "tests/mpeg/video_test_util.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -226,6 +227,134 @@ TEST_F(VideoStreamCases, CancelledScanFailsTheOpen)
     EXPECT_FALSE(Open(VideoMedia("enc.m2v")));
     SetGopScanProgressHook(nullptr, nullptr);
     EXPECT_TRUE(Open(VideoMedia("enc.m2v")));
+}
+
+// ".gl" files that pass every check of the file itself but whose GOP
+// offsets do not lead to the GOPs: the stream is scanned anew, its frames
+// decode and the file is written again as a scan makes it.
+TEST_F(VideoStreamCases, GopListPointingElsewhereIsRebuilt)
+{
+    static int calls;
+    SetGopScanProgressHook([](void *, int) { return ++calls, 1; }, nullptr);
+    StoreDecoderDword("gl", 0);
+    std::vector<uint8_t> es = ReadWholeFile(VideoMedia("enc.m2v"));
+    std::string path = WriteScratch("pointing.m2v", es);
+    char gl[260];
+    ASSERT_TRUE(GopListFileName(path.c_str(), gl));
+    ASSERT_TRUE(Open(path));
+    const std::vector<uint8_t> good = ReadWholeFile(gl);
+    ASSERT_GT(good.size(), 56u);
+    const int gops = good[48] | good[49] << 8;
+    ASSERT_GE(gops, 3);
+    auto setOffset = [](std::vector<uint8_t> &f, int i, long long offset) {
+        for (int b = 0; b < 8; b++)
+            f[56 + 28 * i + b] = (uint8_t)(offset >> (8 * b));
+    };
+    auto offsetOf = [&](int i) {
+        long long o = 0;
+        for (int b = 7; b >= 0; b--)
+            o = o << 8 | good[56 + 28 * i + b];
+        return o;
+    };
+    const long long size = (long long)es.size();
+    struct Case {
+        const char *what;
+        std::function<void(std::vector<uint8_t> &)> damage;
+    };
+    const Case cases[] = {
+        {"every offset 100 bytes before the end",
+         [&](std::vector<uint8_t> &f) {
+             for (int i = 0; i < gops; i++)
+                 setOffset(f, i, size - 100 + i);
+         }},
+        {"a middle GOP one byte late", [&](std::vector<uint8_t> &f) { setOffset(f, gops / 2, offsetOf(gops / 2) + 1); }},
+        {"the last GOP at its second picture",
+         [&](std::vector<uint8_t> &f) {
+             // The next picture start code after the last GOP's own.
+             long long at = offsetOf(gops - 1);
+             int pictures = 0;
+             for (long long p = at; p + 3 < size; p++)
+                 if (es[p] == 0 && es[p + 1] == 0 && es[p + 2] == 1 && es[p + 3] == 0 && ++pictures == 2) {
+                     at = p;
+                     break;
+                 }
+             ASSERT_NE(at, offsetOf(gops - 1));
+             setOffset(f, gops - 1, at);
+         }},
+    };
+    for (const Case &c : cases) {
+        std::vector<uint8_t> damaged = good;
+        c.damage(damaged);
+        ASSERT_TRUE(WriteWholeFile(gl, damaged));
+        calls = 0;
+        {
+            StreamPtr s = Open(path);
+            ASSERT_TRUE(s) << c.what;
+            EXPECT_GT(calls, 0) << c.what << ": scanned";
+            EXPECT_EQ(s->frameCount, 40) << c.what;
+            for (long long n : {39LL, 0LL, 20LL})
+                EXPECT_TRUE(GetVideoFrame(s.get(), n)) << c.what << ", frame " << n;
+        }
+        EXPECT_EQ(ReadWholeFile(gl), good) << c.what << ": written anew";
+        calls = 0;
+        EXPECT_TRUE(Open(path)) << c.what;
+        EXPECT_EQ(calls, 0) << c.what << ": the new file serves the next open";
+    }
+    SetGopScanProgressHook(nullptr, nullptr);
+    remove(gl);
+}
+
+// A list longer than what an open checks, with one GOP misplaced by a
+// byte where the open does not look: the request that seeks to that GOP
+// gives no frame, the file is removed and the next open scans anew.
+TEST_F(VideoStreamCases, MisplacedGopFoundWhenSought)
+{
+    static int calls;
+    SetGopScanProgressHook([](void *, int) { return ++calls, 1; }, nullptr);
+    StoreDecoderDword("gl", kGlNoTimecodeIndex);
+    std::vector<uint8_t> one = ReadWholeFile(VideoMedia("enc.m2v")), es;
+    for (int i = 0; i < 24; i++)
+        es.insert(es.end(), one.begin(), one.end());
+    std::string path = WriteScratch("manygops.m2v", es);
+    char gl[260];
+    ASSERT_TRUE(GopListFileName(path.c_str(), gl));
+    ASSERT_TRUE(Open(path));
+    const std::vector<uint8_t> good = ReadWholeFile(gl);
+    ASSERT_GT(good.size(), 56u);
+    const int gops = good[48] | good[49] << 8;
+    ASSERT_GT(gops, (int)kCheckedGopEntries);
+    auto field = [&](int i, int at) {
+        long long o = 0;
+        for (int b = 7; b >= 0; b--)
+            o = o << 8 | good[56 + 28 * i + at + b];
+        return o;
+    };
+    bool found = false;
+    for (int j = 1; j < gops - 1 && !found; j++) {
+        std::vector<uint8_t> damaged = good;
+        long long offset = field(j, 0) + 1;
+        for (int b = 0; b < 8; b++)
+            damaged[56 + 28 * j + b] = (uint8_t)(offset >> (8 * b));
+        ASSERT_TRUE(WriteWholeFile(gl, damaged));
+        calls = 0;
+        StreamPtr s = Open(path);
+        ASSERT_TRUE(s);
+        if (calls > 0)
+            continue;  // an entry the open checks
+        found = true;
+        EXPECT_TRUE(GetVideoFrame(s.get(), 0)) << "a GOP where the list says";
+        EXPECT_FALSE(GetVideoFrame(s.get(), field(j, 8))) << "GOP " << j;
+        EXPECT_TRUE(ReadWholeFile(gl).empty()) << "the file removed";
+        EXPECT_TRUE(GetVideoFrame(s.get(), 1)) << "the stream serves on";
+        s.reset();
+        calls = 0;
+        EXPECT_TRUE(Open(path));
+        EXPECT_GT(calls, 0) << "scanned anew";
+        EXPECT_EQ(ReadWholeFile(gl), good);
+    }
+    EXPECT_TRUE(found);
+    SetGopScanProgressHook(nullptr, nullptr);
+    remove(gl);
 }
 
 std::vector<uint8_t> ReadRgb(MpegVideoStream *s, long long n, int pitch)
