@@ -238,10 +238,20 @@ void OutputBPicture(MpegVideoStream *s, Request *req)
     s->nextDisplay.frame++;
 }
 
+// The largest coded picture taken (4096 x 2304, beyond every MPEG-2 level):
+// each decoded picture is held in buffers of three bytes a pixel, several
+// at once, and the sizes a sequence extension can state (up to 16383 x
+// 16383) would leave a 32-bit process unable to hold a single picture, so
+// that a stream opened with them would give no frame at all.
+bool HasUsablePictureSize(const SequenceRecord &seq)
+{
+    return (long long)seq.coded_width * seq.coded_height <= 4096LL * 2304;
+}
+
 void HandleSequenceHeader(MpegVideoStream *s, Request *req)
 {
     SequenceRecord seq;
-    if (!ParseSequenceHeader(s->v, &seq))
+    if (!ParseSequenceHeader(s->v, &seq) || !HasUsablePictureSize(seq))
         return;  // a damaged repeat: the one in force stays
     if (!SameCodedGeometry(s->seq, seq) || !SamePictureSize(s->seq, seq)) {
         ReleaseReference(&s->forward);
@@ -530,7 +540,7 @@ MpegVideoStream *OpenVideoStream(const char *path)
     }
     VideoBitReader *v = s->v;
     if (!FindWithinLimit(v, kSequenceHeaderCode, limit) || !ParseSequenceHeader(v, &s->seq) ||
-        !HasPictureRate(&s->seq)) {
+        !HasPictureRate(&s->seq) || !HasUsablePictureSize(s->seq)) {
         FailOpen(s);
         return nullptr;
     }

@@ -165,8 +165,23 @@ TEST_F(VideoStreamCases, RefusedStreams)
         std::string path;
         DWORD limit;
     };
+    // Every sequence extension stating the largest sizes it can (16383 x
+    // 16383): no picture of that size could be held.
+    auto withHugeSizes = [&] {
+        std::vector<uint8_t> v = es;
+        int found = 0;
+        for (size_t i = 0; i + 6 < v.size(); i++)
+            if (v[i] == 0 && v[i + 1] == 0 && v[i + 2] == 1 && v[i + 3] == 0xB5 && (v[i + 4] >> 4) == 1) {
+                v[i + 5] |= 0x01;
+                v[i + 6] |= 0xE0;
+                found++;
+            }
+        EXPECT_GT(found, 0);
+        return v;
+    };
     const Case cases[] = {
         {"not an MPEG extension", WriteScratch("movie.avi", es), 0},
+        {"sequence extension sizes of 16383 x 16383", WriteScratch("huge.m2v", withHugeSizes()), 0},
         {"no extension", WriteScratch("movie", es), 0},
         {"no file", ScratchPath("missing.mpg"), 0},
         {"empty file", WriteScratch("empty.mpg", {}), 0},

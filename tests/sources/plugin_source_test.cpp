@@ -203,6 +203,32 @@ TEST_F(PluginSource, RefusedAndSoundlessFiles)
     EXPECT_EQ(ReadPluginAudio(&m, pcm, 4, 0), 1);
 }
 
+// An MPEG-2 stream whose sequence extension states sizes no picture of
+// which could be held (16383 x 16383) is refused at open, so that the
+// shell reports it, rather than opened to give no frame.
+TEST_F(PluginSource, MpegOfUnusablePictureSizeIsRefused)
+{
+    std::vector<unsigned char> es = ReadWholeFile(VideoMedia("open.m2v"));
+    int extensions = 0;
+    for (size_t i = 0; i + 6 < es.size(); i++)
+        if (es[i] == 0 && es[i + 1] == 0 && es[i + 2] == 1 && es[i + 3] == 0xB5 && (es[i + 4] >> 4) == 1) {
+            es[i + 5] |= 0x01;  // horizontal_size_extension 3
+            es[i + 6] |= 0xE0;  // and vertical_size_extension 3
+            extensions++;
+        }
+    ASSERT_GT(extensions, 0);
+    std::string huge = Scratch("huge.m2v");
+    ASSERT_TRUE(WriteWholeFile(huge, es));
+    EXPECT_EQ(Open(m, huge), 1);
+    EXPECT_STREQ(error, "");
+    EXPECT_EQ(m.hFile, -1);
+    EXPECT_FALSE(m.bOpen);
+    CloseMovieSource(&m);
+    // The same stream with its own sizes opens.
+    ASSERT_EQ(Open(m, VideoMedia("open.m2v")), 0) << error;
+    EXPECT_TRUE(m.bOpen);
+}
+
 TEST_F(PluginSource, SoundReads)
 {
     ASSERT_EQ(Open(m, VideoMedia("ps.mpg")), 0) << error;
