@@ -40,6 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 abort();
             FreeGopList(back);
         }
+        // A list the scan made leads to what it recorded.
+        if (v->sourceKind == kVideoSourceFile && !GopListMatchesStream(list, v))
+            abort();
         FreeGopList(list);
     }
     SeekVideo(v, 0, 0);
