@@ -47,7 +47,9 @@ finish() {
 }
 trap 'finish 2>/dev/null' EXIT
 
-wine explorer "/desktop=flip$$,$size" "$program" "$@" >/dev/null 2>&1 &
+# Wine's own messages (a crash's backtrace among them) are kept for a run
+# that does not finish.
+wine explorer "/desktop=flip$$,$size" "$program" "$@" >/dev/null 2>"$run/wine.err" &
 desktop_pid=$!
 deadline=$((SECONDS + limit))
 while [ ! -s "$run/status" ] && [ $SECONDS -lt $deadline ]; do
@@ -55,7 +57,8 @@ while [ ! -s "$run/status" ] && [ $SECONDS -lt $deadline ]; do
 done
 [ -f "$run/log" ] && cat "$run/log"
 if [ ! -s "$run/status" ]; then
-  echo "run-in-desktop: the program did not finish within $limit s"
+  echo "run-in-desktop: the program did not finish within $limit s; Wine's last messages:"
+  grep -v -e '^ALSA lib' -e 'GStreamer' "$run/wine.err" | tail -n 40 || true
   exit 1
 fi
 exit "$(tr -dc 0-9 <"$run/status")"
