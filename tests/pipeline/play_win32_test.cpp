@@ -43,6 +43,42 @@ std::vector<unsigned char> Captured()
     return ReadWholeFile(HostPath(TWR_SOUND_CAPTURE_PATH));
 }
 
+// Emptied before a play, the capture holds nothing but that play's sound.
+void ClearCaptured()
+{
+    WriteWholeFile(HostPath(TWR_SOUND_CAPTURE_PATH), {});
+}
+
+// The bytes of silence the device may have been primed with.
+size_t SilentLead(const std::vector<unsigned char> &captured)
+{
+    size_t start = 0;
+    while (start + 4 <= captured.size() && !captured[start] && !captured[start + 1] && !captured[start + 2] &&
+           !captured[start + 3])
+        start += 4;
+    return start;
+}
+
+// PlaySound plays on a thread of its own that first has to open the
+// device, and the play's end stops it: on a busy machine the device may
+// not have been given anything before a short play is over (its first
+// opening in a process took some 400 ms on a loaded test machine). Called
+// from a play's first frame (the capture cleared before the play), this
+// holds the play until the device has been given `bytes` bytes after any
+// silence it was primed with; false if that did not happen within 20 s.
+bool WaitForCapturedSound(size_t bytes)
+{
+    DWORD since = GetTickCount();
+    for (;;) {
+        std::vector<unsigned char> captured = Captured();
+        if (captured.size() >= SilentLead(captured) + bytes)
+            return true;
+        if (GetTickCount() - since > 20000)
+            return false;
+        Sleep(10);
+    }
+}
+
 // The captured sound must be the source's from byte `from` on: found
 // right at the start of what reached the device (after any silence the
 // device was primed with), and equal over at least `least` bytes.
@@ -52,10 +88,7 @@ void ExpectSoundFrom(const std::vector<unsigned char> &captured, const std::vect
                      const std::string &what, int tolerance = 0, bool silenceAfter = true)
 {
     ASSERT_LT(from + 256, source.size()) << what;
-    size_t start = 0;
-    while (start + 4 <= captured.size() && !captured[start] && !captured[start + 1] && !captured[start + 2] &&
-           !captured[start + 3])
-        start += 4;
+    size_t start = SilentLead(captured);
     ASSERT_LT(start, captured.size()) << what << ": nothing but silence was played";
     auto sample = [](const std::vector<unsigned char> &b, size_t at) { return (int)(int16_t)(b[at] | b[at + 1] << 8); };
     size_t n = 0;
@@ -320,9 +353,22 @@ TEST_F(Playback, SoundFromTheFirstPlayedFrame)
         g_nSoundlr = c.soundlr;
         g_bStereoSound = c.partner ? 1 : 0;
         g_nFrame = c.frame;
-        Command(IDM_PLAY_PAIR);
+        // The first ten frames are in the block before PlaySound starts;
+        // the device here plays four times faster than real time and may
+        // run ahead of later appends into silence.
+        size_t frames = 20 - c.frame < 10 ? 20 - c.frame : 10;
         std::string what = std::string(c.kind) + " " + std::to_string(c.soundlr) + std::to_string(c.swapped) +
                            " from " + std::to_string(c.frame);
+        ClearCaptured();
+        bool given = false, waited = false;
+        s_onFrame = [&](int) {
+            if (!waited)
+                given = WaitForCapturedSound(frames * 1764 * 4);
+            waited = true;
+        };
+        Command(IDM_PLAY_PAIR);
+        s_onFrame = nullptr;
+        EXPECT_TRUE(given) << what << ": the device was given too little sound within 20 s";
         std::vector<BYTE> source = ReadWholeFile(Media(c.source));
         if (c.partner) {
             std::vector<BYTE> right = ReadWholeFile(Media(c.partner));
@@ -333,11 +379,7 @@ TEST_F(Playback, SoundFromTheFirstPlayedFrame)
         const MovieSource *timing = SoundFromRightRecord(c.soundlr, c.swapped) ? g_pRight : g_pLeft;
         EXPECT_EQ(AudioSampleAtFrame(timing, c.frame), c.frame * 1764);
         size_t from = (size_t)AudioSampleAtFrame(timing, c.frame) * 4;
-        // The first ten frames are in the block before PlaySound starts;
-        // the device here plays four times faster than real time and may
-        // run ahead of later appends into silence.
         ASSERT_NE(timing->nKind, kSourceAviFile) << what;
-        size_t frames = 20 - c.frame < 10 ? 20 - c.frame : 10;
         ExpectSoundFrom(Captured(), source, from, frames * 1764 * 4, what, c.tolerance, false);
         EXPECT_EQ(g_hWaveOut, nullptr);
     }
@@ -355,9 +397,19 @@ TEST_F(Playback, TheSoundBlockIsSizedByTheMovieThatSuppliesTheSound)
     ASSERT_LT((size_t)g_pRight->nWaveBufSize, 5u * 1764 * 4);
     ASSERT_GT((size_t)g_pLeft->nWaveBufSize, 199u * 1764 * 4);
     g_nCacheBudget = 16000000;
-    s_onFrame = [](int) { Sleep(60); };  // time for the appends
+    ClearCaptured();
+    bool given = false, waited = false;
+    s_onFrame = [&](int) {
+        if (!waited)
+            given = WaitForCapturedSound(4 * 1764 * 4);
+        waited = true;
+        Sleep(60);  // time for the appends
+    };
     Command(IDM_PLAY_PAIR);
-    EXPECT_EQ(s_shown.size(), 4u);
+    EXPECT_TRUE(given) << "the device was given too little sound within 20 s";
+    // The short movie's four frames, one maybe skipped after the wait.
+    EXPECT_EQ(s_shown.size() + g_nPlayDrops, 4u);
+    EXPECT_EQ(s_shown.back().frame, 3);
     // The device here plays four times faster than real time and runs
     // ahead of the appends into silence: only the start is compared.
     ExpectSoundFrom(Captured(), ReadWholeFile(Media("long_L.pcm")), 0, 4 * 1764 * 4, "long beside short", 0, false);
