@@ -107,7 +107,7 @@ bool ReadAviHeaders(const AviByteSource &src, AviHeaders *out)
 
 AviHeaderFault CheckAviHeaders(const AviHeaders &headers)
 {
-    if (headers.declaredStreams == 0 || headers.declaredStreams < headers.streamLists)
+    if (headers.declaredStreams == 0 || headers.declaredStreams != headers.streamLists)
         return kAviStreamCountWrong;
     for (const AviStreamHeader &s : headers.streams) {
         if (s.fccType != 0x73647561u)  // 'auds'

@@ -34,10 +34,11 @@ enum { kMaxAviStreams = 64, kMaxStreamFormat = 0x10000 };
 // of format are kept.
 bool ReadAviHeaders(const AviByteSource &src, AviHeaders *out);
 
-// Header values that make AVIFile stop the process (Wine's asserts on them;
-// Windows' AVIFile is no safer) and that no player could make sense of:
-// a main header counting fewer streams than the file lists (none at all
-// included), and a sound stream whose format has no sampling rate.
+// Header values that make AVIFile stop the process (Wine's asserts on them
+// or writes through a null stream; Windows' AVIFile is no safer) and that
+// no player could make sense of: a main header whose stream count is not
+// the number of stream lists the file holds (none at all included), and a
+// sound stream whose format has no sampling rate.
 enum AviHeaderFault { kAviHeadersFit = 0, kAviStreamCountWrong, kAviSoundWithoutRate };
 AviHeaderFault CheckAviHeaders(const AviHeaders &headers);
 

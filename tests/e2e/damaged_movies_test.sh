@@ -15,7 +15,7 @@ damage() { python3 "$here/../sources/damage_avi.py" "$@"; }
 ffmpeg -hide_banner -loglevel error -y -f lavfi -i testsrc2=size=160x120:rate=25 \
   -f lavfi -i sine=frequency=440:sample_rate=44100 -t 0.4 -c:v mjpeg -q:v 5 -pix_fmt yuvj420p \
   -c:a pcm_s16le "$out/base.avi"
-damage streams0 "$out/base.avi" "$out/streams0.avi"
+damage streams=0 "$out/base.avi" "$out/streams0.avi"
 damage soundrate0 "$out/base.avi" "$out/soundrate0.avi"
 damage bits=32 "$media/scene_L.avi" "$out/bits32.avi"
 damage idx1past "$media/scene_L.avi" "$out/idx1past.avi"

@@ -77,7 +77,7 @@ TEST(AviHeaderCheck, StreamCountsAndSoundRates)
     } cases[] = {
         {"video and sound, counted", 2, true, WaveFormat(44100), kAviHeadersFit},
         {"video alone", 1, false, Bytes(), kAviHeadersFit},
-        {"more counted than listed", 3, true, WaveFormat(44100), kAviHeadersFit},
+        {"more counted than listed", 3, true, WaveFormat(44100), kAviStreamCountWrong},
         {"no stream counted", 0, true, WaveFormat(44100), kAviStreamCountWrong},
         {"no stream counted, video alone", 0, false, Bytes(), kAviStreamCountWrong},
         {"fewer counted than listed", 1, true, WaveFormat(44100), kAviStreamCountWrong},

@@ -4,7 +4,7 @@ program stop without a word or show a blank picture.
 
 Usage: damage_avi.py <kind> <input> <output>
 
-  streams0       the main header says the file has no stream
+  streams=N      the main header says the file has N streams
   soundrate0     the sound format says 0 samples a second
   bits=N         the video format's bit count is N
   colours=N      the video format says 8 bits with N palette colours (and
@@ -62,9 +62,9 @@ def main():
     name, _, arg = kind.partition('=')
     every = list(chunks(data))
     past = len(data) + 0x100000
-    if name == 'streams0':
+    if name == 'streams':
         avih = next(p for c, p, s, t in every if c == b'avih')
-        put32(data, avih + 8 + 24, 0)
+        put32(data, avih + 8 + 24, int(arg))
     elif name == 'soundrate0':
         strh, strf = stream_of(data, b'auds')
         put32(data, strf + 8 + 4, 0)

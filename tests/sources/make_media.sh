@@ -67,8 +67,9 @@ writer longlie longlie.avi
 
 # Damaged copies: headers, formats, indexes and frames that lie.
 damage() { python3 "$here/damage_avi.py" "$@"; }
-damage streams0 mjpg.avi streams0.avi
-damage streams0 raw.avi streams0_raw.avi
+damage streams=0 mjpg.avi streams0.avi
+damage streams=0 raw.avi streams0_raw.avi
+damage streams=3 mjpg.avi streams3.avi
 damage soundrate0 mjpg.avi soundrate0.avi
 damage soundrate0 raw.avi soundrate0_raw.avi
 damage bits=32 raw.avi bits32.avi

@@ -277,6 +277,7 @@ TEST_F(OpenTest, DamagedFilesAreRefusedWithTheirTexts)
         // Headers AVIFile cannot survive: never handed to it.
         {"streams0.avi", IDS_AVI_INFO_FAILED},  // the main header counts no stream
         {"streams0_raw.avi", IDS_AVI_INFO_FAILED},
+        {"streams3.avi", IDS_AVI_INFO_FAILED},  // three counted, two listed
         {"soundrate0.avi", IDS_STREAM_INFO_FAILED},  // sound of 0 samples a second
         {"soundrate0_raw.avi", IDS_STREAM_INFO_FAILED},
         // Uncompressed formats whose pixels cannot be laid out.
