@@ -6,6 +6,7 @@ namespace {
 
 DWORD Get32(const BYTE *p) { return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24); }
 short Get16s(const BYTE *p) { return (short)(p[0] | (p[1] << 8)); }
+WORD Get16(const BYTE *p) { return (WORD)(p[0] | (p[1] << 8)); }
 
 bool Is(const BYTE *p, const char *id) { return memcmp(p, id, 4) == 0; }
 
@@ -86,11 +87,13 @@ bool ReadAviHeaders(const AviByteSource &src, AviHeaders *out)
                     BYTE a[40];
                     if (ReadAt(src, at + 8, a, sizeof a)) {
                         out->totalFrames = Get32(a + 16);
+                        out->declaredStreams = Get32(a + 24);
                         out->width = Get32(a + 32);
                         out->height = Get32(a + 36);
                     }
                 } else if (Is(c, "LIST") && csize >= 4 && ReadAt(src, at + 8, c + 8, 4) && Is(c + 8, "strl")) {
                     uint64_t strlEnd = at + 8 + csize < listEnd ? at + 8 + csize : listEnd;
+                    out->streamLists++;
                     ReadStreamList(src, at + 12, strlEnd, out);
                 }
                 at += 8 + (uint64_t)csize + (csize & 1);
@@ -100,4 +103,41 @@ bool ReadAviHeaders(const AviByteSource &src, AviHeaders *out)
         pos = next;
     }
     return false;
+}
+
+AviHeaderFault CheckAviHeaders(const AviHeaders &headers)
+{
+    if (headers.declaredStreams == 0 || headers.declaredStreams != headers.streamLists)
+        return kAviStreamCountWrong;
+    for (const AviStreamHeader &s : headers.streams) {
+        if (s.fccType != 0x73647561u)  // 'auds'
+            continue;
+        // WAVEFORMAT: tag and channels (16 bits each), then the rate.
+        if (s.format.size() < 8 || Get32(s.format.data() + 4) == 0)
+            return kAviSoundWithoutRate;
+    }
+    return kAviHeadersFit;
+}
+
+bool UncompressedFormatUsable(const BYTE *format, size_t size)
+{
+    // BITMAPINFOHEADER: biSize, biWidth, biHeight (32 bits), biPlanes,
+    // biBitCount (16), biCompression, biSizeImage, two resolutions,
+    // biClrUsed (32).
+    if (size < 40)
+        return false;
+    if (Get32(format + 16) != 0)  // BI_RGB
+        return true;
+    DWORD headerSize = Get32(format);
+    WORD bits = Get16(format + 14);
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return false;
+    if (bits > 8)
+        return true;
+    DWORD colours = Get32(format + 32);
+    if (colours == 0)
+        colours = 1u << bits;
+    if (colours > (1u << bits) || headerSize < 40 || headerSize > size)
+        return false;
+    return (size - headerSize) / 4 >= colours;
 }

@@ -8,6 +8,7 @@
 #include "shared/string_table.h"
 #include "sources/avi_headers.h"
 #include "sources/avi_index.h"
+#include "sources/own_avi_reader.h"
 #include "sources/plugin_source.h"
 #include "state/app_state.h"
 
@@ -26,6 +27,22 @@ const DWORD kDvis = mmioFOURCC('d', 'v', 'i', 's');
 const uint64_t kMinBytesPerFrame = 16;
 // Stream formats larger than this are lies.
 const LONG kMaxFormatBytes = 0x10000;
+
+// The frames a file of this size can hold at most: no table is made for
+// more, whatever its header says.
+int FramesTheFileCanHold(int frames, uint64_t fileSize)
+{
+    uint64_t most = fileSize / kMinBytesPerFrame;
+    return (uint64_t)frames > most ? (int)most : frames;
+}
+
+int UsableEntries(const AviChunkEntry *entries, int count)
+{
+    int usable = 0;
+    for (int i = 0; i < count; i++)
+        usable += entries[i].size > 0;
+    return usable;
+}
 
 int Fail(char *errorText, int id)
 {
@@ -118,7 +135,23 @@ struct OpenState {
     StreamEntry video, audio;
     bool haveVideo, haveAudio;
     bool rawVideo;           // uncompressed frames, read without a decompressor
+    bool firstFrameUnread;   // the own reader's decompressor failed on the first frame
 };
+
+// The video chunks the file's own index lists (dropped ones included), at
+// most capacity; 0 when it has none.
+int CountIndexedFrames(const OpenState &s, bool rawVideo, int capacity)
+{
+    ChunkTable video;
+    if (!InitChunkTable(&video, capacity, false))
+        return 0;
+    AviIndexTotals totals = {};
+    AviStreamChoice streams = {s.videoStream, -1, rawVideo};
+    int found = g_bTwoStreamAvi ? ReadAviIndex(s.file, streams, &video, nullptr, &totals)
+                                : ReadOpenDmlIndex(s.file, streams, &video, nullptr, &totals);
+    FreeChunkTable(&video);
+    return found;
+}
 
 // Releases what the own reader (or a failed set-up of it) acquired. The
 // caller clears pDecoded first when it is not the record's own.
@@ -222,10 +255,6 @@ bool DecoderOwnFormat(HIC hic, const BITMAPINFOHEADER *in, BITMAPINFOHEADER *out
 // getter, and -1 is returned without a box when it has none fit for that.
 int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText, bool inGetterPlace = false)
 {
-    // The tables hold an entry per frame: a length the file cannot hold is
-    // refused before anything is allocated for it.
-    if ((uint64_t)m->nFrames > s.fileSize / kMinBytesPerFrame)
-        return Fail(errorText, IDS_STREAM_INFO_FAILED);
     LONG inBytes = 0;
     BITMAPINFOHEADER *in = ReadInputFormat(s, &inBytes);
     if (!in)
@@ -275,7 +304,8 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText, bool inGetterP
     // The index first: the chunk buffer is sized by the largest chunk.
     bool ok = true;
     ChunkTable video, audio;
-    ok = InitChunkTable(&video, m->nFrames, false) && InitChunkTable(&audio, 0, true);
+    ok = InitChunkTable(&video, FramesTheFileCanHold(m->nFrames, s.fileSize), false) &&
+         InitChunkTable(&audio, 0, true);
     AviIndexTotals totals = {};
     AviStreamChoice streams = {s.videoStream, s.haveAudio ? s.audioStream : -1, s.rawVideo};
     int found = 0;
@@ -285,10 +315,11 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText, bool inGetterP
     m->pVideoIndex = video.entries;
     m->pAudioIndex = audio.entries;
     m->nAudioCapacity = audio.capacity;
-    if (!ok || found == 0) {
+    // An index whose every chunk lies outside the file names no frame.
+    if (!ok || UsableEntries(video.entries, found) == 0) {
         FreeGlobalBlock(in);
         ReleaseOwnReader(m);
-        return Fail(errorText, IDS_NO_FRAME_INDEX);
+        return inGetterPlace ? -1 : Fail(errorText, IDS_NO_FRAME_INDEX);
     }
     // In the getter's place only with every frame the getter would show.
     if (inGetterPlace && found < m->nFrames) {
@@ -331,6 +362,16 @@ int SetUpOwnReader(MovieSource *m, OpenState &s, char *errorText, bool inGetterP
     }
     m->hFile = (intptr_t)raw;
     m->nDecodedFrame = -1;
+    // A format that lies about the frames, or frames no decoder can read,
+    // are told now rather than shown as a blank picture.
+    int first = 0;
+    while (m->pVideoIndex[first].size == 0)
+        first++;
+    if (ReadOwnAviFrame(m, first) != 0) {
+        ReleaseOwnReader(m);
+        s.firstFrameUnread = true;
+        return Fail(errorText, IDS_NO_CODEC);
+    }
     m->nKind = kSourceOwnReader;
     return 0;
 }
@@ -424,6 +465,14 @@ int ListStreams(MovieSource *m, OpenState &s, std::vector<StreamEntry> *streams)
     if (parsed) {
         s.headerWidth = headers.width;
         s.headerHeight = headers.height;
+        switch (CheckAviHeaders(headers)) {
+        case kAviStreamCountWrong:
+            return IDS_AVI_INFO_FAILED;
+        case kAviSoundWithoutRate:
+            return IDS_STREAM_INFO_FAILED;
+        case kAviHeadersFit:
+            break;
+        }
     }
     bool zeroRate = false;
     for (const AviStreamHeader &h : headers.streams)
@@ -574,6 +623,21 @@ int OpenMovieSource(HWND owner, const char *path, MovieSource *m, char *errorTex
     LONG length = s.withoutAviFile ? (LONG)s.videoInfo.dwLength : AVIStreamLength((PAVISTREAM)m->pVideo);
     if (length < 0)
         return Fail(errorText, IDS_STREAM_INFO_FAILED);
+    // Pixels that cannot be laid out as the format says are refused before
+    // any road reads them.
+    std::vector<BYTE> videoFormat = ReadFormat(s.video);
+    if (s.dvFlag != 1 && videoFormat.size() >= sizeof(BITMAPINFOHEADER) &&
+        !UncompressedFormatUsable(videoFormat.data(), videoFormat.size()))
+        return Fail(errorText, IDS_STREAM_INFO_FAILED);
+    // A length the file cannot hold is a lie: the index says how many
+    // frames there are (none listed: refused).
+    if (FramesTheFileCanHold(length, s.fileSize) < length) {
+        bool raw = videoFormat.size() >= sizeof(BITMAPINFOHEADER) &&
+                   ((const BITMAPINFOHEADER *)videoFormat.data())->biCompression == BI_RGB;
+        length = CountIndexedFrames(s, raw, FramesTheFileCanHold(length, s.fileSize));
+        if (length == 0)
+            return Fail(errorText, IDS_STREAM_INFO_FAILED);
+    }
     m->nFrames = length;
 
     bool own = s.dvFlag == 1 || s.withoutAviFile;
@@ -606,7 +670,12 @@ int OpenMovieSource(HWND owner, const char *path, MovieSource *m, char *errorTex
     bool ownInGetterPlace = false;
     if (!own && s.dvFlag == 0 && LowerFourcc(s.handler) != kDvsd && AviGetterRedecodesCompressedFrames()) {
         int frames = m->nFrames;
-        ownInGetterPlace = SetUpOwnReader(m, s, errorText, true) == 0;
+        int result = SetUpOwnReader(m, s, errorText, true);
+        // The getter would use the same decompressor: no better luck there
+        // (and Wine's getter would show its failure as a blank frame).
+        if (s.firstFrameUnread)
+            return result;
+        ownInGetterPlace = result == 0;
         if (!ownInGetterPlace) {
             m->nFrames = frames;
             m->nMaxFrameBytes = m->nFormatBytes = m->nChunkBytes = 0;

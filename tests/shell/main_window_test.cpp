@@ -152,6 +152,83 @@ TEST_F(MainWindow, FailedOpensEndTheReopenAndThe3dAviPairing)
     EXPECT_EQ(std::string(g_szHistory[1]), Media("scene_L.avi"));
 }
 
+// A copy of scene_L.avi with one header word changed: the word at offset
+// 'at' into the body of the first chunk 'id', of 16 or 32 bits; for 'idx1'
+// every entry's word at 'at' (16 bytes an entry).
+std::string DamagedCopy(const char *name, const char *id, size_t at, uint32_t value, int bits = 32)
+{
+    std::vector<unsigned char> bytes = ReadWholeFile(Media("scene_L.avi"));
+    std::string all(bytes.begin(), bytes.end());
+    size_t chunk = all.find(id);
+    if (chunk == std::string::npos)
+        return "";
+    uint32_t size;
+    memcpy(&size, &bytes[chunk + 4], 4);
+    bool everyEntry = strcmp(id, "idx1") == 0;
+    for (size_t pos = chunk + 8 + at; pos + 4 <= bytes.size() && pos < chunk + 8 + size; pos += 16) {
+        memcpy(&bytes[pos], &value, bits / 8);
+        if (!everyEntry)
+            break;
+    }
+    std::string path = Media(name);
+    return WriteWholeFile(path, bytes) ? path : "";
+}
+
+// Damaged movies opened as the left one beside a good right one and alone:
+// a box titled with the damaged file, nothing left open, the history as it
+// was, and the good pair opens after.
+TEST_F(MainWindow, DamagedMoviesAreReportedAndLeftClosed)
+{
+    const std::vector<unsigned char> scene = ReadWholeFile(Media("scene_L.avi"));
+    ASSERT_FALSE(scene.empty());
+    struct Case {
+        const char *name, *id;
+        size_t at;
+        uint32_t value;
+        int bits;
+    } cases[] = {
+        {"damaged_streams0.avi", "avih", 24, 0, 32},        // no stream counted
+        {"damaged_bits32.avi", "strf", 14, 32, 16},        // 32 bits said over 24-bit frames
+        {"damaged_bits7.avi", "strf", 14, 7, 16},
+        {"damaged_idx1past.avi", "idx1", 8, 0x7FFFFFF0, 32},  // every chunk past the end
+    };
+    for (const Case &c : cases) {
+        std::string path = DamagedCopy(c.name, c.id, c.at, c.value, c.bits);
+        ASSERT_FALSE(path.empty()) << c.name;
+        for (int command : {IDM_OPEN_PAIR_BY_NAME, IDM_OPEN_STEREO_BY_NAME}) {
+            SCOPED_TRACE(std::string(c.name) + (command == IDM_OPEN_PAIR_BY_NAME ? " beside a good one" : " alone"));
+            dialogs.clear();
+            strcpy(g_szLeftName, path.c_str());
+            strcpy(g_szRightName, command == IDM_OPEN_PAIR_BY_NAME ? Media("scene_R.avi").c_str() : "");
+            Command(command);
+            Pump();
+            EXPECT_FALSE(g_pLeft->bOpen || g_pRight->bOpen);
+            ASSERT_EQ(dialogs.size(), 1u);
+            EXPECT_EQ(Utf8(dialogs[0].title), path);
+            EXPECT_EQ(g_szHistory[0][0], '\0');
+        }
+    }
+    OpenMedia("scene_L.avi", "scene_R.avi");
+    EXPECT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
+}
+
+// A stream length of 2,147,483,647 frames in a movie of 10: the pair counts
+// the frames stored, and the last one is reached.
+TEST_F(MainWindow, AFrameCountTheFileCannotHoldIsTheIndexOne)
+{
+    std::string path = DamagedCopy("damaged_length.avi", "strh", 32, 0x7FFFFFFF);
+    ASSERT_FALSE(path.empty());
+    OpenPair(path, Media("scene_R.avi"));
+    ASSERT_TRUE(g_pLeft->bOpen && g_pRight->bOpen);
+    EXPECT_EQ(g_pLeft->nFrames, 10);
+    EXPECT_EQ(g_nFrameCount, 10);
+    Command(IDM_POSITION_LAST);
+    EXPECT_EQ(g_nFrame, 9);
+    EXPECT_NE(Title().find("damaged_length.avi(0-9-9)"), std::string::npos) << Title();
+    Command(IDM_PREV_FRAME);
+    EXPECT_EQ(g_nFrame, 8);
+}
+
 TEST_F(MainWindow, RefetchAtTheLastFrameStaysThere)
 {
     OpenMedia("scene_L.avi", "scene_R.avi");

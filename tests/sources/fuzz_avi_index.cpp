@@ -1,6 +1,7 @@
-// Fuzzes the own reader's index walks and the 3D-AVI probe with any bytes
-// as a file: nothing may be read or written outside the file or the
-// tables, and every walk must end.
+// Fuzzes the own reader's index walks, the header read with its checks
+// and the 3D-AVI probe with any bytes as a file: nothing may be read or
+// written outside the file or the tables, and every walk must end.
+#include "sources/avi_headers.h"
 #include "sources/avi_index.h"
 
 #include <stddef.h>
@@ -26,6 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FreeChunkTable(&video);
         FreeChunkTable(&audio);
     }
+    AviHeaders headers;
+    if (ReadAviHeaders(src, &headers)) {
+        CheckAviHeaders(headers);
+        for (const AviStreamHeader &s : headers.streams)
+            UncompressedFormatUsable(s.format.data(), s.format.size());
+    }
+    // Any bytes as a picture format.
+    UncompressedFormatUsable(data, size);
     int h, v;
     ProbeStereoAviBytes(data, size < kProbeBytes ? size : (size_t)kProbeBytes, &h, &v);
     return 0;

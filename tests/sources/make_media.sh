@@ -7,7 +7,7 @@
 set -euo pipefail
 out=$1
 here=$(cd "$(dirname "$0")" && pwd)
-stamp=$(cat "$0" "$here/avi_writer.py" | sha1sum | cut -c1-16)
+stamp=$(cat "$0" "$here/avi_writer.py" "$here/damage_avi.py" | sha1sum | cut -c1-16)
 [ -f "$out/.stamp" ] && [ "$(cat "$out/.stamp")" = "$stamp" ] && exit 0
 rm -rf "$out"
 mkdir -p "$out"
@@ -64,6 +64,28 @@ writer delta-noidx delta_noidx.avi
 writer rate0 rate0.avi
 writer scale0 scale0.avi
 writer longlie longlie.avi
+
+# Damaged copies: headers, formats, indexes and frames that lie.
+damage() { python3 "$here/damage_avi.py" "$@"; }
+damage streams=0 mjpg.avi streams0.avi
+damage streams=0 raw.avi streams0_raw.avi
+damage streams=3 mjpg.avi streams3.avi
+damage soundrate0 mjpg.avi soundrate0.avi
+damage soundrate0 raw.avi soundrate0_raw.avi
+damage bits=32 raw.avi bits32.avi
+damage bits=0 raw.avi bits0.avi
+damage bits=7 raw.avi bits7.avi
+damage colours=0 raw.avi pal8_none.avi
+damage colours=1000000 raw.avi pal8_million.avi
+damage idx1size=100 raw.avi idx1size100.avi
+damage idx1size=100 mjpg.avi idx1size100_mjpg.avi
+damage idx1past raw.avi idx1past.avi
+damage idx1big raw.avi idx1big.avi
+damage ixpast odml.avi ixpast.avi
+damage ixbig odml.avi ixbig.avi
+damage garbage mjpg.avi garbage_mjpg.avi
+damage length=2147483647 mjpg.avi lengthlie_mjpg.avi
+damage length=2147483647 raw.avi lengthlie_raw.avi
 
 for f in raw rawbu cvid msvc mjpg stereo3d odml odml_noidx1 odml_audiofirst huge exact2g oneframe; do
   ffprobe -v error -show_streams -of flat "$f.avi" > "$f.probe"

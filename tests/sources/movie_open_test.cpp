@@ -244,7 +244,6 @@ TEST_F(OpenTest, RefusalsCarryTheirTexts)
         {"absent.avi", IDS_AVI_OPEN_FAILED},
         {"rate0.avi", IDS_STREAM_INFO_FAILED},    // a rate of 0 would divide by zero
         {"scale0.avi", IDS_STREAM_INFO_FAILED},
-        {"longlie.avi", IDS_STREAM_INFO_FAILED},  // 2^31 frames in 640 bytes: no table is made for them
         {"dvreal.avi", IDS_NO_DV_CODEC},
         {"mjpg_db.avi", IDS_NO_FRAME_INDEX},  // its decompressor was found before the index failed
     };
@@ -263,6 +262,85 @@ TEST_F(OpenTest, RefusalsCarryTheirTexts)
         EXPECT_EQ(left.hFile, -1);
     }
     EXPECT_STREQ(g_szFourcc, "MJPG");  // of the last video stream taken
+}
+
+// Damaged copies of good files (tests/sources/damage_avi.py): each is
+// refused with its text, releases what it took, and leaves the opener able
+// to open a good file next.
+TEST_F(OpenTest, DamagedFilesAreRefusedWithTheirTexts)
+{
+    REQUIRE_MEDIA();
+    struct Case {
+        const char *name;
+        int id;
+    } cases[] = {
+        // Headers AVIFile cannot survive: never handed to it.
+        {"streams0.avi", IDS_AVI_INFO_FAILED},  // the main header counts no stream
+        {"streams0_raw.avi", IDS_AVI_INFO_FAILED},
+        {"streams3.avi", IDS_AVI_INFO_FAILED},  // three counted, two listed
+        {"soundrate0.avi", IDS_STREAM_INFO_FAILED},  // sound of 0 samples a second
+        {"soundrate0_raw.avi", IDS_STREAM_INFO_FAILED},
+        // Uncompressed formats whose pixels cannot be laid out.
+        {"bits0.avi", IDS_STREAM_INFO_FAILED},
+        {"bits7.avi", IDS_STREAM_INFO_FAILED},
+        {"pal8_none.avi", IDS_STREAM_INFO_FAILED},  // 8 bits, no palette
+        {"pal8_million.avi", IDS_STREAM_INFO_FAILED},  // 8 bits, a million colours
+        // Frames that cannot be decoded: the first one is tried at open.
+        {"bits32.avi", IDS_NO_CODEC},  // 32 bits said over 24-bit frames
+        {"idx1size100.avi", IDS_NO_CODEC},
+        {"idx1size100_mjpg.avi", IDS_NO_CODEC},
+        {"garbage_mjpg.avi", IDS_NO_CODEC},
+        // Indexes whose every chunk lies outside the file.
+        {"idx1past.avi", IDS_NO_FRAME_INDEX},
+        {"idx1big.avi", IDS_NO_FRAME_INDEX},
+        {"ixpast.avi", IDS_NO_FRAME_INDEX},
+        {"ixbig.avi", IDS_NO_FRAME_INDEX},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        EXPECT_EQ(Open(left, c.name), 1);
+        EXPECT_STREQ(error, LoadStr(c.id));
+        EXPECT_EQ(left.bOpen, 0);
+        EXPECT_EQ(left.hic, nullptr);
+        EXPECT_EQ(left.pChunk, nullptr);
+        EXPECT_EQ(left.pVideoIndex, nullptr);
+        EXPECT_EQ(left.hFile, -1);
+        CloseMovieSource(&left);
+        ASSERT_EQ(Open(right, "mjpg.avi"), 0) << error;
+        EXPECT_EQ(right.bOpen, 1);
+    }
+}
+
+// A stream length no file of its size could hold is bounded by the file's
+// index: the last frame is the last one stored, and it is read.
+TEST_F(OpenTest, LengthsTheFileCannotHoldAreBoundedByTheIndex)
+{
+    REQUIRE_MEDIA();
+    struct Case {
+        const char *name;
+        int frames;
+    } cases[] = {
+        {"lengthlie_mjpg.avi", 10},  // 2,147,483,647 frames said
+        {"lengthlie_raw.avi", 10},
+        {"longlie.avi", 1},  // 2^31 - 16 frames said in 640 bytes
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        ASSERT_EQ(Open(left, c.name), 0) << error;
+        ASSERT_EQ(Open(right, c.name), 0) << error;
+        EXPECT_EQ(left.nFrames, c.frames);
+        ASSERT_EQ(GetStereoFramePair(&left, c.frames - 1, &right, c.frames - 1), 0);
+        if (c.frames > 1) {
+            DibPtr last(CreateDib(left.nWidth, left.nHeight, 24, 0));
+            memcpy(last.get(), left.pCurrent, DibTotalSize(left.pCurrent));
+            ASSERT_EQ(GetStereoFramePair(&left, 0, &right, 0), 0);
+            EXPECT_GT(Compare(left.pCurrent, last.get()).mean, 1);
+        }
+    }
 }
 
 TEST_F(OpenTest, ExtensionsAndAviSynth)
