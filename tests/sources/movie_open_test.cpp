@@ -48,6 +48,20 @@ protected:
     {
         return OpenMovieSource(nullptr, MediaPath(name).c_str(), &m, error, aviSynth);
     }
+    // The left record opened afresh from the file is refused with the
+    // text of string id and keeps nothing it took.
+    void ExpectRefusedReleasingAll(const char *name, int id)
+    {
+        TearDown();
+        SetUp();
+        EXPECT_EQ(Open(left, name), 1);
+        EXPECT_STREQ(error, LoadStr(id));
+        EXPECT_EQ(left.bOpen, 0);
+        EXPECT_EQ(left.hic, nullptr);
+        EXPECT_EQ(left.pChunk, nullptr);
+        EXPECT_EQ(left.pVideoIndex, nullptr);
+        EXPECT_EQ(left.hFile, -1);
+    }
     // Opens the file into both records and compares every frame of the
     // pair road with ffmpeg's decoding.
     FrameDiff CompareAllFrames(const std::string &reference, int w, int h, int frames)
@@ -249,17 +263,9 @@ TEST_F(OpenTest, RefusalsCarryTheirTexts)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        TearDown();
-        SetUp();
-        EXPECT_EQ(Open(left, c.name), 1);
-        EXPECT_STREQ(error, LoadStr(c.id));
-        EXPECT_EQ(left.bOpen, 0);
         // A failed own-reader set-up releases what it took at once.
-        EXPECT_EQ(left.hic, nullptr);
-        EXPECT_EQ(left.pChunk, nullptr);
-        EXPECT_EQ(left.pVideoIndex, nullptr);
+        ExpectRefusedReleasingAll(c.name, c.id);
         EXPECT_EQ(left.pAudioIndex, nullptr);
-        EXPECT_EQ(left.hFile, -1);
     }
     EXPECT_STREQ(g_szFourcc, "MJPG");  // of the last video stream taken
 }
@@ -298,15 +304,7 @@ TEST_F(OpenTest, DamagedFilesAreRefusedWithTheirTexts)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        TearDown();
-        SetUp();
-        EXPECT_EQ(Open(left, c.name), 1);
-        EXPECT_STREQ(error, LoadStr(c.id));
-        EXPECT_EQ(left.bOpen, 0);
-        EXPECT_EQ(left.hic, nullptr);
-        EXPECT_EQ(left.pChunk, nullptr);
-        EXPECT_EQ(left.pVideoIndex, nullptr);
-        EXPECT_EQ(left.hFile, -1);
+        ExpectRefusedReleasingAll(c.name, c.id);
         CloseMovieSource(&left);
         ASSERT_EQ(Open(right, "mjpg.avi"), 0) << error;
         EXPECT_EQ(right.bOpen, 1);
